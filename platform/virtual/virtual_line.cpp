@@ -1,0 +1,197 @@
+#include "platform/virtual/virtual_line.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace kell {
+
+VirtualLine::VirtualLine(VirtualClock& clock) : clock_(clock) {}
+
+VirtualLine::~VirtualLine() {
+    for (auto id : inFlight_) clock_.Cancel(id);
+    for (auto& [id, unused] : toHostEvents_) clock_.Cancel(id);
+}
+
+void VirtualLine::SendToHost(const std::uint8_t* data, std::size_t count) {
+    if (unplugged_) return;
+    const std::uint32_t baud = deviceBaud_;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::int64_t start = std::max(clock_.NowUs(), toHostFreeUs_);
+        std::int64_t arrival = start + ByteTimeUs(baud);
+        toHostFreeUs_ = arrival;
+        const std::uint8_t byte = data[i];
+        // The id is only known after scheduling; the event looks itself up by a shared slot.
+        auto slot = std::make_shared<Scheduler::EventId>(0);
+        *slot = clock_.At(arrival, [this, byte, baud, slot] {
+            toHostEvents_.erase(*slot);
+            DeliverToHost(byte, baud);
+        });
+        toHostEvents_.emplace(*slot, true);
+    }
+}
+
+void VirtualLine::SetAcceptingInput(bool accepting) {
+    accepting_ = accepting;
+    if (!accepting_) return;
+    while (!stalled_.empty()) {
+        std::uint8_t byte = stalled_.front();
+        stalled_.pop_front();
+        ScheduleToDevice(byte);
+    }
+}
+
+void VirtualLine::Unplug() {
+    unplugged_ = true;
+    for (auto id : inFlight_) clock_.Cancel(id);
+    inFlight_.clear();
+    for (auto& [id, unused] : toHostEvents_) clock_.Cancel(id);
+    toHostEvents_.clear();
+    stalled_.clear();
+    received_.clear();
+}
+
+void VirtualLine::HostOpened() {
+    hostOpen_ = true;
+    received_.clear();
+    pendingErrors_ = 0;
+    if (device_) device_->OnHostOpened();
+}
+
+void VirtualLine::HostClosed() {
+    hostOpen_ = false;
+    received_.clear();
+    stalled_.clear();
+    if (device_) device_->OnHostClosed();
+}
+
+std::size_t VirtualLine::HostRead(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) {
+    if (unplugged_ || max == 0) return 0;
+    const std::int64_t deadline = clock_.NowUs() + static_cast<std::int64_t>(timeoutMs) * 1000;
+    clock_.AdvanceUntil([this] { return !received_.empty() || unplugged_; }, deadline);
+    std::size_t n = std::min(max, received_.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        dest[i] = received_.front();
+        received_.pop_front();
+    }
+    return n;
+}
+
+long VirtualLine::HostWrite(const std::uint8_t* data, std::size_t count) {
+    if (unplugged_) return -1;
+    std::size_t queued = HostOutQueued();
+    std::size_t room = queued >= kQueueSize ? 0 : kQueueSize - queued;
+    std::size_t n = std::min(count, room);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (accepting_) {
+            ScheduleToDevice(data[i]);
+        } else {
+            stalled_.push_back(data[i]);
+        }
+    }
+    return static_cast<long>(n);
+}
+
+SerialStatus VirtualLine::HostStatus() {
+    if (unplugged_) return SerialStatus{false, kLineErrorDevice, 0};
+    // A caller polling a full queue spends time doing so; without this a busy loop on virtual
+    // time would never see the queue drain.
+    if (HostOutQueued() >= kQueueSize) clock_.AdvanceBy(accepting_ ? ByteTimeUs(hostBaud_) : 1000);
+    SerialStatus status{true, pendingErrors_, static_cast<std::uint32_t>(HostOutQueued())};
+    pendingErrors_ = 0;
+    return status;
+}
+
+void VirtualLine::HostPurge(bool input, bool output) {
+    if (input) received_.clear();
+    if (output) {
+        for (auto id : inFlight_) clock_.Cancel(id);
+        inFlight_.clear();
+        stalled_.clear();
+        toDeviceFreeUs_ = clock_.NowUs();
+    }
+}
+
+void VirtualLine::HostSetRts(bool on) {
+    if (device_ && !unplugged_) device_->OnRtsChanged(on);
+}
+
+void VirtualLine::ScheduleToDevice(std::uint8_t byte) {
+    const std::uint32_t baud = hostBaud_;
+    std::int64_t start = std::max(clock_.NowUs(), toDeviceFreeUs_);
+    std::int64_t finish = start + ByteTimeUs(baud);
+    toDeviceFreeUs_ = finish;
+    auto id = clock_.At(finish, [this, byte, baud] {
+        inFlight_.pop_front();
+        DeliverToDevice(byte, baud);
+    });
+    inFlight_.push_back(id);
+}
+
+void VirtualLine::DeliverToDevice(std::uint8_t byte, std::uint32_t sentAtBaud) {
+    if (tap_) tap_(Direction::ToDevice, clock_.NowUs(), byte);
+    if (device_ && sentAtBaud == deviceBaud_) device_->OnByteFromHost(byte);
+}
+
+void VirtualLine::DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud) {
+    if (tap_) tap_(Direction::ToHost, clock_.NowUs(), byte);
+    if (!hostOpen_) return;
+    if (sentAtBaud != hostBaud_) {
+        pendingErrors_ |= kLineErrorFraming;
+    } else if (received_.size() >= kQueueSize) {
+        pendingErrors_ |= kLineErrorOverrun;
+    } else {
+        received_.push_back(byte);
+    }
+}
+
+VirtualLine* VirtualLineSet::Find(const std::string& path) const {
+    auto it = lines_.find(path);
+    return it == lines_.end() ? nullptr : it->second;
+}
+
+OpenResult VirtualSerialDevice::Open(const std::string& path) {
+    Close();
+    if (lines_.Denied(path)) return OpenResult::PermissionDenied;
+    VirtualLine* line = lines_.Find(path);
+    if (!line || line->Unplugged()) return OpenResult::NotFound;
+    if (line->HostOpen()) return OpenResult::Busy;
+    line_ = line;
+    line_->HostOpened();
+    return OpenResult::Ok;
+}
+
+void VirtualSerialDevice::Close() {
+    if (!line_) return;
+    line_->HostClosed();
+    line_ = nullptr;
+}
+
+bool VirtualSerialDevice::Apply(const LineSettings& settings) {
+    if (!line_ || line_->Unplugged()) return false;
+    line_->HostSetBaud(settings.baudRate);
+    return true;
+}
+
+std::size_t VirtualSerialDevice::Read(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) {
+    return line_ ? line_->HostRead(dest, max, timeoutMs) : 0;
+}
+
+long VirtualSerialDevice::Write(const std::uint8_t* data, std::size_t count) {
+    return line_ ? line_->HostWrite(data, count) : -1;
+}
+
+SerialStatus VirtualSerialDevice::QueryStatus() {
+    return line_ ? line_->HostStatus() : SerialStatus{};
+}
+
+void VirtualSerialDevice::Purge(bool input, bool output) {
+    if (line_) line_->HostPurge(input, output);
+}
+
+bool VirtualSerialDevice::SetRts(bool on) {
+    if (!line_ || line_->Unplugged()) return false;
+    line_->HostSetRts(on);
+    return true;
+}
+
+}  // namespace kell

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/virtual/virtual_line.h"
+
+namespace kell {
+namespace {
+
+// Echoes every byte it receives after a fixed delay.
+class EchoDevice : public LineDevice {
+public:
+    EchoDevice(VirtualClock& clock, DevicePort& port, std::int64_t delayUs)
+        : clock_(clock), port_(port), delayUs_(delayUs) {}
+    void OnByteFromHost(std::uint8_t byte) override {
+        received.push_back(byte);
+        clock_.After(delayUs_, [this, byte] { port_.SendToHost(&byte, 1); });
+    }
+    std::vector<std::uint8_t> received;
+
+private:
+    VirtualClock& clock_;
+    DevicePort& port_;
+    std::int64_t delayUs_;
+};
+
+struct LineFixture : ::testing::Test {
+    VirtualClock clock;
+    VirtualLine line{clock};
+    VirtualLineSet lines;
+    VirtualSerialDevice host{lines};
+    EchoDevice echo{clock, line, 1000};
+
+    void SetUp() override {
+        lines.Add("/dev/ttyV0", &line);
+        line.Attach(&echo);
+        ASSERT_EQ(host.Open("/dev/ttyV0"), OpenResult::Ok);
+    }
+};
+
+TEST_F(LineFixture, BytesTakeTheirWireTimeBothWays) {
+    const std::uint8_t out[2] = {0x41, 0x42};
+    const std::int64_t start = clock.NowUs();
+    ASSERT_EQ(host.Write(out, 2), 2);
+    std::uint8_t in[4] = {};
+    // Nothing is there before the first echo: a read waits at most its time-out.
+    EXPECT_EQ(host.Read(in, 1, 0), 0u);
+    EXPECT_EQ(clock.NowUs(), start);
+    // First byte: 96 us on the wire, 1 ms in the device, 96 us back.
+    ASSERT_EQ(host.Read(in, 4, 10), 1u);
+    EXPECT_EQ(in[0], 0x41);
+    EXPECT_EQ(clock.NowUs() - start, 96 + 1000 + 96);
+    ASSERT_EQ(host.Read(in, 4, 10), 1u);
+    EXPECT_EQ(in[0], 0x42);
+}
+
+TEST_F(LineFixture, ReadReturnsWhatIsThereWithoutWaiting) {
+    const std::uint8_t out[3] = {1, 2, 3};
+    host.Write(out, 3);
+    clock.AdvanceBy(10'000);
+    std::uint8_t in[8] = {};
+    const std::int64_t before = clock.NowUs();
+    EXPECT_EQ(host.Read(in, 8, 100), 3u);
+    EXPECT_EQ(clock.NowUs(), before);
+}
+
+TEST_F(LineFixture, SpeedMismatchIsALineErrorReportedOnce) {
+    LineSettings fast;
+    fast.baudRate = 500000;
+    host.Apply(fast);  // the device still listens at 115200
+    const std::uint8_t b = 7;
+    host.Write(&b, 1);
+    clock.AdvanceBy(5000);
+    EXPECT_TRUE(echo.received.empty());
+    line.SetDeviceBaud(500000);
+    host.Write(&b, 1);
+    clock.AdvanceBy(100);        // taken at the matching speed ...
+    line.SetDeviceBaud(115200);  // ... and answered at the old one
+    clock.AdvanceBy(5000);
+    EXPECT_EQ(host.QueryStatus().errors, kLineErrorFraming);
+    EXPECT_EQ(host.QueryStatus().errors, 0u);
+}
+
+TEST_F(LineFixture, StalledDeviceFillsTheQueueAndPollingTakesTime) {
+    line.SetAcceptingInput(false);
+    std::vector<std::uint8_t> block(3000, 0x55);
+    EXPECT_EQ(host.Write(block.data(), block.size()), 2048);
+    const std::int64_t before = clock.NowUs();
+    SerialStatus status = host.QueryStatus();
+    EXPECT_TRUE(status.ok);
+    EXPECT_EQ(status.outQueued, 2048u);
+    EXPECT_GT(clock.NowUs(), before);
+    line.SetAcceptingInput(true);
+    clock.AdvanceBy(1'000'000);
+    EXPECT_EQ(host.QueryStatus().outQueued, 0u);
+    EXPECT_EQ(echo.received.size(), 2048u);
+}
+
+TEST_F(LineFixture, UnplugFailsTheOpenHandleAndTheNextOpen) {
+    line.Unplug();
+    const std::uint8_t b = 1;
+    EXPECT_EQ(host.Write(&b, 1), -1);
+    EXPECT_FALSE(host.QueryStatus().ok);
+    host.Close();
+    EXPECT_EQ(host.Open("/dev/ttyV0"), OpenResult::NotFound);
+    EXPECT_EQ(host.Open("/dev/ttyNone"), OpenResult::NotFound);
+    lines.Deny("/dev/ttyS9");
+    EXPECT_EQ(host.Open("/dev/ttyS9"), OpenResult::PermissionDenied);
+}
+
+TEST(VirtualClock, EventsRunInTimeOrderAndTiesInScheduleOrder) {
+    VirtualClock clock(0);
+    std::vector<int> order;
+    clock.At(200, [&] { order.push_back(3); });
+    clock.At(100, [&] { order.push_back(1); });
+    clock.At(100, [&] { order.push_back(2); });
+    auto cancelled = clock.At(150, [&] { order.push_back(99); });
+    clock.Cancel(cancelled);
+    clock.AdvanceTo(1000);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(clock.NowUs(), 1000);
+}
+
+}  // namespace
+}  // namespace kell
