@@ -7,7 +7,7 @@ namespace kell {
 // Time as the updater sees it. Every deadline of the protocol is measured in whole seconds of
 // the calendar clock; the serial channel's stall guard uses the millisecond tick.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Calendar time in whole seconds (the resolution the protocol's deadlines are defined on).

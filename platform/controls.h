@@ -51,9 +51,10 @@ struct ProgressBar : Control {
     }
     void SetPosition(int p) { position = Clamp(p); }
 
-private:
+  private:
     int Clamp(int p) const {
-        if (maximum < minimum) return minimum;
+        if (maximum < minimum)
+            return minimum;
         return p < minimum ? minimum : (p > maximum ? maximum : p);
     }
 };

@@ -7,7 +7,7 @@ namespace kell {
 // Where long operations let the rest of the program run: a window repaints, a click reaches its
 // handler, a timer fires.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
 
     // Handle the pending events once and return.

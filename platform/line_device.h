@@ -7,7 +7,7 @@ namespace kell {
 
 // The far end of a serial line, as the simulated instrument sees it.
 class DevicePort {
-public:
+  public:
     virtual ~DevicePort() = default;
 
     // Bytes to the PC; each takes its wire time at the device's speed.
@@ -24,7 +24,7 @@ public:
 
 // What a device attached to a line implements.
 class LineDevice {
-public:
+  public:
     virtual ~LineDevice() = default;
 
     virtual void OnByteFromHost(std::uint8_t byte) = 0;

@@ -9,7 +9,7 @@ enum class MessageAnswer { Ok, Cancel };
 
 // Sounds and message boxes: the only ways the core speaks to the user outside the window models.
 class Notifier {
-public:
+  public:
     virtual ~Notifier() = default;
 
     virtual void Beep(int frequencyHz, int durationMs) = 0;

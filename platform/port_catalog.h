@@ -8,7 +8,7 @@ namespace kell {
 // The machine's serial ports as the updater numbers them: port n is "COMn" to the user. The
 // numbering puts USB serial devices first; the mapping from a number to a device lives here only.
 class PortCatalog {
-public:
+  public:
     virtual ~PortCatalog() = default;
 
     // Whether numbered port n exists now (the per-number probe of the search).

@@ -8,7 +8,7 @@ namespace kell {
 // Timers for the far end of a line (the simulated instrument): run a function after a delay.
 // The virtual clock implements it on virtual time; the standalone simulator on real time.
 class Scheduler {
-public:
+  public:
     using EventId = std::uint64_t;
     virtual ~Scheduler() = default;
 

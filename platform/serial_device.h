@@ -33,14 +33,14 @@ enum LineError : std::uint32_t {
 };
 
 struct SerialStatus {
-    bool ok = false;             // false: the status could not be read (counts as an error)
-    std::uint32_t errors = 0;    // pending line errors, cleared by the query that returned them
-    std::uint32_t outQueued = 0; // bytes written but not yet sent on the wire
+    bool ok = false;              // false: the status could not be read (counts as an error)
+    std::uint32_t errors = 0;     // pending line errors, cleared by the query that returned them
+    std::uint32_t outQueued = 0;  // bytes written but not yet sent on the wire
 };
 
 // One serial device, opened exclusively by path. Every call on a closed device is harmless.
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
 
     virtual OpenResult Open(const std::string& path) = 0;

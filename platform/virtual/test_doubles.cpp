@@ -8,7 +8,8 @@ namespace kell {
 
 void ScriptedEventPump::PumpOnce() {
     ++pumps;
-    if (onPump) onPump();
+    if (onPump)
+        onPump();
 }
 
 void ScriptedEventPump::WaitForEvent(std::uint32_t maxWaitMs) {
@@ -16,8 +17,10 @@ void ScriptedEventPump::WaitForEvent(std::uint32_t maxWaitMs) {
         std::fprintf(stderr, "ScriptedEventPump: nobody answered after %ld waits\n", waits);
         std::abort();
     }
-    if (onPump) onPump();
-    if (clock_) clock_->AdvanceBy(static_cast<std::int64_t>(std::min<std::uint32_t>(maxWaitMs, 10)) * 1000);
+    if (onPump)
+        onPump();
+    if (clock_)
+        clock_->AdvanceBy(static_cast<std::int64_t>(std::min<std::uint32_t>(maxWaitMs, 10)) * 1000);
 }
 
 void RecordingNotifier::Beep(int frequencyHz, int durationMs) {
@@ -27,8 +30,10 @@ void RecordingNotifier::Beep(int frequencyHz, int durationMs) {
 MessageAnswer RecordingNotifier::MessageBox(const std::string& text, const std::string& caption,
                                             MessageButtons buttons) {
     messages.push_back({text, caption, buttons});
-    if (onMessage) onMessage(messages.back());
-    if (answers.empty()) return MessageAnswer::Ok;
+    if (onMessage)
+        onMessage(messages.back());
+    if (answers.empty())
+        return MessageAnswer::Ok;
     MessageAnswer answer = answers.front();
     answers.pop_front();
     return answer;

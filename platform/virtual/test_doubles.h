@@ -17,7 +17,7 @@ namespace kell {
 // A pump where a test plays the user: onPump runs at every pump and every wait for an event.
 // A wait for an event takes a little virtual time, as a person does.
 class ScriptedEventPump : public EventPump {
-public:
+  public:
     explicit ScriptedEventPump(VirtualClock* clock = nullptr) : clock_(clock) {}
 
     void PumpOnce() override;
@@ -29,13 +29,13 @@ public:
     // A wait that nobody ever answers is a broken test, not a slow one.
     long maxWaits = 10'000'000;
 
-private:
+  private:
     VirtualClock* clock_;
 };
 
 // Records beeps and message boxes; answers message boxes from a queue (OK when it is empty).
 class RecordingNotifier : public Notifier {
-public:
+  public:
     struct Message {
         std::string text;
         std::string caption;
@@ -54,7 +54,7 @@ public:
 
 // Ports as a test sets them.
 class FixedPortCatalog : public PortCatalog {
-public:
+  public:
     void Set(int number, const std::string& path) { ports_[number] = path; }
     void Remove(int number) { ports_.erase(number); }
     void SetSystemNames(std::vector<std::string> names) { systemNames_ = std::move(names); }
@@ -69,7 +69,7 @@ public:
 
     std::vector<int> probed;  // every number Exists was asked about, in order
 
-private:
+  private:
     std::map<int, std::string> ports_;
     std::vector<std::string> systemNames_;
 };

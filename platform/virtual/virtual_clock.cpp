@@ -11,7 +11,8 @@ Scheduler::EventId VirtualClock::After(std::int64_t delayUs, std::function<void(
 }
 
 Scheduler::EventId VirtualClock::At(std::int64_t timeUs, std::function<void()> action) {
-    if (timeUs < nowUs_) timeUs = nowUs_;
+    if (timeUs < nowUs_)
+        timeUs = nowUs_;
     EventId id = nextId_++;
     events_.emplace(Key{timeUs, id}, std::move(action));
     timeOf_.emplace(id, timeUs);
@@ -20,23 +21,27 @@ Scheduler::EventId VirtualClock::At(std::int64_t timeUs, std::function<void()> a
 
 void VirtualClock::Cancel(EventId id) {
     auto it = timeOf_.find(id);
-    if (it == timeOf_.end()) return;
+    if (it == timeOf_.end())
+        return;
     events_.erase(Key{it->second, id});
     timeOf_.erase(it);
 }
 
 std::int64_t VirtualClock::NextEventUs() const {
-    return events_.empty() ? std::numeric_limits<std::int64_t>::max() : events_.begin()->first.first;
+    return events_.empty() ? std::numeric_limits<std::int64_t>::max()
+                           : events_.begin()->first.first;
 }
 
 void VirtualClock::AdvanceTo(std::int64_t timeUs) {
     while (!events_.empty() && events_.begin()->first.first <= timeUs) {
         auto node = events_.extract(events_.begin());
         timeOf_.erase(node.key().second);
-        if (node.key().first > nowUs_) nowUs_ = node.key().first;
+        if (node.key().first > nowUs_)
+            nowUs_ = node.key().first;
         node.mapped()();
     }
-    if (timeUs > nowUs_) nowUs_ = timeUs;
+    if (timeUs > nowUs_)
+        nowUs_ = timeUs;
 }
 
 bool VirtualClock::AdvanceUntil(const std::function<bool()>& done, std::int64_t limitUs) {

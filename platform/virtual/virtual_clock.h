@@ -13,7 +13,7 @@ namespace kell {
 // Virtual time for tests and benchmarks: sleeping advances time at once, and everything that
 // is due meanwhile (bytes arriving, the simulated instrument's timers) runs in time order.
 class VirtualClock : public Clock, public Scheduler {
-public:
+  public:
     // Calendar time of the start, in microseconds; by default half a second into a second, so
     // that a one-second deadline started at once lasts half a second.
     explicit VirtualClock(std::int64_t startUs = 1'800'000'000'500'000);
@@ -38,7 +38,7 @@ public:
     // made it hold. Returns done().
     bool AdvanceUntil(const std::function<bool()>& done, std::int64_t limitUs);
 
-private:
+  private:
     using Key = std::pair<std::int64_t, EventId>;  // (time, sequence) keeps ties in FIFO order
     std::int64_t nowUs_;
     EventId nextId_ = 1;

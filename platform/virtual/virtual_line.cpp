@@ -8,12 +8,15 @@ namespace kell {
 VirtualLine::VirtualLine(VirtualClock& clock) : clock_(clock) {}
 
 VirtualLine::~VirtualLine() {
-    for (auto id : inFlight_) clock_.Cancel(id);
-    for (auto& [id, unused] : toHostEvents_) clock_.Cancel(id);
+    for (auto id : inFlight_)
+        clock_.Cancel(id);
+    for (auto& [id, unused] : toHostEvents_)
+        clock_.Cancel(id);
 }
 
 void VirtualLine::SendToHost(const std::uint8_t* data, std::size_t count) {
-    if (unplugged_) return;
+    if (unplugged_)
+        return;
     const std::uint32_t baud = deviceBaud_;
     for (std::size_t i = 0; i < count; ++i) {
         std::int64_t start = std::max(clock_.NowUs(), toHostFreeUs_);
@@ -32,7 +35,8 @@ void VirtualLine::SendToHost(const std::uint8_t* data, std::size_t count) {
 
 void VirtualLine::SetAcceptingInput(bool accepting) {
     accepting_ = accepting;
-    if (!accepting_) return;
+    if (!accepting_)
+        return;
     while (!stalled_.empty()) {
         std::uint8_t byte = stalled_.front();
         stalled_.pop_front();
@@ -42,9 +46,11 @@ void VirtualLine::SetAcceptingInput(bool accepting) {
 
 void VirtualLine::Unplug() {
     unplugged_ = true;
-    for (auto id : inFlight_) clock_.Cancel(id);
+    for (auto id : inFlight_)
+        clock_.Cancel(id);
     inFlight_.clear();
-    for (auto& [id, unused] : toHostEvents_) clock_.Cancel(id);
+    for (auto& [id, unused] : toHostEvents_)
+        clock_.Cancel(id);
     toHostEvents_.clear();
     stalled_.clear();
     received_.clear();
@@ -54,18 +60,21 @@ void VirtualLine::HostOpened() {
     hostOpen_ = true;
     received_.clear();
     pendingErrors_ = 0;
-    if (device_) device_->OnHostOpened();
+    if (device_)
+        device_->OnHostOpened();
 }
 
 void VirtualLine::HostClosed() {
     hostOpen_ = false;
     received_.clear();
     stalled_.clear();
-    if (device_) device_->OnHostClosed();
+    if (device_)
+        device_->OnHostClosed();
 }
 
 std::size_t VirtualLine::HostRead(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) {
-    if (unplugged_ || max == 0) return 0;
+    if (unplugged_ || max == 0)
+        return 0;
     const std::int64_t deadline = clock_.NowUs() + static_cast<std::int64_t>(timeoutMs) * 1000;
     clock_.AdvanceUntil([this] { return !received_.empty() || unplugged_; }, deadline);
     std::size_t n = std::min(max, received_.size());
@@ -77,7 +86,8 @@ std::size_t VirtualLine::HostRead(std::uint8_t* dest, std::size_t max, std::uint
 }
 
 long VirtualLine::HostWrite(const std::uint8_t* data, std::size_t count) {
-    if (unplugged_) return -1;
+    if (unplugged_)
+        return -1;
     std::size_t queued = HostOutQueued();
     std::size_t room = queued >= kQueueSize ? 0 : kQueueSize - queued;
     std::size_t n = std::min(count, room);
@@ -92,19 +102,23 @@ long VirtualLine::HostWrite(const std::uint8_t* data, std::size_t count) {
 }
 
 SerialStatus VirtualLine::HostStatus() {
-    if (unplugged_) return SerialStatus{false, kLineErrorDevice, 0};
+    if (unplugged_)
+        return SerialStatus{false, kLineErrorDevice, 0};
     // A caller polling a full queue spends time doing so; without this a busy loop on virtual
     // time would never see the queue drain.
-    if (HostOutQueued() >= kQueueSize) clock_.AdvanceBy(accepting_ ? ByteTimeUs(hostBaud_) : 1000);
+    if (HostOutQueued() >= kQueueSize)
+        clock_.AdvanceBy(accepting_ ? ByteTimeUs(hostBaud_) : 1000);
     SerialStatus status{true, pendingErrors_, static_cast<std::uint32_t>(HostOutQueued())};
     pendingErrors_ = 0;
     return status;
 }
 
 void VirtualLine::HostPurge(bool input, bool output) {
-    if (input) received_.clear();
+    if (input)
+        received_.clear();
     if (output) {
-        for (auto id : inFlight_) clock_.Cancel(id);
+        for (auto id : inFlight_)
+            clock_.Cancel(id);
         inFlight_.clear();
         stalled_.clear();
         toDeviceFreeUs_ = clock_.NowUs();
@@ -112,7 +126,8 @@ void VirtualLine::HostPurge(bool input, bool output) {
 }
 
 void VirtualLine::HostSetRts(bool on) {
-    if (device_ && !unplugged_) device_->OnRtsChanged(on);
+    if (device_ && !unplugged_)
+        device_->OnRtsChanged(on);
 }
 
 void VirtualLine::ScheduleToDevice(std::uint8_t byte) {
@@ -128,13 +143,17 @@ void VirtualLine::ScheduleToDevice(std::uint8_t byte) {
 }
 
 void VirtualLine::DeliverToDevice(std::uint8_t byte, std::uint32_t sentAtBaud) {
-    if (tap_) tap_(Direction::ToDevice, clock_.NowUs(), byte);
-    if (device_ && sentAtBaud == deviceBaud_) device_->OnByteFromHost(byte);
+    if (tap_)
+        tap_(Direction::ToDevice, clock_.NowUs(), byte);
+    if (device_ && sentAtBaud == deviceBaud_)
+        device_->OnByteFromHost(byte);
 }
 
 void VirtualLine::DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud) {
-    if (tap_) tap_(Direction::ToHost, clock_.NowUs(), byte);
-    if (!hostOpen_) return;
+    if (tap_)
+        tap_(Direction::ToHost, clock_.NowUs(), byte);
+    if (!hostOpen_)
+        return;
     if (sentAtBaud != hostBaud_) {
         pendingErrors_ |= kLineErrorFraming;
     } else if (received_.size() >= kQueueSize) {
@@ -151,28 +170,34 @@ VirtualLine* VirtualLineSet::Find(const std::string& path) const {
 
 OpenResult VirtualSerialDevice::Open(const std::string& path) {
     Close();
-    if (lines_.Denied(path)) return OpenResult::PermissionDenied;
+    if (lines_.Denied(path))
+        return OpenResult::PermissionDenied;
     VirtualLine* line = lines_.Find(path);
-    if (!line || line->Unplugged()) return OpenResult::NotFound;
-    if (line->HostOpen()) return OpenResult::Busy;
+    if (!line || line->Unplugged())
+        return OpenResult::NotFound;
+    if (line->HostOpen())
+        return OpenResult::Busy;
     line_ = line;
     line_->HostOpened();
     return OpenResult::Ok;
 }
 
 void VirtualSerialDevice::Close() {
-    if (!line_) return;
+    if (!line_)
+        return;
     line_->HostClosed();
     line_ = nullptr;
 }
 
 bool VirtualSerialDevice::Apply(const LineSettings& settings) {
-    if (!line_ || line_->Unplugged()) return false;
+    if (!line_ || line_->Unplugged())
+        return false;
     line_->HostSetBaud(settings.baudRate);
     return true;
 }
 
-std::size_t VirtualSerialDevice::Read(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) {
+std::size_t VirtualSerialDevice::Read(std::uint8_t* dest, std::size_t max,
+                                      std::uint32_t timeoutMs) {
     return line_ ? line_->HostRead(dest, max, timeoutMs) : 0;
 }
 
@@ -185,11 +210,13 @@ SerialStatus VirtualSerialDevice::QueryStatus() {
 }
 
 void VirtualSerialDevice::Purge(bool input, bool output) {
-    if (line_) line_->HostPurge(input, output);
+    if (line_)
+        line_->HostPurge(input, output);
 }
 
 bool VirtualSerialDevice::SetRts(bool on) {
-    if (!line_ || line_->Unplugged()) return false;
+    if (!line_ || line_->Unplugged())
+        return false;
     line_->HostSetRts(on);
     return true;
 }

@@ -22,7 +22,7 @@ inline std::int64_t ByteTimeUs(std::uint32_t baud) {
 // far end (a LineDevice such as the simulated instrument). Every byte takes its wire time at the
 // sender's speed; a byte received at another speed than it was sent at is a framing error.
 class VirtualLine : public DevicePort {
-public:
+  public:
     enum class Direction { ToDevice, ToHost };
     using Tap = std::function<void(Direction, std::int64_t timeUs, std::uint8_t byte)>;
 
@@ -59,7 +59,7 @@ public:
     // What the PC has sent that the device has not yet taken (stalled or still on the wire).
     std::size_t HostOutQueued() const { return stalled_.size() + inFlight_.size(); }
 
-private:
+  private:
     void ScheduleToDevice(std::uint8_t byte);
     void DeliverToDevice(std::uint8_t byte, std::uint32_t sentAtBaud);
     void DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud);
@@ -74,8 +74,8 @@ private:
     bool unplugged_ = false;
     std::uint32_t pendingErrors_ = 0;
 
-    std::deque<std::uint8_t> received_;  // arrived at the PC, not yet read
-    std::deque<std::uint8_t> stalled_;   // written by the PC while the device takes nothing
+    std::deque<std::uint8_t> received_;        // arrived at the PC, not yet read
+    std::deque<std::uint8_t> stalled_;         // written by the PC while the device takes nothing
     std::deque<Scheduler::EventId> inFlight_;  // PC to device, on the wire
     std::map<Scheduler::EventId, bool> toHostEvents_;
     std::int64_t toDeviceFreeUs_ = 0;  // when the PC's transmitter is free again
@@ -84,7 +84,7 @@ private:
 
 // The set of virtual lines a test machine has, by device path.
 class VirtualLineSet {
-public:
+  public:
     void Add(const std::string& path, VirtualLine* line) { lines_[path] = line; }
     void Remove(const std::string& path) { lines_.erase(path); }
     // A path that exists but may not be opened (no permission).
@@ -92,14 +92,14 @@ public:
     VirtualLine* Find(const std::string& path) const;
     bool Denied(const std::string& path) const { return denied_.count(path) != 0; }
 
-private:
+  private:
     std::map<std::string, VirtualLine*> lines_;
     std::map<std::string, bool> denied_;
 };
 
 // The PC's serial device on virtual lines.
 class VirtualSerialDevice : public SerialDevice {
-public:
+  public:
     explicit VirtualSerialDevice(VirtualLineSet& lines) : lines_(lines) {}
     ~VirtualSerialDevice() override { Close(); }
 
@@ -116,7 +116,7 @@ public:
 
     VirtualLine* Line() const { return line_; }
 
-private:
+  private:
     VirtualLineSet& lines_;
     VirtualLine* line_ = nullptr;
 };

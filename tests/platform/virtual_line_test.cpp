@@ -9,7 +9,7 @@ namespace {
 
 // Echoes every byte it receives after a fixed delay.
 class EchoDevice : public LineDevice {
-public:
+  public:
     EchoDevice(VirtualClock& clock, DevicePort& port, std::int64_t delayUs)
         : clock_(clock), port_(port), delayUs_(delayUs) {}
     void OnByteFromHost(std::uint8_t byte) override {
@@ -18,7 +18,7 @@ public:
     }
     std::vector<std::uint8_t> received;
 
-private:
+  private:
     VirtualClock& clock_;
     DevicePort& port_;
     std::int64_t delayUs_;
