@@ -21,7 +21,8 @@ void BuildGeneralRecord(ConfigRecordAreas& areas, const ZoneRecordInputs& inputs
 void BuildListRecord(ConfigRecordAreas& areas);
 void BuildUserBandRecord(ConfigRecordAreas& areas, std::uint8_t zoneValue);
 // Builds profile 0 to 3 (any other number builds profile 0) into its slot; zone is the zone
-// number. Zones without names of their own (10 and up) give empty names.
+// number (only its low six bits are used). Zones without names of their own (10 and up) give
+// empty names. A USA unit's profile leaves its values 41 and 42 (bytes 92-95) unwritten.
 void BuildProfile(ConfigRecordAreas& areas, const ZoneRecordInputs& inputs, int profile, int zone);
 
 }  // namespace kell
