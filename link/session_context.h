@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "link/link_context.h"
+#include "platform/controls.h"
+
+namespace kell {
+
+// The parts of the main window that the updaters of a session use: the link, the session's
+// shared fields and the two bars. The main window builds one over its own members; tests
+// build one over their own. Nothing here owns anything.
+struct SessionContext {
+    LinkContext link;
+    bool& stopSession;
+    int& resultCode;
+    // Base of the overall bar for the current step; updaters add their share to it.
+    int& overallPosition;
+    // Calendar seconds some waits are measured from (set by the loader stages and the updaters).
+    std::int64_t& stepStartTime;
+    bool& connected;
+    ProgressBar& Barra_progreso;
+    ProgressBar& ProgressBar_general;
+    Timer& Timer_desconexion;
+
+    // Connection handlers of the main window, for the updaters that reconnect or change speed.
+    std::function<void()> Boton_ConectarClick;
+    std::function<void()> Reconnect;
+    std::function<bool(int)> SetPortBaud;
+    std::function<bool()> IsWow64;
+
+    // A failure records its code only while none is recorded, so the first failure is reported.
+    void RecordResult(int code) {
+        if (resultCode == 0)
+            resultCode = code;
+    }
+};
+
+}  // namespace kell
