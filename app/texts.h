@@ -7,15 +7,16 @@
 namespace kell {
 
 // The menu keys of the language file with their built-in captions, in the order they are read.
-#define KELL_MENU_KEYS(X) X(MENU1, "Archivo")
-X(MENU1_L1, "Actualizar")
-X(MENU1_L2, "Salir")
-X(MENU2, "Configurar")
-X(MENU2_L1, "Auto")
-X(MENU2_L2, "Manual")
-X(MENU3, "Ayuda")
-X(MENU3_L1, "Ayuda")
-X(MENU3_L2, "Acerca de")
+#define KELL_MENU_KEYS(X)     \
+    X(MENU1, "Archivo")       \
+    X(MENU1_L1, "Actualizar") \
+    X(MENU1_L2, "Salir")      \
+    X(MENU2, "Configurar")    \
+    X(MENU2_L1, "Auto")       \
+    X(MENU2_L2, "Manual")     \
+    X(MENU3, "Ayuda")         \
+    X(MENU3_L1, "Ayuda")      \
+    X(MENU3_L2, "Acerca de")
 
 // The text keys, in the order they are read. Each is empty unless the language file gives it.
 // P6_E8 (a port that exists but may not be opened) is this program's own addition.
