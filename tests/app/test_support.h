@@ -56,6 +56,8 @@ struct VirtualWorld {
 
     VirtualWorld();
 
+    // Declared first so that it outlives the serial device, which tells it when it closes.
+    Recorder device;
     VirtualClock clock;
     VirtualLine line{clock};
     VirtualLineSet lines;
@@ -63,7 +65,6 @@ struct VirtualWorld {
     ScriptedEventPump pump{&clock};
     RecordingNotifier notifier;
     FixedPortCatalog ports;
-    Recorder device;
     Seams seams{clock, serial, pump, notifier, ports};
 };
 
