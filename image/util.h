@@ -5,18 +5,41 @@
 
 namespace kell {
 
-// Stateless helpers shared by the HEX reader and the frame builders.
+// Stateless helpers shared by the HEX reader and the frame builders. The conversions are
+// inline: the start-up check runs them on every character of a 4 MB text.
 class TUtil {
   public:
     static constexpr int kOk = 0;
     static constexpr int kNotHex = 2;
 
     // '0'-'9' and 'A'-'F' (upper case only); anything else gives kNotHex and leaves value alone.
-    static int HexDigit(char c, std::uint8_t& value);
-    // Two characters, high digit first.
-    static int HexByte(const char* text, std::uint8_t& value);
+    static int HexDigit(char c, std::uint8_t& value) {
+        if (c >= '0' && c <= '9') {
+            value = static_cast<std::uint8_t>(c - '0');
+            return kOk;
+        }
+        if (c >= 'A' && c <= 'F') {
+            value = static_cast<std::uint8_t>(c - 'A' + 10);
+            return kOk;
+        }
+        return kNotHex;
+    }
+    // Two characters, high digit first. The second is not looked at when the first is no digit.
+    static int HexByte(const char* text, std::uint8_t& value) {
+        std::uint8_t high = 0, low = 0;
+        if (HexDigit(text[0], high) != kOk || HexDigit(text[1], low) != kOk)
+            return kNotHex;
+        value = static_cast<std::uint8_t>(high * 16 + low);
+        return kOk;
+    }
     // Four characters, high byte first.
-    static int HexWord(const char* text, std::uint16_t& value);
+    static int HexWord(const char* text, std::uint16_t& value) {
+        std::uint8_t high = 0, low = 0;
+        if (HexByte(text, high) != kOk || HexByte(text + 2, low) != kOk)
+            return kNotHex;
+        value = static_cast<std::uint16_t>(high * 256 + low);
+        return kOk;
+    }
     // XOR of count bytes, starting from 0: the check byte of the instrument's frames.
     static std::uint8_t Xor(const std::uint8_t* data, std::size_t count);
 };

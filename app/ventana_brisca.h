@@ -1,0 +1,220 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "app/texts.h"
+#include "image/file_op.h"
+#include "image/interprete_hex.h"
+#include "link/link_context.h"
+#include "link/port_settings.h"
+#include "link/serial_channel.h"
+#include "platform/controls.h"
+#include "platform/seams.h"
+
+namespace kell {
+
+inline constexpr const char* kApplicationTitle = "Update";
+inline constexpr const char* kMainWindowCaption = "Update_v2.04 (Kell Series)";
+
+// The pictures of ImageList_acciones that Image_accion shows.
+enum ActionPicture : int {
+    kPictureStart = 0,       // after start-up
+    kPictureArmed = 1,       // the search is armed, or started from the menu
+    kPictureSearching = 2,   // the port search runs
+    kPictureNotFound = 3,    // no instrument, or the link was lost before the update
+    kPictureUpdating = 4,    // the update sequence runs
+    kPictureUpdated = 5,     // the update ended well
+    kPictureFailed = 6,      // the update failed or was cancelled
+    kPictureNotUpdated = 7,  // the instrument cannot or need not be updated
+};
+inline constexpr int kActionPictureCount = 8;
+
+// The file-open dialog of the layout; nothing shows it, the keypad step clears its file name.
+struct FileDialog {
+    std::string filter = ".hex, .zsw, .bin|*.hex;*.zsw;*.bin";
+    std::string fileName;
+};
+
+// What only a front end can do. The core asks through these and never ends the process itself.
+struct FrontEndHooks {
+    std::function<void(int exitCode)> endProcess;                   // leave at once
+    std::function<void()> showAbout;                                // the about box, modally
+    std::function<void(const std::string& document)> openDocument;  // the shell's "open"
+};
+
+// The main window without a toolkit: its controls are models that a front end draws, its
+// handlers are member functions that a front end calls, and it holds the state of an update
+// session. Its operations are spread over several files, one per concern:
+//   ventana_brisca.cpp   construction, attention panel, action picture, closing
+//   abrir_hex.cpp        the start-up check of the embedded main firmware
+// Port search and connection, identification and the update sequence add theirs below.
+class Tventana_brisca {
+  public:
+    // firmwareText is the main firmware Intel HEX text (payloads::MainFirmwareHex() in the
+    // program). The texts come from languageFile, or from workingDirectory's idiomas.ini when
+    // it is empty.
+    Tventana_brisca(const Seams& seams, std::string workingDirectory,
+                    std::span<const std::uint8_t> firmwareText, std::string languageFile = {});
+    ~Tventana_brisca();
+    Tventana_brisca(const Tventana_brisca&) = delete;
+    Tventana_brisca& operator=(const Tventana_brisca&) = delete;
+
+    // ---- Window, attention panel, closing ----
+
+    // Shows picture `index` of the action list at once (one pump), then shows or hides the
+    // numbers of the three info lines.
+    void SetActionPicture(int index, bool showNumbers);
+    // Asks on the attention panel and waits for the answer: 1 for OK, -1 for Cancel. Also -1
+    // when the program is being closed meanwhile, so that the wait cannot outlive the window.
+    int ShowAttention(const std::string& header, const std::string& line1, const std::string& line2,
+                      const std::string& line3, const std::string& okCaption,
+                      const std::string& cancelCaption);
+    void Button_atencion_okClick();
+    void Button_atencion_cancelClick();
+
+    // Whether a 32-bit program runs under 64-bit Windows; never on this platform.
+    bool IsWow64() const { return false; }
+
+    // The context every exchange with the instrument works with; the stop flag is this
+    // session's.
+    LinkContext Link();
+
+    // embeddedVersion up to its first unfilled character.
+    std::string EmbeddedVersion() const;
+
+    bool FormCloseQuery();  // whether the window may close now
+    void FormClose();
+    void Salir();
+    void MenuSalirClick();
+    void SpeedButton_exitClick();
+    void BCancelarClick();
+    void About1Click();
+    void AyudaClick();
+
+    // ---- Main firmware image check ----
+
+    // Scans the embedded firmware text once: proves every record, counts them, notes the pages
+    // it fills and takes its version out. A bad line is reported and discards the reader.
+    void Abrir_hex();
+
+    // ---- Port search and connection ----
+    // ---- Identification and update plan ----
+    // ---- Update sequence ----
+
+    // ---- The world and the objects the window owns ----
+
+    Seams seams;
+    TMonitorPSerie monitorPSerie;  // the one serial channel, closed until a connection
+    TFile_op fileOp;               // line cursor over the embedded main firmware text
+    std::unique_ptr<TInterprete_hex> hexReader;  // null until Abrir_hex, and after it failed
+    // The graphics uploader (TGraficos) and the TCDiferencial holder of a main-firmware
+    // transfer belong here too; they arrive with the modules and firmware layers.
+    FrontEndHooks hooks;
+
+    // ---- Controls ----
+
+    std::string Caption = kMainWindowCaption;
+    Picture Fondo;
+    Picture Image_bsa;
+    Picture Image_accion;  // index: the ActionPicture shown
+    Picture Image_buscar_puerto;
+    Button Button_buscar_puerto;
+    Label Label_n1, Label_n2, Label_n3;
+    Label Label_info1, Label_info2, Label_info3;
+    Label Label1;  // the version line
+    Picture Image_salir;
+    Button SpeedButton_exit;
+    Label Label_progreso_general;
+    ProgressBar ProgressBar_general;
+    ProgressBar Barra_progreso;
+    Picture Image_Tesk, Image_Orvo;
+
+    // The update plan: one hidden mark per component.
+    CheckBox Check_teclado, Check_borrar, Check_configuracion, Check_planes, Check_fpga,
+        Check_firmware, Check_mpeg4_apl;
+
+    // Manual port panel.
+    Panel PConfigurarPuerto;
+    Label Label2, Label3;
+    Picture Image_puerto;
+    RadioGroup COM;
+    ComboBox Com_extended;
+    Button BConfigurarPuerto;
+
+    // Attention panel.
+    Panel Panel_atencion;
+    Label Label_atencion;
+    Label Label_atencion_linea1, Label_atencion_linea2, Label_atencion_linea3;
+    Button Button_atencion_ok, Button_atencion_cancel;
+
+    FileDialog Dialogo_fichero;
+    Timer Timer_desconexion;
+
+    MenuItem MenuArchivo, Actualizar1, MenuSalir;
+    MenuItem MenuConfigurar, Auto1, MenuPuerto;
+    MenuItem MenuAyuda, Ayuda, About1;
+
+    // ---- Session state ----
+
+    int stage = 0;  // 0 arm the search, 1 search and update, 2 wait for the re-press
+    int failedSearches = 0;
+    bool sessionRunning = false;
+    bool stopSession = false;
+    bool exitRequested = false;
+    bool connected = false;
+    bool bootstrapReply = false;
+    bool busyReply = false;
+    bool eraseRefused = false;
+    bool rePressed = false;
+    int attentionReply = 0;  // 0 none yet, 1 OK, -1 Cancel
+    int resultCode = 0;      // the first failure of the session
+    int overallPosition = 0;
+    int portNumber = 1;
+    kell::PortSettings PortSettings;
+    char optionsMode = 'N';
+    std::string workingDirectory;
+    // Four characters, a point, five digits (2.04.00000); zero where the image did not fill it.
+    std::array<char, 11> embeddedVersion{};
+    std::array<bool, 64> pagePresent{};  // which 64 KiB pages the embedded image fills
+    std::string identityAtConnect;
+    std::string identityAfterRestart;
+
+    // Identification results.
+    int zoneCode = 0;
+    bool parameter562Valid = false;
+    std::uint8_t parameter562 = 0;
+    std::uint16_t parameter571 = 0;
+    bool modelKnown = false;
+    bool usaUnit = false;
+    bool firmwareAbove180 = false;
+    bool firmwareBelow189 = false;
+    bool threeFpgaConfigurations = false;
+    int plansType = 0;
+    int plansStoredVersion = 0;
+    int plansExpectedVersion = 0;
+    // ModuleVersions arrives with the device queries.
+
+    // Channel plans accepted for this session.
+    bool plansSelected = false;
+    bool plansTypeIsZero = false;
+
+    LocalisedTexts texts;
+
+    // Set when the user chose to leave; the front end ends the process.
+    bool endProcessRequested = false;
+
+  private:
+    void BuildLayout();
+    void LoadTexts(const std::string& languageFile);
+    void ShowVersionLine();
+    // Ends an open link as the connect toggle does: 0x0A, 100 ms, port closed.
+    void EndLink();
+    void EndProcess();
+};
+
+}  // namespace kell

@@ -1,0 +1,211 @@
+#include "app/ventana_brisca.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/app/test_support.h"
+
+namespace kell {
+namespace {
+
+using testing::Bytes;
+
+struct WindowTest : ::testing::Test {
+    testing::VirtualWorld world;
+    testing::TempDir dir;
+    std::string image = testing::SyntheticImage({0x0000, 0x0018}, "2.04", "00000");
+
+    std::unique_ptr<Tventana_brisca> Make() {
+        return std::make_unique<Tventana_brisca>(world.seams, dir.Path(), Bytes(image));
+    }
+    void WriteLanguage(const std::string& body) { dir.Write("idiomas.ini", body); }
+};
+
+TEST_F(WindowTest, ConstructionLeavesTheLayoutAndSessionAsAtStartUp) {
+    auto w = Make();
+    EXPECT_EQ(w->Image_accion.index, kPictureStart);
+    EXPECT_TRUE(w->Button_buscar_puerto.visible);
+    const Control* hidden[] = {&w->Label_n1,
+                               &w->Label_n2,
+                               &w->Label_n3,
+                               &w->Image_bsa,
+                               &w->Label_progreso_general,
+                               &w->ProgressBar_general,
+                               &w->Barra_progreso,
+                               &w->Image_Tesk,
+                               &w->Image_Orvo,
+                               &w->PConfigurarPuerto,
+                               &w->Panel_atencion,
+                               &w->MenuAyuda};
+    for (const Control* control : hidden)
+        EXPECT_FALSE(control->visible);
+
+    // The plan marks: hidden, unticked, all but the module's disabled.
+    const CheckBox* marks[] = {&w->Check_teclado, &w->Check_borrar, &w->Check_configuracion,
+                               &w->Check_planes,  &w->Check_fpga,   &w->Check_firmware};
+    for (const CheckBox* box : marks)
+        EXPECT_FALSE(box->visible || box->enabled || box->checked) << box->caption;
+    EXPECT_TRUE(w->Check_mpeg4_apl.enabled && !w->Check_mpeg4_apl.checked);
+    EXPECT_FALSE(w->Timer_desconexion.enabled);
+    EXPECT_TRUE(w->Auto1.checked && !w->MenuPuerto.checked);
+
+    EXPECT_FALSE(w->sessionRunning || w->stopSession || w->exitRequested || w->connected ||
+                 w->bootstrapReply || w->busyReply || w->eraseRefused || w->rePressed);
+    EXPECT_EQ(w->portNumber, 1);
+    EXPECT_EQ(w->PortSettings.BaudRate, 115200u);
+    EXPECT_EQ(w->workingDirectory, dir.Path());
+    EXPECT_FALSE(w->monitorPSerie.IsOpen());
+}
+
+TEST_F(WindowTest, WithoutALanguageFileMenusAreSpanishAndOnlyTheVersionLineShows) {
+    auto w = Make();
+    EXPECT_EQ(w->MenuArchivo.caption, "Archivo");
+    EXPECT_EQ(w->Actualizar1.caption, "Actualizar");
+    EXPECT_EQ(w->MenuSalir.caption, "Salir");
+    EXPECT_EQ(w->MenuConfigurar.caption, "Configurar");
+    EXPECT_EQ(w->Auto1.caption, "Auto");
+    EXPECT_EQ(w->MenuPuerto.caption, "Manual");
+    EXPECT_EQ(w->MenuAyuda.caption, "Ayuda");
+    EXPECT_EQ(w->Ayuda.caption, "Ayuda");
+    EXPECT_EQ(w->About1.caption, "Acerca de");
+    EXPECT_EQ(w->Label_info1.caption, "");
+    EXPECT_EQ(w->Label_info2.caption, "Version 2.04");
+    EXPECT_EQ(w->Label_info3.caption, "");
+    EXPECT_EQ(w->Label_progreso_general.caption, "");
+    EXPECT_TRUE(world.notifier.messages.empty());
+}
+
+TEST_F(WindowTest, TheLanguageFileCaptionsMenusAndInfoLines) {
+    WriteLanguage(
+        "[COMUN]\nIDIOMA=EN\n[EN]\nMENU1=File\nMENU3_L2=About\nPASO1_L1=Welcome\n"
+        "PASO1_L2=never shown\nPASO1_L3=Press\nPROGRESO_GENERAL=Overall\n");
+    auto w = Make();
+    EXPECT_EQ(w->MenuArchivo.caption, "File");
+    EXPECT_EQ(w->About1.caption, "About");
+    EXPECT_EQ(w->MenuSalir.caption, "Salir");
+    EXPECT_EQ(w->Label_info1.caption, "Welcome");
+    EXPECT_EQ(w->Label_info2.caption, "Version 2.04");
+    EXPECT_EQ(w->texts.PASO1_L2, "Version 2.04");
+    EXPECT_EQ(w->Label_info3.caption, "Press");
+    EXPECT_EQ(w->Label_progreso_general.caption, "Overall");
+}
+
+TEST_F(WindowTest, AnExplicitLanguageFileIsReadInsteadOfTheWorkingDirectorys) {
+    WriteLanguage("[EN]\nPASO1_L1=from the working directory\n");
+    testing::TempDir other;
+    const std::string path = other.Write("idiomas.ini", "[EN]\nPASO1_L1=from elsewhere\n");
+    Tventana_brisca w(world.seams, dir.Path(), Bytes(image), path);
+    EXPECT_EQ(w.Label_info1.caption, "from elsewhere");
+}
+
+TEST_F(WindowTest, AttentionPanelWaitsForTheAnswerAndHidesAfterIt) {
+    auto w = Make();
+    for (const int answer : {1, -1}) {
+        int waitsBeforeClick = 3;
+        world.pump.onPump = [&] {
+            if (!w->Panel_atencion.visible || --waitsBeforeClick > 0)
+                return;
+            EXPECT_EQ(w->Label_atencion.caption, "HEAD");
+            EXPECT_EQ(w->Label_atencion_linea3.caption, "three");
+            EXPECT_EQ(w->Button_atencion_ok.caption, "Yes");
+            EXPECT_EQ(w->Button_atencion_cancel.caption, "No");
+            if (answer == 1)
+                w->Button_atencion_okClick();
+            else
+                w->Button_atencion_cancelClick();
+        };
+        const long waitsBefore = world.pump.waits;
+        EXPECT_EQ(w->ShowAttention("HEAD", "one", "two", "three", "Yes", "No"), answer);
+        EXPECT_FALSE(w->Panel_atencion.visible);
+        EXPECT_EQ(w->attentionReply, answer);
+        // It waits for events rather than spinning.
+        EXPECT_EQ(world.pump.waits - waitsBefore, 3);
+    }
+}
+
+TEST_F(WindowTest, AttentionPanelGivesUpAsCancelWhenTheProgramIsLeft) {
+    auto w = Make();
+    world.pump.onPump = [&] { w->exitRequested = true; };
+    EXPECT_EQ(w->ShowAttention("H", "1", "2", "3", "OK", "CANCEL"), -1);
+    EXPECT_FALSE(w->Panel_atencion.visible);
+}
+
+TEST_F(WindowTest, ActionPictureShowsBeforeTheNumbersChange) {
+    auto w = Make();
+    int seenIndex = -1;
+    bool numbersAtPump = true;
+    world.pump.onPump = [&] {
+        seenIndex = w->Image_accion.index;
+        numbersAtPump = w->Label_n1.visible;
+    };
+    const long pumps = world.pump.pumps;
+    w->SetActionPicture(kPictureArmed, true);
+    EXPECT_EQ(world.pump.pumps - pumps, 1);
+    EXPECT_EQ(seenIndex, kPictureArmed);
+    EXPECT_FALSE(numbersAtPump);
+    EXPECT_TRUE(w->Label_n1.visible && w->Label_n2.visible && w->Label_n3.visible);
+    w->SetActionPicture(kPictureSearching, false);
+    EXPECT_FALSE(w->Label_n1.visible || w->Label_n2.visible || w->Label_n3.visible);
+    EXPECT_EQ(w->Image_accion.index, kPictureSearching);
+}
+
+struct ExitTest : WindowTest {
+    std::unique_ptr<Tventana_brisca> w;
+    std::vector<int> exitCodes;
+
+    void SetUp() override {
+        WriteLanguage("[EN]\nAVISOACT=An update is running\n");
+        w = Make();
+        w->hooks.endProcess = [this](int code) { exitCodes.push_back(code); };
+    }
+};
+
+TEST_F(ExitTest, DuringASessionLeavingIsRefusedAndSalirWarns) {
+    w->sessionRunning = true;
+    EXPECT_FALSE(w->FormCloseQuery());
+    w->MenuSalirClick();
+    ASSERT_EQ(world.notifier.messages.size(), 1u);
+    EXPECT_EQ(world.notifier.messages[0].text, "An update is running");
+    w->SpeedButton_exitClick();
+    EXPECT_TRUE(exitCodes.empty());
+    EXPECT_FALSE(w->endProcessRequested);
+    EXPECT_FALSE(w->exitRequested);
+    EXPECT_TRUE(w->sessionRunning);
+}
+
+TEST_F(ExitTest, BetweenSessionsTheMenuAndTheExitButtonEndTheProcess) {
+    w->MenuSalirClick();
+    EXPECT_EQ(exitCodes, std::vector<int>{0});
+    EXPECT_TRUE(w->endProcessRequested);
+    EXPECT_TRUE(world.notifier.messages.empty());
+    w->SpeedButton_exitClick();
+    EXPECT_EQ(exitCodes, (std::vector<int>{0, 0}));
+}
+
+TEST_F(ExitTest, ClosingBetweenSessionsSetsExitRequested) {
+    EXPECT_TRUE(w->FormCloseQuery());
+    EXPECT_FALSE(w->exitRequested);
+    w->FormClose();
+    EXPECT_TRUE(w->exitRequested);
+}
+
+TEST_F(WindowTest, CancelSetsTheStopFlagThatTheLinkContextSees) {
+    auto w = Make();
+    LinkContext link = w->Link();
+    EXPECT_FALSE(link.StopRequested());
+    w->BCancelarClick();
+    EXPECT_TRUE(w->stopSession);
+    EXPECT_TRUE(link.StopRequested());
+    EXPECT_EQ(&link.serial, &w->monitorPSerie);
+}
+
+TEST_F(WindowTest, DestroyingTheWindowEndsAnOpenLink) {
+    auto w = Make();
+    ASSERT_TRUE(w->monitorPSerie.Configure(1, w->PortSettings));
+    w->connected = true;
+    w.reset();
+    EXPECT_EQ(world.device.received, std::vector<std::uint8_t>{0x0A});
+    EXPECT_FALSE(world.serial.IsOpen());
+}
+
+}  // namespace
+}  // namespace kell
