@@ -36,6 +36,8 @@ struct LineFixture : ::testing::Test {
         line.Attach(&echo);
         ASSERT_EQ(host.Open("/dev/ttyV0"), OpenResult::Ok);
     }
+    // The device must outlive the host's close, which tells it the port went away.
+    void TearDown() override { host.Close(); }
 };
 
 TEST_F(LineFixture, BytesTakeTheirWireTimeBothWays) {
