@@ -35,6 +35,8 @@ struct LinkRig {
 
     VirtualClock clock;
     VirtualLine line{clock};
+    // Before the channel, so that it outlives the channel's closing of the port.
+    ScriptedFarEnd farEnd{clock, line};
     VirtualLineSet lines;
     VirtualSerialDevice device{lines};
     FixedPortCatalog ports;
@@ -44,7 +46,6 @@ struct LinkRig {
     ScriptedEventPump pump{&clock};
     RecordingNotifier notifier;
     bool stop = false;
-    ScriptedFarEnd farEnd{clock, line};
     LinkContext link{serial, clock, pump, notifier, &stop};
 };
 
