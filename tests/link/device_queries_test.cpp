@@ -186,39 +186,31 @@ TEST(QueryPeripheralTest, AReplyThatStopsHalfWayFailsTheAttemptWithoutWaitingOut
     EXPECT_LE(rig.SecondsSince(start), 5 * 3.1);
 }
 
-TEST(CheckPeripheralStatusTest, FirmwareAbove180AsksRegister12Only) {
-    LinkRig rig;
-    rig.farEnd.On(kRegister12Request, {0x10, 0x02, 0x00, 0x40});  // bit 6 does not count here
-    EXPECT_TRUE(CheckPeripheralStatus(rig.link, true));
-    EXPECT_EQ(rig.farEnd.received, kRegister12Request);
-}
+// The status byte is the second byte of the reply; which bit stops an update depends on the
+// register and on the firmware.
+struct StatusCase {
+    bool firmwareAbove180;
+    std::uint8_t register8Status;
+    std::uint8_t register12Status;
+    bool expected;
+    Bytes asked;
+};
 
-TEST(CheckPeripheralStatusTest, FirmwareAbove180FailsOnBit7) {
-    LinkRig rig;
-    rig.farEnd.On(kRegister12Request, {0x10, 0x02, 0x00, 0x80});
-    EXPECT_FALSE(CheckPeripheralStatus(rig.link, true));
-}
-
-TEST(CheckPeripheralStatusTest, OlderFirmwareAsksRegister8ThenRegister12) {
-    LinkRig rig;
-    rig.farEnd.On(kRegister8Request, {0x10, 0x02, 0x00, 0x7F})
-        .On(kRegister12Request, {0x10, 0x02, 0x00, 0xBF});
-    EXPECT_TRUE(CheckPeripheralStatus(rig.link, false));
-    EXPECT_EQ(rig.farEnd.received, Cat({kRegister8Request, kRegister12Request}));
-}
-
-TEST(CheckPeripheralStatusTest, OlderFirmwareFailsOnBit7OfRegister8WithoutAskingFurther) {
-    LinkRig rig;
-    rig.farEnd.On(kRegister8Request, {0x10, 0x02, 0x00, 0x80});
-    EXPECT_FALSE(CheckPeripheralStatus(rig.link, false));
-    EXPECT_EQ(rig.farEnd.received, kRegister8Request);
-}
-
-TEST(CheckPeripheralStatusTest, OlderFirmwareFailsOnBit6OfRegister12) {
-    LinkRig rig;
-    rig.farEnd.On(kRegister8Request, {0x10, 0x02, 0x00, 0x00})
-        .On(kRegister12Request, {0x10, 0x02, 0x00, 0x40});
-    EXPECT_FALSE(CheckPeripheralStatus(rig.link, false));
+TEST(CheckPeripheralStatusTest, AsksTheRegistersOfTheFirmwareAndJudgesTheirBits) {
+    const std::vector<StatusCase> cases = {
+        {true, 0x00, 0x40, true, kRegister12Request},  // bit 6 does not count here
+        {true, 0x00, 0x80, false, kRegister12Request},
+        {false, 0x7F, 0xBF, true, Cat({kRegister8Request, kRegister12Request})},
+        {false, 0x80, 0x00, false, kRegister8Request},  // nothing more is asked
+        {false, 0x00, 0x40, false, Cat({kRegister8Request, kRegister12Request})},
+    };
+    for (const StatusCase& c : cases) {
+        LinkRig rig;
+        rig.farEnd.On(kRegister8Request, {0x10, 0x02, 0x00, c.register8Status})
+            .On(kRegister12Request, {0x10, 0x02, 0x00, c.register12Status});
+        EXPECT_EQ(CheckPeripheralStatus(rig.link, c.firmwareAbove180), c.expected);
+        EXPECT_EQ(rig.farEnd.received, c.asked);
+    }
 }
 
 TEST(CheckPeripheralStatusTest, ASilentInstrumentFails) {

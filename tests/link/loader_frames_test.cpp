@@ -108,14 +108,6 @@ TEST(SendLoaderBlocksTest, AnAcknowledgementAfterTheSecondChangedIsAFailedTry) {
     EXPECT_EQ(rig.farEnd.Count(BufferFrame(0, data)), 2);
 }
 
-TEST(SendLoaderBlocksTest, NothingToSendIsDoneAtOnce) {
-    LinkRig rig;
-    ProgressBar bar;
-    EXPECT_TRUE(SendLoaderBlocks(rig.link, 0, {}, bar));
-    rig.clock.AdvanceBy(kSecondUs);
-    EXPECT_TRUE(rig.farEnd.received.empty());
-}
-
 // --- The single frames ------------------------------------------------------------------------
 
 TEST(SendLoaderCallTest, SendsTheCallFrameUnanswered) {
