@@ -55,9 +55,8 @@ void PutBigEndian24(std::uint8_t* at, std::uint32_t value) {
     at[2] = static_cast<std::uint8_t>(value);
 }
 
-// The 128 bytes at `offset`, taken from a local copy so that a short buffer is never read past
-// its end.
-// The buffer address is the offset in `data`.
+// The frame for the 128 bytes at `offset` (which is also the buffer address), copied so that a
+// short buffer is never read past its end: what lies beyond it goes as 0x00.
 BufferFrame MakeBufferFrame(std::span<const std::uint8_t> data, std::size_t offset) {
     BufferFrame frame{};
     frame[0] = kBufferCommand;
