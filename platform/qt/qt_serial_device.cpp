@@ -123,8 +123,10 @@ struct QtSerialDevice::Impl {
     }
 
     // Folds Qt's error state into ours after each call into Qt, and clears it, so that a
-    // time-out or a refused modem line does not linger as an error.
-    void Absorb() {
+    // time-out or a refused modem line does not linger as an error. Only a failure while
+    // moving data counts against the line; a refused setting does not.
+    enum class After { Io, Setting };
+    void Absorb(After after = After::Io) {
         switch (port.error()) {
             case QSerialPort::ResourceError:
                 gone = true;
@@ -132,7 +134,8 @@ struct QtSerialDevice::Impl {
             case QSerialPort::ReadError:
             case QSerialPort::WriteError:
             case QSerialPort::UnknownError:
-                failed = true;
+                if (after == After::Io)
+                    failed = true;
                 break;
             default:
                 break;
@@ -342,7 +345,7 @@ bool QtSerialDevice::Apply(const LineSettings& settings) {
         port.setRequestToSend(false);
     if (ok)
         d.baud = settings.baudRate;
-    d.Absorb();
+    d.Absorb(Impl::After::Setting);
     return ok && !d.gone;
 }
 
@@ -415,7 +418,7 @@ void QtSerialDevice::Purge(bool input, bool output) {
     if (output)
         directions |= QSerialPort::Output;
     d.port.clear(directions);
-    d.Absorb();
+    d.Absorb(Impl::After::Setting);
 }
 
 bool QtSerialDevice::SetRts(bool on) {
@@ -423,7 +426,7 @@ bool QtSerialDevice::SetRts(bool on) {
     if (!d.open || d.gone)
         return false;
     const bool ok = d.port.setRequestToSend(on);
-    d.Absorb();
+    d.Absorb(Impl::After::Setting);
     return ok && !d.gone;
 }
 
