@@ -28,8 +28,9 @@ struct LineFixture : ::testing::Test {
     VirtualClock clock;
     VirtualLine line{clock};
     VirtualLineSet lines;
-    VirtualSerialDevice host{lines};
+    // Declared before the host, so that the host's close on destruction still finds it.
     EchoDevice echo{clock, line, 1000};
+    VirtualSerialDevice host{lines};
 
     void SetUp() override {
         lines.Add("/dev/ttyV0", &line);
