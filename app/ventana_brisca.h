@@ -11,8 +11,10 @@
 #include "image/file_op.h"
 #include "image/interprete_hex.h"
 #include "link/link_context.h"
+#include "link/module_versions.h"
 #include "link/port_settings.h"
 #include "link/serial_channel.h"
+#include "link/session_context.h"
 #include "platform/controls.h"
 #include "platform/seams.h"
 
@@ -83,6 +85,8 @@ class Tventana_brisca {
     // The context every exchange with the instrument works with; the stop flag is this
     // session's.
     LinkContext Link();
+    // The narrow view of this window that the updaters of a session use.
+    SessionContext Session();
 
     // embeddedVersion up to its first unfilled character.
     std::string EmbeddedVersion() const;
@@ -174,6 +178,7 @@ class Tventana_brisca {
     int attentionReply = 0;  // 0 none yet, 1 OK, -1 Cancel
     int resultCode = 0;      // the first failure of the session
     int overallPosition = 0;
+    std::int64_t stepStartTime = 0;  // calendar seconds some waits of a step are measured from
     int portNumber = 1;
     kell::PortSettings PortSettings;
     char optionsMode = 'N';
@@ -197,7 +202,7 @@ class Tventana_brisca {
     int plansType = 0;
     int plansStoredVersion = 0;
     int plansExpectedVersion = 0;
-    // ModuleVersions arrives with the device queries.
+    kell::ModuleVersions ModuleVersions;
 
     // Channel plans accepted for this session.
     bool plansSelected = false;
