@@ -15,6 +15,13 @@ class Deadline {
     Deadline(Clock& clock, std::int64_t limitSeconds)
         : clock_(&clock), start_(clock.Seconds()), limit_(limitSeconds) {}
 
+    // A limit counted from an earlier second (a step's start time) instead of from now.
+    static Deadline Since(Clock& clock, std::int64_t startSeconds, std::int64_t limitSeconds) {
+        Deadline d(clock, limitSeconds);
+        d.start_ = startSeconds;
+        return d;
+    }
+
     // Whole seconds that have passed since the start.
     std::int64_t Elapsed() const { return clock_->Seconds() - start_; }
     bool Expired() const { return Elapsed() >= limit_; }
