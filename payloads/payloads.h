@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 // The data the updater writes into the instrument, compiled into the program. Every accessor
 // returns read-only bytes that live for the whole process.
@@ -25,6 +26,12 @@ inline constexpr std::size_t kPictureCells = 22500;  // 16-bit cells, low byte d
 // (at least kTrailingBytes of them), so a reader may look one character past the end.
 inline constexpr std::size_t kTrailingBytes = 16;
 std::span<const std::uint8_t> MainFirmwareHex();
+// What the start-up check reads from the main firmware text: the version held at segment 0x18,
+// offsets 0x0010 and 0x0016, and the segments it fills (bit s set for segment s): 0, 2-22,
+// 24-28 and 30.
+inline constexpr std::string_view kMainFirmwareVersion = "2.04.00000";
+inline constexpr std::uint64_t kMainFirmwarePages =
+    0x1u | (((1u << 21) - 1) << 2) | (((1u << 5) - 1) << 24) | (1u << 30);
 // The keypad firmware Intel HEX text (lower-case digits), exactly kKeypadHexLength characters.
 std::span<const std::uint8_t> KeypadHex();
 // The three loader blocks, 32, 144 and 968 bytes, stored one after another.
@@ -37,5 +44,13 @@ std::span<const std::uint8_t> Mpeg4Application();
 std::span<const std::uint8_t> Mpeg4SecondImage();
 // Picture 1..4 as its 22500 16-bit cells (45000 bytes, little-endian); empty for other numbers.
 std::span<const std::uint8_t> PictureCells(int number);
+
+// Every embedded payload under the name of the file it is built from, in the order of
+// kPayloadFiles (payloads/payload_files.h).
+struct NamedPayload {
+    std::string_view fileName;
+    std::span<const std::uint8_t> bytes;
+};
+std::span<const NamedPayload> AllPayloads();
 
 }  // namespace kell::payloads
