@@ -16,6 +16,9 @@ constexpr std::uint8_t kTwoFpgaConfigurationsBit = 0x20;
 }  // namespace
 
 void Tventana_brisca::CheckBeforeUpdate() {
+    // The gate's queries own the line: a watch reading between their polls would take bytes of
+    // their replies, and a reply byte 0x0A would end the link half-way through.
+    Timer_desconexion.enabled = false;
     LinkContext link = Link();
     const int level = ReadLevelAverage(link);
     identityAtConnect = ReadIdentity(link);
