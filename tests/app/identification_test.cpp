@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include "tests/app/search_rig.h"
+
+namespace kell {
+namespace {
+
+using testing::InstrumentFacts;
+using testing::ScriptedInstrument;
+using testing::SearchRig;
+namespace scenarios = testing::scenarios;
+
+// The plan as the seven marks, in the order of the layout's row.
+struct Marks {
+    bool firmware, fpga, keypad, plans, erase, zone, module;
+    bool operator==(const Marks&) const = default;
+};
+Marks MarksOf(const Tventana_brisca& w) {
+    return {w.Check_firmware.checked, w.Check_fpga.checked,   w.Check_teclado.checked,
+            w.Check_planes.checked,   w.Check_borrar.checked, w.Check_configuracion.checked,
+            w.Check_mpeg4_apl.checked};
+}
+std::ostream& operator<<(std::ostream& out, const Marks& m) {
+    return out << "firmware " << m.firmware << " fpga " << m.fpga << " keypad " << m.keypad
+               << " plans " << m.plans << " erase " << m.erase << " zone " << m.zone << " module "
+               << m.module;
+}
+constexpr Marks kNothing{false, false, false, false, false, false, false};
+// A new main firmware brings the FPGA set, the zone and the module with it.
+constexpr Marks kFirmwareAndWhatComesWithIt{true, true, false, false, false, true, true};
+
+// Connects (and so identifies) an instrument on port 1 for a program of the given version.
+struct Identification : ::testing::Test {
+    std::unique_ptr<SearchRig> rig;
+    ScriptedInstrument* instrument = nullptr;
+
+    Tventana_brisca& Identify(InstrumentFacts facts, const std::string& programBuild = "00000") {
+        rig = std::make_unique<SearchRig>("2.04", programBuild);
+        instrument = &rig->AddInstrument(1, std::move(facts));
+        Tventana_brisca& w = rig->Window();
+        w.Boton_ConectarClick();
+        EXPECT_TRUE(w.connected);
+        return w;
+    }
+};
+
+TEST_F(Identification, AnUpToDateOrvoNeedsNothing) {
+    Tventana_brisca& w = Identify(scenarios::UpToDate());
+    EXPECT_EQ(MarksOf(w), kNothing);
+    EXPECT_TRUE(w.modelKnown);
+    EXPECT_FALSE(w.usaUnit);
+    EXPECT_TRUE(w.Image_Orvo.visible);
+    EXPECT_FALSE(w.Image_Tesk.visible);
+    EXPECT_EQ(w.instrumentVersion, "2.04.00000");
+    EXPECT_TRUE(w.firmwareAbove180);
+    EXPECT_FALSE(w.firmwareBelow189);
+    EXPECT_EQ(w.plansType, 1);
+    EXPECT_EQ(w.plansStoredVersion, 103);
+    EXPECT_EQ(w.plansExpectedVersion, 103);
+    EXPECT_EQ(w.ModuleVersions.softwareVersion, 162);
+}
+
+TEST_F(Identification, AnOldInstrumentIsMarkedForEverythingButKeypadAndErase) {
+    Tventana_brisca& w = Identify(scenarios::NeedsFullUpdate());
+    EXPECT_EQ(MarksOf(w), (Marks{true, true, false, true, false, true, true}));
+    EXPECT_EQ(w.instrumentVersion, "1.89.00000");
+}
+
+TEST_F(Identification, TheModelPictureFollowsTheHardwareType) {
+    InstrumentFacts tesk;
+    tesk.hardwareType = {0x09, 0x03};
+    Tventana_brisca& w = Identify(tesk);
+    EXPECT_TRUE(w.modelKnown);
+    EXPECT_TRUE(w.Image_Tesk.visible);
+    EXPECT_FALSE(w.Image_Orvo.visible);
+
+    InstrumentFacts unknown;
+    unknown.hardwareType = {0x01, 0x04};  // type 4 is an Orvo only with variant 2
+    unknown.firmwareRelease = "1.00";
+    Tventana_brisca& u = Identify(unknown);
+    EXPECT_FALSE(u.modelKnown);
+    EXPECT_FALSE(u.Image_Tesk.visible || u.Image_Orvo.visible);
+    // Nothing more of the firmware is read for an unknown model.
+    EXPECT_FALSE(u.Check_firmware.checked);
+    EXPECT_EQ(u.instrumentVersion, "");
+}
+
+TEST_F(Identification, TheRegionUsaIsRecognised) {
+    EXPECT_TRUE(Identify(scenarios::Usa()).usaUnit);
+    InstrumentFacts usaPlus;
+    usaPlus.region = "USAX";  // only three characters are kept
+    EXPECT_TRUE(Identify(usaPlus).usaUnit);
+    InstrumentFacts us;
+    us.region = "US";
+    EXPECT_FALSE(Identify(us).usaUnit);
+}
+
+TEST_F(Identification, FirmwareAgainstAReleaseProgram) {
+    const std::pair<const char*, bool> cases[] = {
+        {"00000", false}, {"00007", true}};  // the same release; a test build of it
+    for (auto [build, marked] : cases) {
+        InstrumentFacts f;
+        f.firmwareBuild = build;
+        EXPECT_EQ(Identify(f).Check_firmware.checked, marked) << build;
+    }
+    InstrumentFacts older;
+    older.firmwareRelease = "1.89";
+    EXPECT_TRUE(Identify(older).Check_firmware.checked);
+    InstrumentFacts newer;
+    newer.firmwareRelease = "2.05";
+    EXPECT_FALSE(Identify(newer).Check_firmware.checked);
+}
+
+TEST_F(Identification, FirmwareAgainstATestBuildProgram) {
+    InstrumentFacts f;
+    f.firmwareBuild = "00003";
+    EXPECT_EQ(MarksOf(Identify(f, "00004")), kFirmwareAndWhatComesWithIt);
+    f.firmwareBuild = "00005";
+    EXPECT_EQ(MarksOf(Identify(f, "00004")), kNothing);
+}
+
+TEST_F(Identification, TheThresholdFlagsComeFromTheInstrumentsVersion) {
+    InstrumentFacts f;
+    f.firmwareRelease = "1.84";
+    f.firmwareBuild = "00003";
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(w.instrumentVersion, "1.84.00003");
+    EXPECT_TRUE(w.firmwareAbove180);
+    EXPECT_TRUE(w.firmwareBelow189);
+}
+
+TEST_F(Identification, TheFpgaSetIsComparedAsText) {
+    InstrumentFacts f;
+    f.fpgaMinor = 40;
+    EXPECT_EQ(MarksOf(Identify(f)), (Marks{false, true, false, false, false, false, false}));
+    f.fpgaMajor = 0;
+    f.fpgaMinor = 0;  // a directory that could not be read
+    EXPECT_TRUE(Identify(f).Check_fpga.checked);
+}
+
+TEST_F(Identification, PlanTypeFourIsAlwaysMarked) {
+    InstrumentFacts f;
+    f.planType = 4;
+    f.planVersion = 111;  // what the program carries for type 4
+    Tventana_brisca& w = Identify(f);
+    EXPECT_TRUE(w.Check_planes.checked);
+    EXPECT_EQ(w.plansType, 4);
+}
+
+TEST_F(Identification, PlansOfTheRightTypeAreComparedByVersion) {
+    InstrumentFacts f;
+    f.planType = 2;
+    f.planVersion = 122;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(MarksOf(w), kNothing);
+    EXPECT_EQ(w.plansExpectedVersion, 122);
+    f.planVersion = 121;
+    EXPECT_TRUE(Identify(f).Check_planes.checked);
+    f.planType = 9;  // read as type 0, version 0x79 differs from 112
+    EXPECT_TRUE(Identify(f).Check_planes.checked);
+}
+
+TEST_F(Identification, TheModuleIsMarkedBelow162OrOnABuild) {
+    const struct {
+        std::uint16_t version, build;
+        bool marked;
+    } cases[] = {{162, 0, false}, {162, 5, true}, {161, 0, true}};
+    for (const auto& c : cases) {
+        InstrumentFacts f;
+        f.module.version = c.version;
+        f.module.build = c.build;
+        Tventana_brisca& w = Identify(f);
+        // The module's application is sent with the main firmware.
+        EXPECT_EQ(MarksOf(w), c.marked ? kFirmwareAndWhatComesWithIt : kNothing)
+            << c.version << " build " << c.build;
+    }
+}
+
+TEST_F(Identification, AnAbsentModuleIsLeftAlone) {
+    InstrumentFacts f;
+    f.module.present = false;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(MarksOf(w), kNothing);
+    EXPECT_EQ(w.ModuleVersions.bootVersion, 0xFF);
+}
+
+TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
+    InstrumentFacts f;
+    f.module.reportsNoSoftware = 1;
+    f.module.version = 161;
+    std::int64_t closedAtUs = 0;
+    std::int64_t reopenedAtUs = 0;
+    rig = std::make_unique<SearchRig>();
+    instrument = &rig->AddInstrument(1, f);
+    Tventana_brisca& w = rig->Window();
+    rig->onPump = [&] {
+        if (instrument->moduleQueries == 1 && !w.monitorPSerie.IsOpen() && closedAtUs == 0)
+            closedAtUs = rig->clock.NowUs();
+    };
+    instrument->onOpened = [&] {
+        if (closedAtUs != 0 && reopenedAtUs == 0)
+            reopenedAtUs = rig->clock.NowUs();
+    };
+    w.Boton_ConectarClick();
+    EXPECT_EQ(instrument->moduleQueries, 2);
+    EXPECT_EQ(instrument->opens, 2);
+    EXPECT_GE(static_cast<double>(reopenedAtUs - closedAtUs) / 1e6, 5.0);
+    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.Timer_desconexion.enabled);
+    EXPECT_EQ(w.ModuleVersions.softwareVersion, 161);
+    EXPECT_TRUE(w.Check_mpeg4_apl.checked);
+    // The link was ended before the pause.
+    EXPECT_EQ(instrument->endsOfLink, 1);
+}
+
+TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
+    InstrumentFacts f;
+    f.module.reportsNoSoftware = 2;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(instrument->moduleQueries, 2);
+    EXPECT_FALSE(w.Check_mpeg4_apl.checked);
+}
+
+TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
+    InstrumentFacts f;
+    f.module.reportsNoSoftware = 1;
+    rig = std::make_unique<SearchRig>();
+    instrument = &rig->AddInstrument(1, f);
+    Tventana_brisca& w = rig->Window();
+    // After the first module answer the instrument goes quiet.
+    instrument->onOpened = [&] {
+        if (instrument->moduleQueries > 0)
+            instrument->facts.mode = InstrumentFacts::Mode::Silent;
+    };
+    w.Boton_ConectarClick();
+    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Timer_desconexion.enabled);
+    EXPECT_EQ(instrument->moduleQueries, 1);  // no second connection from inside the first
+    ASSERT_EQ(rig->notifier.messages.size(), 1u);
+    EXPECT_EQ(rig->notifier.messages[0].text, "USB error");
+}
+
+TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
+    InstrumentFacts f;
+    f.zone = 7;
+    f.setting562 = 0x33;
+    f.setting571 = 0x1234;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(w.zoneCode, 7);
+    EXPECT_TRUE(w.parameter562Valid);
+    EXPECT_EQ(w.parameter562, 0x33);
+    EXPECT_EQ(w.parameter571, 0x1234);
+
+    f.zone = 12;  // beyond the zones known: zone 1
+    EXPECT_EQ(Identify(f).zoneCode, 1);
+    f.zone = 0x49;  // the low six bits give 9: kept as it is
+    EXPECT_EQ(Identify(f).zoneCode, 0x49);
+}
+
+TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
+    InstrumentFacts f;
+    f.answersParameter562 = false;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_FALSE(w.parameter562Valid);
+    EXPECT_EQ(w.parameter571, 0);
+    const std::vector<std::uint8_t> ask571 = {0x01, 0x42, 0x3B, 0x02};
+    EXPECT_EQ(std::search(instrument->received.begin(), instrument->received.end(), ask571.begin(),
+                          ask571.end()),
+              instrument->received.end());
+}
+
+TEST_F(Identification, TheMarksAreRebuiltAtEveryConnection) {
+    Tventana_brisca& w = Identify(scenarios::UpToDate());
+    w.Check_borrar.checked = w.Check_teclado.checked = true;
+    w.Boton_ConectarClick();  // ends the link
+    w.Boton_ConectarClick();  // connects again
+    EXPECT_TRUE(w.connected);
+    EXPECT_EQ(MarksOf(w), kNothing);
+}
+
+}  // namespace
+}  // namespace kell
