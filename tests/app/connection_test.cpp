@@ -221,7 +221,7 @@ TEST_F(LineSpeed, TheInstrumentIsToldItsSpeedCodeByBufferAndCallFrame) {
 TEST_F(LineSpeed, AnUnansweredBufferFrameRecordsCode8AndSendsNoCall) {
     Tventana_brisca& w = Connect();
     instrument->facts.mode = InstrumentFacts::Mode::Silent;
-    rig.lines.Find("/dev/ttyV1")->Attach(nullptr);  // nothing takes the frames any more
+    rig.LineOf(1)->Attach(nullptr);  // nothing takes the frames any more
     EXPECT_TRUE(w.SetInstrumentBaud(500000));
     EXPECT_EQ(w.resultCode, 8);
     EXPECT_TRUE(instrument->calls.empty());
@@ -244,7 +244,7 @@ TEST_F(LineSpeed, ThePortIsReopenedAtTheNewSpeed) {
     EXPECT_TRUE(w.SetPortBaud(500000));
     EXPECT_EQ(w.PortSettings.BaudRate, 500000u);
     EXPECT_EQ(w.monitorPSerie.LineSettingsApplied().BaudRate, 500000u);
-    EXPECT_EQ(rig.lines.Find("/dev/ttyV1")->HostBaud(), 500000u);
+    EXPECT_EQ(rig.LineOf(1)->HostBaud(), 500000u);
     EXPECT_EQ(instrument->opens, opensBefore + 1);
 }
 

@@ -53,6 +53,7 @@ void SearchRig::AddRefusedPort(int n) {
 
 Tventana_brisca& SearchRig::Window() {
     if (!window_) {
+        const Seams seams{clock, serial, pump, notifier, catalog_ ? *catalog_ : ports};
         window_ = std::make_unique<Tventana_brisca>(seams, dir_.Path(), Bytes(image_),
                                                     std::string(KELL_DATA_DIR) + "/idiomas.ini");
     }

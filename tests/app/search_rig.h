@@ -34,6 +34,11 @@ class SearchRig {
     // Port n exists but this user may not open it.
     void AddRefusedPort(int n);
     void SetSystemNames(std::vector<std::string> names) { ports.SetSystemNames(std::move(names)); }
+    // The window sees the ports through this catalog instead (one that wraps `ports`).
+    void SeePortsThrough(PortCatalog& catalog) { catalog_ = &catalog; }
+    // The line of a port laid out before, by the path the rig gives it.
+    VirtualLine* LineOf(int n) { return lines.Find(PathOf(n)); }
+    std::string PathOf(int n) const { return "/dev/ttyV" + std::to_string(n); }
 
     Tventana_brisca& Window();
     // Presses the search button (arming it first when needed) until the search has run.
@@ -55,7 +60,6 @@ class SearchRig {
         void OnByteFromHost(std::uint8_t) override {}
         void OnHostOpened() override { onOpened(); }
     };
-    std::string PathOf(int n) const { return "/dev/ttyV" + std::to_string(n); }
     VirtualLine& NewLine(int n);
 
     std::map<int, std::unique_ptr<VirtualLine>> lines_;
@@ -67,7 +71,6 @@ class SearchRig {
     ScriptedEventPump pump{&clock};
     RecordingNotifier notifier;
     FixedPortCatalog ports;
-    Seams seams{clock, serial, pump, notifier, ports};
     // Runs at every pump after the watch, for a test that plays the user or the instrument.
     std::function<void()> onPump;
     // The numbers of the ports the window opened, in order.
@@ -76,6 +79,7 @@ class SearchRig {
   private:
     TempDir dir_;
     std::string image_;
+    PortCatalog* catalog_ = nullptr;
     bool watch_ = false;
     std::int64_t nextWatchUs_ = 0;
     std::unique_ptr<Tventana_brisca> window_;
