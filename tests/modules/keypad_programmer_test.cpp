@@ -198,8 +198,10 @@ TEST(KeypadProgrammer, CorruptDataLineStopsTheBlocksAndTheRequestsGoOn) {
 }
 
 TEST(KeypadProgrammer, RecordWalksCheckEveryField) {
-    using test::kChecksumLine;
-    using test::kSecurityLine;
+    // The walks go on from the text position, so an image of only the lines after the blocks
+    // lets them run without the blocks first.
+    constexpr std::size_t kSecurityLine = 0;
+    constexpr std::size_t kChecksumLine = test::kChecksumLine - test::kSecurityLine;
     struct Case {
         std::size_t offset;
         const char* replacement;
@@ -238,12 +240,12 @@ TEST(KeypadProgrammer, RecordWalksCheckEveryField) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         KeypadImage image = test::MakeKeypadImage();
+        image.text.erase(0, test::kSecurityLine);
         if (c.truncateAt)
             image.text.resize(c.truncateAt);
         else
             image.text.replace(c.offset, 1, c.replacement);
         KeypadRig rig;
-        rig.script.Request(6).Request(14);
         if (c.securitySent)
             rig.script.Request(16).Unanswered(17);
         else
@@ -252,8 +254,7 @@ TEST(KeypadProgrammer, RecordWalksCheckEveryField) {
         CTeclado keypad(rig.session, image.Span());
 
         EXPECT_EQ(keypad.Program(), 0);
-        std::vector<Bytes> expected = TablePayloads(6);
-        AppendBlocks(expected, image, 256, true);
+        std::vector<Bytes> expected;
         if (c.securitySent)
             expected.push_back(image.security);
         EXPECT_EQ(Frames(rig.instrument.heard), expected);

@@ -108,6 +108,9 @@ std::vector<Bytes> Frames(const Bytes& heard);
 struct KeypadRig {
     VirtualClock clock;
     VirtualLine line{clock};
+    // Before the channel, which still closes the line when the rig goes.
+    PlanInstrument instrument{clock, line};
+    KeypadScript script{instrument};
     VirtualLineSet lines;
     VirtualSerialDevice device{lines};
     FixedPortCatalog ports;
@@ -139,9 +142,6 @@ struct KeypadRig {
         .SetPortBaud = {},
         .IsWow64 = {},
     };
-
-    PlanInstrument instrument{clock, line};
-    KeypadScript script{instrument};
 
     KeypadRig();
     std::vector<std::string> MessageTexts() const;
