@@ -140,10 +140,12 @@ CTeclado::Outcome CTeclado::Serve(std::uint8_t request) {
             return Outcome::Failed;
         case kEndSilent:
             return Outcome::Failed;
+        case kRequestShortSequence:
+            shortSequence_ = true;
+            SendTable(request);
+            break;
         default:
-            if (request == kRequestShortSequence)
-                shortSequence_ = true;
-            // Codes without a table or frame (0, 1, 2, 4) are answered with nothing.
+            // A table or a fixed frame; 0, 1, 2 and 4 have neither and are answered with nothing.
             SendTable(request);
             SendRaw(KeypadFixedFrame(request));
             break;

@@ -36,6 +36,8 @@ class CTeclado {
 
     // The whole procedure: 0 when the instrument reports success, -1 otherwise. Failures that
     // end the procedure store their result code in the session (only when none is stored).
+    // When no request (a code below 23) comes for kRequestSilenceMs, the procedure fails with
+    // kNoRequestCode.
     int Program();
 
     std::uint32_t TextPosition() const { return image_.Position(); }
