@@ -31,7 +31,8 @@ struct VirtualRig {
         lines.Add(kPath, &line);
         instrument = std::make_unique<Instrument>(clock, clock, line, std::move(scenario));
         line.Attach(instrument.get());
-        if (openHost) host.Open(kPath);
+        if (openHost)
+            host.Open(kPath);
     }
     ~VirtualRig() {
         host.Close();
@@ -40,20 +41,19 @@ struct VirtualRig {
     VirtualRig(const VirtualRig&) = delete;
     VirtualRig& operator=(const VirtualRig&) = delete;
 
-    void Send(const std::vector<std::uint8_t>& bytes) {
-        host.Write(bytes.data(), bytes.size());
-    }
+    void Send(const std::vector<std::uint8_t>& bytes) { host.Write(bytes.data(), bytes.size()); }
     // Up to `count` bytes, waiting at most timeoutMs for all of them (virtual time).
     std::vector<std::uint8_t> Receive(std::size_t count, std::uint32_t timeoutMs = 1000) {
         std::vector<std::uint8_t> out;
         const std::int64_t deadline = clock.NowUs() + static_cast<std::int64_t>(timeoutMs) * 1000;
-        while (out.size() < count && clock.NowUs() < deadline) {
+        do {
             std::uint8_t buf[256];
-            const std::int64_t leftMs = (deadline - clock.NowUs() + 999) / 1000;
-            std::size_t n = host.Read(buf, std::min<std::size_t>(sizeof buf, count - out.size()),
-                                      static_cast<std::uint32_t>(leftMs));
+            const std::int64_t leftUs = deadline - clock.NowUs();
+            const std::size_t n =
+                host.Read(buf, std::min<std::size_t>(sizeof buf, count - out.size()),
+                          static_cast<std::uint32_t>(leftUs > 0 ? (leftUs + 999) / 1000 : 0));
             out.insert(out.end(), buf, buf + n);
-        }
+        } while (out.size() < count && clock.NowUs() < deadline);
         return out;
     }
     std::vector<std::uint8_t> Exchange(const std::vector<std::uint8_t>& request,

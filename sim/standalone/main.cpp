@@ -25,7 +25,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+    g_stop = 1;
+}
 
 // The longest the loop sleeps, so that a signal that comes just before poll() is seen soon.
 constexpr int kLongestPollMs = 100;
@@ -41,16 +43,22 @@ void Serve(kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop,
     while (!g_stop && !port.Gone()) {
         const std::int64_t untilUs = loop.UntilNextUs();
         int timeoutMs = kLongestPollMs;
-        if (untilUs >= 0) timeoutMs = static_cast<int>(std::min<std::int64_t>(kLongestPollMs, (untilUs + 999) / 1000));
+        if (untilUs >= 0)
+            timeoutMs =
+                static_cast<int>(std::min<std::int64_t>(kLongestPollMs, (untilUs + 999) / 1000));
         pollfd fd{port.MasterFd(), 0, 0};
-        if (port.Accepting()) fd.events |= POLLIN;
-        if (port.HasPendingOutput()) fd.events |= POLLOUT;
+        if (port.Accepting())
+            fd.events |= POLLIN;
+        if (port.HasPendingOutput())
+            fd.events |= POLLOUT;
         const int ready = poll(&fd, 1, timeoutMs);
         if (ready > 0 && (fd.revents & POLLIN)) {
             const ssize_t n = read(port.MasterFd(), buf, sizeof buf);
-            for (ssize_t i = 0; i < n && !port.Gone(); ++i) instrument.OnByteFromHost(buf[i]);
+            for (ssize_t i = 0; i < n && !port.Gone(); ++i)
+                instrument.OnByteFromHost(buf[i]);
         }
-        if (ready > 0 && (fd.revents & POLLOUT)) port.Flush();
+        if (ready > 0 && (fd.revents & POLLOUT))
+            port.Flush();
         loop.RunDue();
     }
 }
@@ -100,15 +108,15 @@ int main(int argc, char** argv) {
     kell::sim::RealtimeLoop loop;
     kell::sim::Instrument instrument(loop, loop, port, scenario);
     std::cout << port.SlavePath() << std::endl;
-    std::cerr << "kell-sim: instrument \"" << scenario.name << "\" on " << port.SlavePath()
-              << "\n";
+    std::cerr << "kell-sim: instrument \"" << scenario.name << "\" on " << port.SlavePath() << "\n";
 
     Serve(port, loop, instrument);
 
     if (!reportPath.empty()) {
         std::ofstream out(reportPath);
         out << instrument.Report(0);
-        if (!out) std::cerr << "kell-sim: cannot write " << reportPath << "\n";
+        if (!out)
+            std::cerr << "kell-sim: cannot write " << reportPath << "\n";
     }
     std::cerr << "kell-sim: stopped; " << instrument.Violations().Entries().size()
               << " violation(s), firmware " << instrument.FirmwareVersion() << "\n";

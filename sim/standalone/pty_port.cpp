@@ -11,8 +11,10 @@
 namespace kell::sim {
 
 PtyPort::~PtyPort() {
-    if (slave_ >= 0) close(slave_);
-    if (master_ >= 0) close(master_);
+    if (slave_ >= 0)
+        close(slave_);
+    if (master_ >= 0)
+        close(master_);
 }
 
 bool PtyPort::Open(std::string& error) {
@@ -43,7 +45,8 @@ bool PtyPort::Open(std::string& error) {
 }
 
 void PtyPort::SendToHost(const std::uint8_t* data, std::size_t count) {
-    if (gone_) return;
+    if (gone_)
+        return;
     pending_.insert(pending_.end(), data, data + count);
     Flush();
 }
@@ -51,17 +54,21 @@ void PtyPort::SendToHost(const std::uint8_t* data, std::size_t count) {
 void PtyPort::Flush() {
     while (!pending_.empty() && !gone_) {
         const ssize_t n = write(master_, pending_.data(), pending_.size());
-        if (n <= 0) return;  // full for now (or failing): the poll loop tries again
+        if (n <= 0)
+            return;  // full for now (or failing): the poll loop tries again
         pending_.erase(pending_.begin(), pending_.begin() + n);
     }
 }
 
 void PtyPort::Unplug() {
-    if (gone_) return;
+    if (gone_)
+        return;
     gone_ = true;
     pending_.clear();
-    if (slave_ >= 0) close(slave_);
-    if (master_ >= 0) close(master_);
+    if (slave_ >= 0)
+        close(slave_);
+    if (master_ >= 0)
+        close(master_);
     slave_ = master_ = -1;
 }
 

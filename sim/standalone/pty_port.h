@@ -12,7 +12,7 @@ namespace kell::sim {
 // Line speeds mean nothing on a pty, so a speed change is only remembered. Output that the
 // PC is not reading yet waits here and goes out as the master can take it.
 class PtyPort : public DevicePort {
-public:
+  public:
     PtyPort() = default;
     ~PtyPort() override;
     PtyPort(const PtyPort&) = delete;
@@ -35,7 +35,7 @@ public:
     void SetAcceptingInput(bool accepting) override { accepting_ = accepting; }
     void Unplug() override;
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;  // held open so that the master stays usable while the PC has it closed
     std::string slavePath_;

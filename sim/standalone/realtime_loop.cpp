@@ -29,7 +29,8 @@ Scheduler::EventId RealtimeLoop::After(std::int64_t delayUs, std::function<void(
 
 void RealtimeLoop::Cancel(EventId id) {
     auto it = timeOf_.find(id);
-    if (it == timeOf_.end()) return;
+    if (it == timeOf_.end())
+        return;
     events_.erase(Key{it->second, id});
     timeOf_.erase(it);
 }
@@ -44,7 +45,8 @@ void RealtimeLoop::RunDue() {
 }
 
 std::int64_t RealtimeLoop::UntilNextUs() {
-    if (events_.empty()) return -1;
+    if (events_.empty())
+        return -1;
     const std::int64_t wait = events_.begin()->first.first - MonotonicUs();
     return wait > 0 ? wait : 0;
 }

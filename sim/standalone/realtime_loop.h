@@ -13,7 +13,7 @@ namespace kell::sim {
 // Real time for the standalone simulator: the clocks of the machine, and timers that the
 // program's poll loop runs when they are due.
 class RealtimeLoop : public Clock, public Scheduler {
-public:
+  public:
     std::int64_t Seconds() override;
     std::uint32_t TickMs() override { return static_cast<std::uint32_t>(MonotonicUs() / 1000); }
     std::int64_t MonotonicUs() override;
@@ -27,7 +27,7 @@ public:
     // Microseconds until the next timer, or -1 when none is set.
     std::int64_t UntilNextUs();
 
-private:
+  private:
     using Key = std::pair<std::int64_t, EventId>;
     EventId nextId_ = 1;
     std::map<Key, std::function<void()>> events_;
