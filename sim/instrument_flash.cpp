@@ -99,8 +99,7 @@ void Instrument::OnStagingErase(const std::vector<std::uint8_t>& f) {
         return;
     }
     for (int bank = first; bank <= last; ++bank) {
-        memory_.staging.ErasePage(static_cast<std::uint8_t>(bank));
-        memory_.stagingWritten.reset(static_cast<std::size_t>(bank));
+        memory_.EraseStagingBank(static_cast<std::uint8_t>(bank));
     }
     Answer(effect, {'p'}, T().stagingEraseBankUs * (last - first + 1));
 }
@@ -114,8 +113,9 @@ bool Instrument::InRaster(std::uint32_t address) const {
 }
 
 // 0x03, n + 4, address low, high, bank, n data, XOR of bytes 1 .. 4 + n -> '0'. The bytes go
-// to bank << 16 | address onward (a block may run on into the next bank). Staging memory is
-// flash: a byte may only be programmed where it is erased or already holds the same value.
+// to bank << 16 | address onward (a block may run on into the next bank). A bank that still
+// holds what was staged before the last restart was not erased: its stale bytes would be
+// committed along with the new ones.
 void Instrument::OnBlock(const std::vector<std::uint8_t>& f) {
     RequireLoader("flash block");
     FaultEffect effect = Occur(Event::Block);
@@ -144,31 +144,27 @@ void Instrument::OnBlock(const std::vector<std::uint8_t>& f) {
         return;
     }
     const std::size_t n = declared - 4;
-    std::size_t notErased = 0;
-    std::uint32_t firstBad = 0;
+    int lastBank = -1;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t a =
             (address + static_cast<std::uint32_t>(i)) & SparseMemory::kAddressMask;
-        const std::uint8_t value = f[5 + i];
-        if (InRaster(a)) {
-            memory_.staging.Write(a, value);
+        memory_.staging.Write(a, f[5 + i]);
+        if (InRaster(a))
             continue;
+        const std::uint8_t bank = static_cast<std::uint8_t>(a >> 16);
+        if (bank != lastBank) {
+            lastBank = bank;
+            const int boot = memory_.stagingBoot[bank];
+            if (boot != InstrumentMemory::kErased && boot != restarts_) {
+                Violate(ViolationKind::NotErased,
+                        "block at " + HexAddress(address) + " into staging bank " + HexByte(bank) +
+                            ", which still holds what was staged before a restart");
+            }
+            memory_.stagingBoot[bank] = restarts_;
         }
-        const std::uint8_t old = memory_.staging.Read(a);
-        if ((old & value) != value) {
-            if (notErased++ == 0)
-                firstBad = a;
-        }
-        memory_.staging.Write(a, static_cast<std::uint8_t>(old & value));
-        memory_.stagingWritten.set(a >> 16);
-        if ((a >> 16) == (kModuleSecondImageAddress >> 16)) {
+        if (bank == (kModuleSecondImageAddress >> 16)) {
             secondImageEnd_ = std::max(secondImageEnd_, (a & 0xFFFF) + 1);
         }
-    }
-    if (notErased > 0) {
-        Violate(ViolationKind::NotErased,
-                "block at " + HexAddress(address) + ": " + std::to_string(notErased) +
-                    " byte(s) not erased, first at " + HexAddress(firstBad));
     }
     Answer(effect, {kBlockAccepted}, T().blockUs);
 }
@@ -223,7 +219,7 @@ void Instrument::OnCommit(const std::vector<std::uint8_t>& f) {
             Violate(ViolationKind::BadConstant,
                     "commit flag " + std::to_string(k) + " is " + HexByte(flag));
         }
-        if (!memory_.stagingWritten.test(StagingBankOfPage(k))) {
+        if (!memory_.StagingBankWritten(StagingBankOfPage(k))) {
             Violate(ViolationKind::UnwrittenPage,
                     "commit flag " + std::to_string(k) + ": staging bank " +
                         HexByte(StagingBankOfPage(k)) + " holds nothing written");
@@ -257,8 +253,7 @@ void Instrument::OnCommit(const std::vector<std::uint8_t>& f) {
         Schedule(t, [this, k] {
             const std::uint8_t bank = StagingBankOfPage(k);
             memory_.flash.SetPage(static_cast<std::uint8_t>(k), memory_.staging.Page(bank));
-            memory_.staging.ErasePage(bank);
-            memory_.stagingWritten.reset(bank);
+            memory_.EraseStagingBank(bank);
             Transmit({bank});
         });
     }

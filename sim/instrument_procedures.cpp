@@ -148,11 +148,9 @@ void Instrument::OnModuleFinished(std::uint32_t applicationLength) {
     module_.secondImage = memory_.staging.Read(kModuleSecondImageAddress, secondImageEnd_);
     const std::uint32_t lastBank = (kModuleApplicationAddress + applicationLength - 1) >> 16;
     for (std::uint32_t bank = kModuleApplicationAddress >> 16; bank <= lastBank; ++bank) {
-        memory_.staging.ErasePage(static_cast<std::uint8_t>(bank));
-        memory_.stagingWritten.reset(bank);
+        memory_.EraseStagingBank(static_cast<std::uint8_t>(bank));
     }
-    memory_.staging.ErasePage(kModuleSecondImageAddress >> 16);
-    memory_.stagingWritten.reset(kModuleSecondImageAddress >> 16);
+    memory_.EraseStagingBank(kModuleSecondImageAddress >> 16);
     secondImageEnd_ = 0;
     module_.finished = true;
     module_.started = false;

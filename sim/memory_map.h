@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -29,8 +28,11 @@ inline constexpr std::uint32_t kRegionTextOffset = 12;
 inline constexpr std::uint8_t kPlanSegment = 0x1E;  // channel plans: 0x1E and 0x1F
 inline constexpr std::uint8_t kFpgaSegment = 0x30;  // FPGA set: sectors 48 on
 
-// Staging memory: the 24-bit space the 0x03 blocks address (bank << 16 | address). A commit
-// flag k copies staging bank k + 0xAB into flash segment k.
+// Staging memory: the 24-bit space the 0x03 blocks address (bank << 16 | address), RAM that the
+// loader fills and copies from. A commit flag k copies staging bank k + 0xAB into flash segment
+// k. Within one boot a block may overwrite what an earlier one put there (the plan table goes
+// over the firmware's own plan page); what was written before a restart is stale and must be
+// erased before new blocks go to its bank.
 inline constexpr std::uint8_t kStagingBankOffset = 0xAB;
 inline constexpr int kCommitPages = 64;
 inline constexpr std::uint8_t kLowestBank = 0x80;  // no memory answers below it
@@ -55,7 +57,16 @@ struct InstrumentMemory {
     SparseMemory ram{0x00};
     std::array<std::uint8_t, kRegionSize> region{};
     std::map<char, SparseMemory> eeprom;  // by area letter; address bank << 16 | address
-    std::bitset<256> stagingWritten;      // staging banks written since their last erase
+    // Per staging bank, the boot (count of restarts) in which it was last written since its
+    // last erase, or kErased.
+    static constexpr int kErased = -1;
+    std::array<int, 256> stagingBoot = MakeErased();
+
+    void EraseStagingBank(std::uint8_t bank) {
+        staging.ErasePage(bank);
+        stagingBoot[bank] = kErased;
+    }
+    bool StagingBankWritten(std::uint8_t bank) const { return stagingBoot[bank] != kErased; }
 
     // Lays the scenario's facts out: identity, option block, hardware type, level, region,
     // firmware version texts, plan header and FPGA directory.
@@ -71,6 +82,13 @@ struct InstrumentMemory {
     // The firmware version text as the PC builds it from its two reads.
     std::string FirmwareVersion() const;
     std::string RegionText() const;
+
+  private:
+    static std::array<int, 256> MakeErased() {
+        std::array<int, 256> a{};
+        a.fill(kErased);
+        return a;
+    }
 };
 
 }  // namespace kell::sim

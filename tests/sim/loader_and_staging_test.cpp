@@ -79,9 +79,11 @@ TEST(SimStaging, EraseThenBlocksAreAcceptedAndChecked) {
     EXPECT_EQ(rig.Exchange(test::Block(0xAC, 0xFFFE, {1, 2, 3, 4}), 1), Bytes{'0'});
     EXPECT_EQ(rig.instrument->Staging(0xACFFFE, 4), (Bytes{1, 2, 3, 4}));
 
-    // Other data over programmed bytes: flash cannot take it.
+    // Within one boot a later block may overwrite an earlier one (the plan table goes over the
+    // firmware's own plan page).
     EXPECT_EQ(rig.Exchange(test::Block(0xAB, 0x1234, {0x00, 0x00, 0x44}), 1), Bytes{'0'});
-    EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::NotErased), 1u);
+    EXPECT_EQ(rig.instrument->Staging(0xAB1234, 3), (Bytes{0x00, 0x00, 0x44}));
+    EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report();
 
     // A wrong check byte is refused with '?' and nothing is written.
     Bytes bad = test::Block(0xAB, 0x2000, {0x55});
@@ -94,6 +96,22 @@ TEST(SimStaging, EraseThenBlocksAreAcceptedAndChecked) {
     Bytes badErase = test::StagingErase(0xDB, 0xE0);
     badErase[4] ^= 0xFF;
     EXPECT_EQ(rig.Exchange(badErase, 1), Bytes{'?'});
+}
+
+TEST(SimStaging, StagingLeftFromBeforeARestartMustBeErased) {
+    VirtualRig rig;
+    StartLoader(rig);
+    rig.Exchange(test::Block(0xB0, 0x0000, {1, 2}), 1);
+    rig.instrument->Restart();
+    rig.Wait(3000);
+    StartLoader(rig);
+    EXPECT_EQ(rig.Exchange(test::Block(0xB0, 0x0100, {3}), 1), Bytes{'0'});
+    EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::NotErased), 1u);
+    // Erased, the bank takes blocks again; an untouched bank never complains.
+    rig.Exchange(test::StagingErase(0xB0, 0xB0), 1);
+    EXPECT_EQ(rig.Exchange(test::Block(0xB0, 0x0100, {3}), 1), Bytes{'0'});
+    EXPECT_EQ(rig.Exchange(test::Block(0xB1, 0x0100, {3}), 1), Bytes{'0'});
+    EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::NotErased), 1u);
 }
 
 TEST(SimStaging, PictureRasterTakesRewritesWithoutErase) {
