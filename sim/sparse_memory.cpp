@@ -11,9 +11,17 @@ std::uint8_t SparseMemory::Read(std::uint32_t address) const {
 }
 
 std::vector<std::uint8_t> SparseMemory::Read(std::uint32_t address, std::size_t count) const {
-    std::vector<std::uint8_t> out(count);
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = Read(address + static_cast<std::uint32_t>(i));
+    std::vector<std::uint8_t> out(count, fill_);
+    std::size_t done = 0;
+    while (done < count) {
+        const std::uint32_t a = (address + static_cast<std::uint32_t>(done)) & kAddressMask;
+        const std::size_t span = std::min<std::size_t>(count - done, kPageSize - (a & 0xFFFF));
+        auto it = pages_.find(static_cast<std::uint8_t>(a >> 16));
+        if (it != pages_.end()) {
+            std::copy_n(it->second->begin() + (a & 0xFFFF), span, out.begin() + done);
+        }
+        done += span;
+    }
     return out;
 }
 
@@ -23,8 +31,14 @@ void SparseMemory::Write(std::uint32_t address, std::uint8_t value) {
 }
 
 void SparseMemory::Write(std::uint32_t address, const std::uint8_t* data, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        Write(address + static_cast<std::uint32_t>(i), data[i]);
+    std::size_t done = 0;
+    while (done < count) {
+        const std::uint32_t a = (address + static_cast<std::uint32_t>(done)) & kAddressMask;
+        const std::size_t span = std::min<std::size_t>(count - done, kPageSize - (a & 0xFFFF));
+        std::copy_n(data + done, span,
+                    PageFor(static_cast<std::uint8_t>(a >> 16)).begin() + (a & 0xFFFF));
+        done += span;
+    }
 }
 
 bool SparseMemory::PageHoldsData(std::uint8_t page) const {
