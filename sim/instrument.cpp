@@ -88,6 +88,7 @@ void Instrument::BootstrapByte(std::uint8_t byte) {
         return;
     }
     bootBytes_.push_back(byte);
+    WatchFrameGap();
     if (bootStage_ == BootStage::Block1 && bootBytes_.size() == kBootBlock1) {
         loader_.bootstrapBlock1 = bootBytes_;
         bootBytes_.clear();

@@ -122,15 +122,16 @@ void Instrument::OnBlock(const std::vector<std::uint8_t>& f) {
     if (effect.unplug)
         return;
     const std::size_t declared = f[1];
-    const std::uint32_t address = static_cast<std::uint32_t>(f[4]) << 16 | f[3] << 8 | f[2];
-    bool ok = true;
     if (declared < 5) {
         Violate(ViolationKind::BadLength, "block with " + std::to_string(declared) +
                                               " as its length byte (n + 4, n at least 1)");
-        ok = false;
+        Answer(effect, {kRefused}, T().answerUs);
+        return;
     }
+    const std::uint32_t address = static_cast<std::uint32_t>(f[4]) << 16 | f[3] << 8 | f[2];
+    bool ok = true;
     const std::uint8_t x = XorOf(f, 1, f.size() - 1);
-    if (ok && f.back() != x) {
+    if (f.back() != x) {
         Violate(ViolationKind::BadChecksum, "block at " + HexAddress(address) + ": XOR " +
                                                 HexByte(f.back()) + ", expected " + HexByte(x));
         ok = false;

@@ -133,9 +133,37 @@ TEST(SimParser, StrayBytesAreSkippedAndAHalfFrameTimesOut) {
     Bytes reply = rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 4);
     EXPECT_EQ(reply.size(), 4u);
 
+    // Frames whose length bytes are impossible are refused without reading past them.
+    EXPECT_EQ(rig.Exchange({0x03, 0x00}, 1), Bytes{'?'});
+    EXPECT_EQ(rig.Exchange({0x03, 0x04, 0x00, 0x00, 0xAB, 0xAF}, 1), Bytes{'?'});
+    EXPECT_EQ(rig.Exchange({0x02, 0x00, 0x02, 0x01, 0x50}, 2, 50), Bytes{'?'});
+    EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::BadLength), 4u)
+        << rig.instrument->Report();
+
     // A function the instrument does not serve is reported and not answered.
     EXPECT_TRUE(rig.Exchange(test::ReadWords(0x22, 0x0000, 2), 1, 200).empty());
     EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::BadAddress), 1u);
+}
+
+TEST(SimParser, NoiseNeverCrashesOrWedgesIt) {
+    for (Mode mode : {Mode::Running, Mode::Bootstrap}) {
+        Scenario s;
+        s.mode = mode;
+        VirtualRig rig(s);
+        std::uint32_t seed = 12345;
+        for (int i = 0; i < 20000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            rig.Send({static_cast<std::uint8_t>(seed >> 16)});
+            if (i % 64 == 0) rig.Receive(4096, 1);
+        }
+        // Whatever the noise started (a keypad run, a restart, another line speed), a restart
+        // brings it back to answering the probe.
+        rig.Wait(10'000);
+        rig.instrument->Restart();
+        rig.Wait(5'000);
+        rig.Receive(100000, 10);
+        EXPECT_EQ(rig.Exchange({0x00}, 1), Bytes{0x5D}) << rig.instrument->Report(20);
+    }
 }
 
 }  // namespace
