@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/app/search_rig.h"
 
 namespace kell {
 namespace {
 
 using testing::InstrumentFacts;
+using Scenario = sim::Scenario;
 using testing::ScriptedInstrument;
 using testing::SearchRig;
-namespace scenarios = testing::scenarios;
+namespace scenarios = sim::scenarios;
 
 // The plan as the seven marks, in the order of the layout's row.
 struct Marks {
@@ -29,17 +32,43 @@ constexpr Marks kNothing{false, false, false, false, false, false, false};
 // A new main firmware brings the FPGA set, the zone and the module with it.
 constexpr Marks kFirmwareAndWhatComesWithIt{true, true, false, false, false, true, true};
 
-// Connects (and so identifies) an instrument on port 1 for a program of the given version.
+// Connects (and so identifies) the simulated instrument on port 1 for a program of the given
+// version; the simulator checks every frame the window sends it.
 struct Identification : ::testing::Test {
     std::unique_ptr<SearchRig> rig;
-    ScriptedInstrument* instrument = nullptr;
+    sim::Instrument* instrument = nullptr;
 
-    Tventana_brisca& Identify(InstrumentFacts facts, const std::string& programBuild = "00000") {
+    Tventana_brisca& Identify(sim::Scenario scenario, const std::string& programBuild = "00000") {
+        CheckTheLastOne();
         rig = std::make_unique<SearchRig>("2.04", programBuild);
-        instrument = &rig->AddInstrument(1, std::move(facts));
+        instrument = &rig->AddSimulated(1, std::move(scenario));
         Tventana_brisca& w = rig->Window();
         w.Boton_ConectarClick();
         EXPECT_TRUE(w.connected);
+        return w;
+    }
+    void CheckTheLastOne() {
+        if (instrument) {
+            EXPECT_TRUE(instrument->Violations().Empty()) << instrument->Report();
+        }
+    }
+    void TearDown() override { CheckTheLastOne(); }
+
+    std::vector<std::uint8_t> SentByThePc() const {
+        return instrument->GetTranscript().Bytes(sim::Transcript::Direction::FromHost);
+    }
+};
+
+// The module's reconnection, on the scripted instrument that counts what it is asked.
+struct ModuleReconnection : ::testing::Test {
+    std::unique_ptr<SearchRig> rig;
+    ScriptedInstrument* instrument = nullptr;
+
+    Tventana_brisca& Identify(InstrumentFacts facts) {
+        rig = std::make_unique<SearchRig>();
+        instrument = &rig->AddInstrument(1, std::move(facts));
+        Tventana_brisca& w = rig->Window();
+        w.Boton_ConectarClick();
         return w;
     }
 };
@@ -67,14 +96,14 @@ TEST_F(Identification, AnOldInstrumentIsMarkedForEverythingButKeypadAndErase) {
 }
 
 TEST_F(Identification, TheModelPictureFollowsTheHardwareType) {
-    InstrumentFacts tesk;
+    Scenario tesk;
     tesk.hardwareType = {0x09, 0x03};
     Tventana_brisca& w = Identify(tesk);
     EXPECT_TRUE(w.modelKnown);
     EXPECT_TRUE(w.Image_Tesk.visible);
     EXPECT_FALSE(w.Image_Orvo.visible);
 
-    InstrumentFacts unknown;
+    Scenario unknown;
     unknown.hardwareType = {0x01, 0x04};  // type 4 is an Orvo only with variant 2
     unknown.firmwareRelease = "1.00";
     Tventana_brisca& u = Identify(unknown);
@@ -87,10 +116,10 @@ TEST_F(Identification, TheModelPictureFollowsTheHardwareType) {
 
 TEST_F(Identification, TheRegionUsaIsRecognised) {
     EXPECT_TRUE(Identify(scenarios::Usa()).usaUnit);
-    InstrumentFacts usaPlus;
+    Scenario usaPlus;
     usaPlus.region = "USAX";  // only three characters are kept
     EXPECT_TRUE(Identify(usaPlus).usaUnit);
-    InstrumentFacts us;
+    Scenario us;
     us.region = "US";
     EXPECT_FALSE(Identify(us).usaUnit);
 }
@@ -99,20 +128,20 @@ TEST_F(Identification, FirmwareAgainstAReleaseProgram) {
     const std::pair<const char*, bool> cases[] = {
         {"00000", false}, {"00007", true}};  // the same release; a test build of it
     for (auto [build, marked] : cases) {
-        InstrumentFacts f;
+        Scenario f;
         f.firmwareBuild = build;
         EXPECT_EQ(Identify(f).Check_firmware.checked, marked) << build;
     }
-    InstrumentFacts older;
+    Scenario older;
     older.firmwareRelease = "1.89";
     EXPECT_TRUE(Identify(older).Check_firmware.checked);
-    InstrumentFacts newer;
+    Scenario newer;
     newer.firmwareRelease = "2.05";
     EXPECT_FALSE(Identify(newer).Check_firmware.checked);
 }
 
 TEST_F(Identification, FirmwareAgainstATestBuildProgram) {
-    InstrumentFacts f;
+    Scenario f;
     f.firmwareBuild = "00003";
     EXPECT_EQ(MarksOf(Identify(f, "00004")), kFirmwareAndWhatComesWithIt);
     f.firmwareBuild = "00005";
@@ -120,7 +149,7 @@ TEST_F(Identification, FirmwareAgainstATestBuildProgram) {
 }
 
 TEST_F(Identification, TheThresholdFlagsComeFromTheInstrumentsVersion) {
-    InstrumentFacts f;
+    Scenario f;
     f.firmwareRelease = "1.84";
     f.firmwareBuild = "00003";
     Tventana_brisca& w = Identify(f);
@@ -130,7 +159,7 @@ TEST_F(Identification, TheThresholdFlagsComeFromTheInstrumentsVersion) {
 }
 
 TEST_F(Identification, TheFpgaSetIsComparedAsText) {
-    InstrumentFacts f;
+    Scenario f;
     f.fpgaMinor = 40;
     EXPECT_EQ(MarksOf(Identify(f)), (Marks{false, true, false, false, false, false, false}));
     f.fpgaMajor = 0;
@@ -139,7 +168,7 @@ TEST_F(Identification, TheFpgaSetIsComparedAsText) {
 }
 
 TEST_F(Identification, PlanTypeFourIsAlwaysMarked) {
-    InstrumentFacts f;
+    Scenario f;
     f.planType = 4;
     f.planVersion = 111;  // what the program carries for type 4
     Tventana_brisca& w = Identify(f);
@@ -148,7 +177,7 @@ TEST_F(Identification, PlanTypeFourIsAlwaysMarked) {
 }
 
 TEST_F(Identification, PlansOfTheRightTypeAreComparedByVersion) {
-    InstrumentFacts f;
+    Scenario f;
     f.planType = 2;
     f.planVersion = 122;
     Tventana_brisca& w = Identify(f);
@@ -166,7 +195,7 @@ TEST_F(Identification, TheModuleIsMarkedBelow162OrOnABuild) {
         bool marked;
     } cases[] = {{162, 0, false}, {162, 5, true}, {161, 0, true}};
     for (const auto& c : cases) {
-        InstrumentFacts f;
+        Scenario f;
         f.module.version = c.version;
         f.module.build = c.build;
         Tventana_brisca& w = Identify(f);
@@ -177,14 +206,14 @@ TEST_F(Identification, TheModuleIsMarkedBelow162OrOnABuild) {
 }
 
 TEST_F(Identification, AnAbsentModuleIsLeftAlone) {
-    InstrumentFacts f;
+    Scenario f;
     f.module.present = false;
     Tventana_brisca& w = Identify(f);
     EXPECT_EQ(MarksOf(w), kNothing);
     EXPECT_EQ(w.ModuleVersions.bootVersion, 0xFF);
 }
 
-TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
+TEST_F(ModuleReconnection, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
     InstrumentFacts f;
     f.module.reportsNoSoftware = 1;
     f.module.version = 161;
@@ -213,7 +242,7 @@ TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
     EXPECT_EQ(instrument->endsOfLink, 1);
 }
 
-TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
+TEST_F(ModuleReconnection, AModuleThatStaysWithoutSoftwareIsNotMarked) {
     InstrumentFacts f;
     f.module.reportsNoSoftware = 2;
     Tventana_brisca& w = Identify(f);
@@ -221,7 +250,7 @@ TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
     EXPECT_FALSE(w.Check_mpeg4_apl.checked);
 }
 
-TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
+TEST_F(ModuleReconnection, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
     InstrumentFacts f;
     f.module.reportsNoSoftware = 1;
     rig = std::make_unique<SearchRig>();
@@ -241,7 +270,7 @@ TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
 }
 
 TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
-    InstrumentFacts f;
+    Scenario f;
     f.zone = 7;
     f.setting562 = 0x33;
     f.setting571 = 0x1234;
@@ -258,15 +287,17 @@ TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
 }
 
 TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
-    InstrumentFacts f;
-    f.answersParameter562 = false;
+    Scenario f;
+    // The zone is the first parameter asked; 562 goes unanswered at all five attempts.
+    f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 2, 5, {}, 0});
     Tventana_brisca& w = Identify(f);
     EXPECT_FALSE(w.parameter562Valid);
     EXPECT_EQ(w.parameter571, 0);
+    const std::vector<std::uint8_t> sent = SentByThePc();
     const std::vector<std::uint8_t> ask571 = {0x01, 0x42, 0x3B, 0x02};
-    EXPECT_EQ(std::search(instrument->received.begin(), instrument->received.end(), ask571.begin(),
-                          ask571.end()),
-              instrument->received.end());
+    EXPECT_EQ(std::search(sent.begin(), sent.end(), ask571.begin(), ask571.end()), sent.end());
+    const std::vector<std::uint8_t> ask562 = {0x01, 0x42, 0x32, 0x02};
+    EXPECT_NE(std::search(sent.begin(), sent.end(), ask562.begin(), ask562.end()), sent.end());
 }
 
 TEST_F(Identification, TheMarksAreRebuiltAtEveryConnection) {

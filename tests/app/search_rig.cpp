@@ -46,6 +46,15 @@ ScriptedInstrument& SearchRig::AddInstrument(int n, InstrumentFacts facts) {
     return ref;
 }
 
+sim::Instrument& SearchRig::AddSimulated(int n, sim::Scenario scenario) {
+    VirtualLine& line = NewLine(n);
+    auto instrument = std::make_unique<sim::Instrument>(clock, clock, line, std::move(scenario));
+    line.Attach(instrument.get());
+    sim::Instrument& ref = *instrument;
+    simulated_[n] = std::move(instrument);
+    return ref;
+}
+
 void SearchRig::AddRefusedPort(int n) {
     lines.Deny(PathOf(n));
     ports.Set(n, PathOf(n));

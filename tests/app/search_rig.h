@@ -11,6 +11,8 @@
 #include "platform/virtual/test_doubles.h"
 #include "platform/virtual/virtual_clock.h"
 #include "platform/virtual/virtual_line.h"
+#include "sim/instrument.h"
+#include "sim/named_scenarios.h"
 #include "tests/app/instrument_scenarios.h"
 #include "tests/app/scripted_instrument.h"
 #include "tests/app/test_support.h"
@@ -18,7 +20,8 @@
 namespace kell::testing {
 
 // A machine on virtual time with numbered ports: silent ones, refused ones and ports with an
-// instrument on them, and the main window over it with the program's language file. The window
+// instrument on them (the small scripted one, or the simulator), and the main window over it
+// with the program's language file. The window
 // is made at its first use, so that the ports can be laid out first.
 class SearchRig {
   public:
@@ -31,6 +34,8 @@ class SearchRig {
     void AddSilentPort(int n);
     // Port n exists with an instrument on it.
     ScriptedInstrument& AddInstrument(int n, InstrumentFacts facts = scenarios::UpToDate());
+    // Port n exists with the simulated instrument on it.
+    sim::Instrument& AddSimulated(int n, sim::Scenario scenario);
     // Port n exists but this user may not open it.
     void AddRefusedPort(int n);
     void SetSystemNames(std::vector<std::string> names) { ports.SetSystemNames(std::move(names)); }
@@ -65,6 +70,7 @@ class SearchRig {
     std::map<int, std::unique_ptr<VirtualLine>> lines_;
     std::map<int, std::unique_ptr<SilentPort>> silent_;
     std::map<int, std::unique_ptr<ScriptedInstrument>> instruments_;
+    std::map<int, std::unique_ptr<sim::Instrument>> simulated_;
 
   public:
     VirtualSerialDevice serial{lines};

@@ -7,23 +7,34 @@
 namespace kell {
 namespace {
 
-using testing::InstrumentFacts;
-using testing::ScriptedInstrument;
+using sim::Scenario;
 using testing::SearchRig;
-namespace scenarios = testing::scenarios;
+namespace scenarios = sim::scenarios;
 
-// A whole search with the instrument on port 1, up to the gate's outcome.
+// A whole search with the simulated instrument on port 1, up to the gate's outcome.
 struct Gate : ::testing::Test {
-    SearchRig rig;
-    ScriptedInstrument* instrument = nullptr;
+    std::unique_ptr<SearchRig> rig;
+    sim::Instrument* instrument = nullptr;
 
-    Tventana_brisca& Search(InstrumentFacts facts) {
-        instrument = &rig.AddInstrument(1, std::move(facts));
-        Tventana_brisca& w = rig.Window();
+    Tventana_brisca& Search(Scenario scenario) {
+        CheckTheLastOne();
+        rig = std::make_unique<SearchRig>();
+        instrument = &rig->AddSimulated(1, std::move(scenario));
+        Tventana_brisca& w = rig->Window();
         w.Barra_progreso.visible = w.ProgressBar_general.visible = true;
         w.Label_progreso_general.visible = true;
-        rig.Search();
+        rig->Search();
         return w;
+    }
+    void CheckTheLastOne() {
+        if (instrument) {
+            EXPECT_TRUE(instrument->Violations().Empty()) << instrument->Report();
+        }
+    }
+    void TearDown() override { CheckTheLastOne(); }
+
+    std::vector<std::uint8_t> SentByThePc() const {
+        return instrument->GetTranscript().Bytes(sim::Transcript::Direction::FromHost);
     }
 
     void ExpectOutcome(const Tventana_brisca& w, int picture, const std::string& l1,
@@ -36,7 +47,8 @@ struct Gate : ::testing::Test {
         EXPECT_FALSE(w.Label_n1.visible);
         // The link is ended and the window waits for the next press.
         EXPECT_FALSE(w.connected || w.monitorPSerie.IsOpen() || w.Timer_desconexion.enabled);
-        EXPECT_EQ(instrument->received.back(), 0x0A);
+        EXPECT_EQ(SentByThePc().back(), 0x0A);
+        EXPECT_FALSE(instrument->LinkUp());
         EXPECT_FALSE(w.Barra_progreso.visible || w.ProgressBar_general.visible ||
                      w.Label_progreso_general.visible);
         EXPECT_TRUE(w.Button_buscar_puerto.visible && w.Image_buscar_puerto.visible);
@@ -58,7 +70,6 @@ TEST_F(Gate, AnInstrumentNeedingAnUpdateGoesAhead) {
     ExpectUpdateStarted(w);
     EXPECT_EQ(w.identityAtConnect, "4B454C00123456");
     EXPECT_TRUE(w.threeFpgaConfigurations);
-    EXPECT_EQ(instrument->opens, 1);
 }
 
 TEST_F(Gate, AnUpToDateInstrumentIsToldSo) {
@@ -67,45 +78,43 @@ TEST_F(Gate, AnUpToDateInstrumentIsToldSo) {
 }
 
 TEST_F(Gate, TheOptionBitTellsTwoFpgaConfigurationsFromThree) {
-    InstrumentFacts f = scenarios::NeedsFullUpdate();
-    f.threeFpgaConfigurations = false;
-    EXPECT_FALSE(Search(f).threeFpgaConfigurations);
+    Scenario s = scenarios::NeedsFullUpdate();
+    s.threeFpgaConfigurations = false;
+    EXPECT_FALSE(Search(s).threeFpgaConfigurations);
 }
 
 TEST_F(Gate, ALevelOf16IsRefusedAnd17GoesAhead) {
-    Tventana_brisca& w = Search(scenarios::LowLevel());
-    ExpectRefused(w, w.texts.P6_E2_L1, w.texts.P6_E2_L2, w.texts.P6_E2_L3);
-    instrument->Poke(0x00, 0xFEA0, {17});
-    rig.Search();
-    ExpectUpdateStarted(w);
+    Tventana_brisca& low = Search(scenarios::LowLevel());
+    ExpectRefused(low, low.texts.P6_E2_L1, low.texts.P6_E2_L2, low.texts.P6_E2_L3);
+    Scenario s = scenarios::NeedsFullUpdate();
+    s.level = 17;
+    ExpectUpdateStarted(Search(s));
 }
 
 TEST_F(Gate, ABadPeripheralStatusIsRefused) {
-    InstrumentFacts f = scenarios::NeedsFullUpdate();
-    f.firmwareRelease = "2.03";  // above 1.80: register 12, bit 7
-    f.peripheralStatus12 = 0x80;
-    Tventana_brisca& w = Search(f);
+    Scenario s = scenarios::NeedsFullUpdate();
+    s.firmwareRelease = "2.03";  // above 1.80: register 12, bit 7
+    s.peripheralStatus12 = 0x80;
+    Tventana_brisca& w = Search(s);
     ExpectRefused(w, w.texts.P6_E3_L1, w.texts.P6_E3_L2, w.texts.P6_E3_L3);
 }
 
 TEST_F(Gate, NewerFirmwareReportsItsStatusInRegister12Alone) {
-    InstrumentFacts f = scenarios::NeedsFullUpdate();
-    f.firmwareRelease = "2.03";
-    f.peripheralStatus8 = 0x80;
-    f.peripheralStatus12 = 0x40;
-    ExpectUpdateStarted(Search(f));
+    Scenario s = scenarios::NeedsFullUpdate();
+    s.firmwareRelease = "2.03";
+    s.peripheralStatus8 = 0x80;
+    s.peripheralStatus12 = 0x40;
+    ExpectUpdateStarted(Search(s));
 }
 
 TEST_F(Gate, OlderFirmwareReportsItsStatusInRegisters8And12) {
     for (auto [status8, status12] : {std::pair{0x80, 0x00}, std::pair{0x00, 0x40}}) {
-        SearchRig local;
-        InstrumentFacts f = scenarios::NeedsFullUpdate();
-        f.firmwareRelease = "1.70";
-        f.peripheralStatus8 = static_cast<std::uint8_t>(status8);
-        f.peripheralStatus12 = static_cast<std::uint8_t>(status12);
-        local.AddInstrument(1, f);
-        local.Search();
-        EXPECT_EQ(local.Window().Label_info1.caption, local.Window().texts.P6_E3_L1);
+        Scenario s = scenarios::NeedsFullUpdate();
+        s.firmwareRelease = "1.70";
+        s.peripheralStatus8 = static_cast<std::uint8_t>(status8);
+        s.peripheralStatus12 = static_cast<std::uint8_t>(status12);
+        Tventana_brisca& w = Search(s);
+        EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E3_L1) << status8 << " " << status12;
     }
 }
 
@@ -119,41 +128,38 @@ TEST_F(Gate, AnUnknownModelIsNotRecognised) {
     ExpectRefused(w, w.texts.PASO8_L1, w.texts.PASO8_L2, w.texts.PASO8_L3);
 }
 
-TEST_F(Gate, AnInstrumentThatFallsSilentAfterTheProbeIsNotRecognised) {
-    InstrumentFacts f = scenarios::NeedsFullUpdate();
-    instrument = &rig.AddInstrument(1, f);
-    Tventana_brisca& w = rig.Window();
-    // It answers the probe, then nothing: every read leaves zeros.
-    rig.onPump = [&] {
-        if (instrument->probes > 0)
-            instrument->facts.mode = InstrumentFacts::Mode::Busy;
-    };
-    rig.Search();
-    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
-    // A level of 0 is the first refusal.
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E2_L1);
-    EXPECT_FALSE(w.connected || w.monitorPSerie.IsOpen());
+TEST_F(Gate, AnInstrumentThatFallsSilentAfterTheProbeIsRefusedAtTheLevel) {
+    Scenario s = scenarios::NeedsFullUpdate();
+    for (sim::Event event : {sim::Event::ReadWords, sim::Event::ReadParameter,
+                             sim::Event::QueryPeripheral, sim::Event::ModuleIdentity})
+        s.faults.push_back({event, sim::Action::NoAnswer, 0, 1, {}, 0});
+    Tventana_brisca& w = Search(s);
+    // Every read leaves zeros, and a level of 0 is the first refusal.
+    ExpectRefused(w, w.texts.P6_E2_L1, w.texts.P6_E2_L2, w.texts.P6_E2_L3);
+    EXPECT_FALSE(w.modelKnown);
 }
 
 TEST_F(Gate, TheWatchStaysOffWhileTheGateAsks) {
-    instrument = &rig.AddInstrument(1, scenarios::NeedsFullUpdate());
-    Tventana_brisca& w = rig.Window();
-    rig.RunDisconnectionWatch();
+    Scenario s = scenarios::NeedsFullUpdate();
+    // An identity byte 0x0A would end the link if the watch took it from the reply.
+    s.identity = {0x0A, 0x0A, 0x0A, 0x00, 0x12, 0x34, 0x56};
+    rig = std::make_unique<SearchRig>();
+    instrument = &rig->AddSimulated(1, s);
+    Tventana_brisca& w = rig->Window();
+    rig->RunDisconnectionWatch();
     const std::vector<std::uint8_t> askLevel = {0x01, 0x00, 0xA0, 0xFE, 0x02};
     bool gateAsked = false;
-    rig.onPump = [&] {
-        const auto& got = instrument->received;
-        if (std::search(got.begin(), got.end(), askLevel.begin(), askLevel.end()) == got.end())
+    rig->onPump = [&] {
+        const std::vector<std::uint8_t> sent = SentByThePc();
+        if (std::search(sent.begin(), sent.end(), askLevel.begin(), askLevel.end()) == sent.end())
             return;
         gateAsked = true;
         EXPECT_FALSE(w.Timer_desconexion.enabled);
     };
-    // An identity byte 0x0A would otherwise end the link if the watch took it.
-    instrument->Poke(0x00, 0x6000, {0x0A, 0x0A, 0x0A});
-    rig.Search();
+    rig->Search();
     EXPECT_TRUE(gateAsked);
     ExpectUpdateStarted(w);
-    EXPECT_EQ(w.identityAtConnect.substr(0, 6), "0A0A0A");
+    EXPECT_EQ(w.identityAtConnect, "0A0A0A00123456");
 }
 
 }  // namespace
