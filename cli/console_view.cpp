@@ -1,0 +1,103 @@
+#include "cli/console_view.h"
+
+namespace kell::cli {
+namespace {
+
+constexpr std::int64_t kProgressLineIntervalUs = 1'000'000;
+
+}  // namespace
+
+ConsoleView::ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock)
+    : screen_(screen), messages_(messages), liveBars_(liveBars), clock_(clock) {}
+
+void ConsoleView::Show(const ScreenState& state) {
+    if (!last_ || !state.SameText(*last_)) {
+        ClearBars();
+        if (printedBlock_)
+            screen_ << "\n";
+        screen_ << state.InfoBlock();
+        screen_.flush();
+        printedBlock_ = true;
+    }
+    last_ = state;
+    ShowProgress(state);
+}
+
+void ConsoleView::ShowProgress(const ScreenState& state) {
+    if (!state.barsShown || prompting_)
+        return;
+    if (liveBars_) {
+        const std::array<std::string, 2> lines = BarLines(state);
+        if (drawnLines_ > 0 && lines == drawn_)
+            return;
+        ClearBars();
+        drawn_ = lines;
+        DrawBars();
+        return;
+    }
+    const std::string line = ProgressLine(state);
+    const std::int64_t now = clock_.MonotonicUs();
+    if (line == lastProgressLine_ ||
+        (lastProgressUs_ && now - *lastProgressUs_ < kProgressLineIntervalUs))
+        return;
+    screen_ << line << "\n";
+    screen_.flush();
+    lastProgressLine_ = line;
+    lastProgressUs_ = now;
+}
+
+void ConsoleView::Say(const std::string& text, Channel channel) {
+    ClearBars();
+    screen_.flush();
+    Stream(channel) << text << "\n";
+    Stream(channel).flush();
+    if (last_)
+        ShowProgress(*last_);
+}
+
+void ConsoleView::Prompt(const std::string& text, Channel channel) {
+    ClearBars();
+    screen_.flush();
+    prompting_ = true;
+    promptChannel_ = channel;
+    Stream(channel) << text;
+    Stream(channel).flush();
+}
+
+void ConsoleView::EndPrompt(bool typedLine) {
+    if (!prompting_)
+        return;
+    if (!typedLine && promptChannel_) {
+        Stream(*promptChannel_) << "\n";
+        Stream(*promptChannel_).flush();
+    }
+    prompting_ = false;
+    promptChannel_.reset();
+    if (last_)
+        ShowProgress(*last_);
+}
+
+void ConsoleView::Finish() {
+    EndPrompt(false);
+    // The bars stay as they were last drawn; the cursor is already below them.
+    drawnLines_ = 0;
+    screen_.flush();
+    messages_.flush();
+}
+
+void ConsoleView::ClearBars() {
+    if (drawnLines_ == 0)
+        return;
+    // Up to the first bar's line, then erase from there to the end of the screen.
+    screen_ << "\x1b[" << drawnLines_ << "A\r\x1b[J";
+    drawnLines_ = 0;
+}
+
+void ConsoleView::DrawBars() {
+    for (const std::string& line : drawn_)
+        screen_ << line << "\n";
+    drawnLines_ = static_cast<int>(drawn_.size());
+    screen_.flush();
+}
+
+}  // namespace kell::cli
