@@ -1,5 +1,6 @@
 #include "cli/console_program.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -56,6 +57,11 @@ bool TerminalDrawsInPlace(int fd) {
     return IsTerminal(fd) && !(term && std::string(term) == "dumb");
 }
 
+int TerminalColumns(int fd) {
+    winsize size{};
+    return ::ioctl(fd, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
 std::string ProgramDirectory() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
@@ -72,11 +78,11 @@ struct NullStream : std::ostream {
 // Everything a console session is made of: the machine's seams, the console's view, pump and
 // notifier in their place, and the main window over them.
 struct Console {
-    Console(const Options& options, std::ostream& screen, bool liveBars, bool canAsk,
+    Console(const Options& options, std::ostream& screen, bool liveBars, int columns, bool canAsk,
             std::ostream* trace, const std::string& port, const std::string& languageFile)
         : ports(systemPorts, port),
           record(clock),
-          view(screen, std::cerr, liveBars, clock),
+          view(screen, std::cerr, liveBars, clock, columns),
           desk(options.answers, canAsk ? &input : nullptr, view, record,
                [] { return InterruptCount() > 0; }),
           pump(qtPump, clock, view, desk, record, [] { return InterruptCount(); }),
@@ -155,7 +161,7 @@ std::optional<std::string> LanguageFile(const Options& options, std::string* err
 int ShowVersion(const std::string& languageFile) {
     NullStream silent;
     Options quiet;
-    Console console(quiet, silent, false, false, nullptr, {}, languageFile);
+    Console console(quiet, silent, false, 0, false, nullptr, {}, languageFile);
     std::cout << console.window->Label1.caption << "\n";
     return kExitUpdated;
 }
@@ -222,11 +228,13 @@ int RunSession(const Options& options, const std::string& languageFile) {
     }
 
     std::ostream& screen = options.json ? std::cerr : std::cout;
-    const bool liveBars = TerminalDrawsInPlace(options.json ? STDERR_FILENO : STDOUT_FILENO);
+    const int screenFd = options.json ? STDERR_FILENO : STDOUT_FILENO;
+    const bool liveBars = TerminalDrawsInPlace(screenFd);
     const bool canAsk = !options.json && CanReadTerminal(STDIN_FILENO);
     int status = kExitFailed;
     {
-        Console console(options, screen, liveBars, canAsk, trace.get(), port, languageFile);
+        Console console(options, screen, liveBars, TerminalColumns(screenFd), canAsk, trace.get(),
+                        port, languageFile);
         Tventana_brisca& w = *console.window;
 
         // Typed lines and interrupts wake the event loop at once.

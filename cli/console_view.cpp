@@ -1,14 +1,44 @@
 #include "cli/console_view.h"
 
+#include <algorithm>
+
 namespace kell::cli {
 namespace {
 
 constexpr std::int64_t kProgressLineIntervalUs = 1'000'000;
+constexpr int kNarrowestBar = 10;
+constexpr int kWidestBar = 30;
+
+// Cuts a UTF-8 line to at most `bytes`, at a character boundary.
+void CutTo(std::string& line, std::size_t bytes) {
+    if (line.size() <= bytes)
+        return;
+    while (bytes > 0 && (static_cast<unsigned char>(line[bytes]) & 0xC0) == 0x80)
+        --bytes;
+    line.resize(bytes);
+}
 
 }  // namespace
 
-ConsoleView::ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock)
-    : screen_(screen), messages_(messages), liveBars_(liveBars), clock_(clock) {}
+ConsoleView::ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock,
+                         int columns)
+    : screen_(screen),
+      messages_(messages),
+      liveBars_(liveBars),
+      clock_(clock),
+      columns_(columns > 0 ? columns : 80) {}
+
+std::array<std::string, 2> ConsoleView::FittedBarLines(const ScreenState& state) const {
+    // The last column stays free: writing into it makes some terminals wrap at once.
+    const auto room = static_cast<std::size_t>(columns_ - 1);
+    const std::size_t withoutBar = BarLines(state, 0)[0].size();
+    const int barWidth = std::clamp(static_cast<int>(room) - static_cast<int>(withoutBar),
+                                    kNarrowestBar, kWidestBar);
+    std::array<std::string, 2> lines = BarLines(state, barWidth);
+    for (std::string& line : lines)
+        CutTo(line, room);
+    return lines;
+}
 
 void ConsoleView::Show(const ScreenState& state) {
     if (!last_ || !state.SameText(*last_)) {
@@ -27,7 +57,7 @@ void ConsoleView::ShowProgress(const ScreenState& state) {
     if (!state.barsShown || prompting_)
         return;
     if (liveBars_) {
-        const std::array<std::string, 2> lines = BarLines(state);
+        const std::array<std::string, 2> lines = FittedBarLines(state);
         if (drawnLines_ > 0 && lines == drawn_)
             return;
         ClearBars();

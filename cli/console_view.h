@@ -20,8 +20,10 @@ class ConsoleView {
     enum class Channel { Screen, Messages };
 
     // screen: standard output (standard error under --json); messages: standard error.
-    // liveBars: the screen is a terminal that understands cursor movement.
-    ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock);
+    // liveBars: the screen is a terminal that understands cursor movement, `columns` wide
+    // (the bars are fitted to it, so that neither wraps and the redraw stays in place).
+    ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock,
+                int columns = 80);
 
     void Show(const ScreenState& state);
     // A line of this program's own (a note, a question's text).
@@ -41,11 +43,13 @@ class ConsoleView {
     void ClearBars();
     void DrawBars();
     void ShowProgress(const ScreenState& state);
+    std::array<std::string, 2> FittedBarLines(const ScreenState& state) const;
 
     std::ostream& screen_;
     std::ostream& messages_;
     bool liveBars_;
     Clock& clock_;
+    int columns_;
     std::optional<ScreenState> last_;
     bool printedBlock_ = false;
     bool prompting_ = false;

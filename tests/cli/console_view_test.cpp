@@ -79,6 +79,24 @@ TEST(ConsoleViewLive, BarsAreRedrawnInPlaceOnlyWhenTheyChange) {
     EXPECT_EQ(Count(screen.str(), "Overall progress ["), 1u);
 }
 
+TEST(ConsoleViewLive, BarsFitANarrowTerminalSoThatTheyNeverWrap) {
+    VirtualClock clock;
+    std::ostringstream screen, messages;
+    ConsoleView view(screen, messages, true, clock, 40);
+    ScreenState state = Updating(500, 6);
+    state.lines = {"", "", ""};
+    view.Show(state);
+    std::istringstream drawn(screen.str());
+    int bars = 0;
+    for (std::string line; std::getline(drawn, line);) {
+        if (line.empty())
+            continue;
+        ++bars;
+        EXPECT_LE(line.size(), 39u) << line;
+    }
+    EXPECT_EQ(bars, 2);
+}
+
 TEST(ConsoleViewPlain, ProgressIsALineAtMostOnceASecond) {
     VirtualClock clock;
     std::ostringstream screen, messages;
