@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QSocketNotifier>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -199,6 +200,8 @@ void PrintChecks(ConsoleView& view, const VersionsAfter& after) {
 
 int RunSession(const Options& options, const std::string& languageFile) {
     InstallInterruptHandlers();
+    // A reader that goes away (`| head`) must not end the program in the middle of a transfer.
+    std::signal(SIGPIPE, SIG_IGN);
 
     std::unique_ptr<std::ofstream> trace;
     if (!options.traceFile.empty()) {
