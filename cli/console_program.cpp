@@ -198,6 +198,64 @@ void PrintChecks(ConsoleView& view, const VersionsAfter& after) {
     view.Say(text);
 }
 
+// Typed lines and interrupts wake the event loop at once, so that waits end without delay.
+struct Wakers {
+    explicit Wakers(Console& console, bool canAsk) {
+        if (canAsk) {
+            typed = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+            QObject::connect(typed.get(), &QSocketNotifier::activated, [this, &console] {
+                console.input.Poll();
+                if (console.input.Closed())
+                    typed->setEnabled(false);
+            });
+        }
+        if (InterruptWakeFd() >= 0) {
+            interrupted =
+                std::make_unique<QSocketNotifier>(InterruptWakeFd(), QSocketNotifier::Read);
+            QObject::connect(interrupted.get(), &QSocketNotifier::activated,
+                             [] { DrainInterruptWake(); });
+        }
+    }
+
+    std::unique_ptr<QSocketNotifier> typed;
+    std::unique_ptr<QSocketNotifier> interrupted;
+};
+
+// The session as a user of the window runs it, then the check of what the meter now holds.
+Outcome RunAndJudge(Console& console, const Options& options, const std::string& port) {
+    Tventana_brisca& w = *console.window;
+    console.pump.PumpOnce();
+    // The first press arms the search, the second searches and updates.
+    w.Button_buscar_puertoClick();
+    console.pump.PumpOnce();
+    w.Button_buscar_puertoClick();
+    console.pump.PumpOnce();
+    console.record.Finish(w);
+
+    std::optional<VersionsAfter> after;
+    const bool interrupted = console.pump.Interrupted();
+    if (w.Image_accion.index == kPictureUpdated && !interrupted && console.record.Plan()) {
+        console.view.Say("Asking the meter for the versions it now holds...");
+        after = ReadBack(w, *console.record.Plan());
+        if (!options.json)
+            PrintChecks(console.view, *after);
+    }
+    std::optional<bool> verified;
+    if (after)
+        verified = after->answered && AllPlannedCurrent(after->checks);
+    const Outcome outcome = DecideOutcome(w.Image_accion.index, w.resultCode, w.eraseRefused,
+                                          interrupted || console.desk.StoppedByAnswer(), verified);
+    console.view.Finish();
+    if (options.json) {
+        const QJsonDocument report(BuildReport(outcome, w, console.record, port, after));
+        std::cout << report.toJson(QJsonDocument::Indented).toStdString();
+        std::cout.flush();
+    } else {
+        console.view.Say("\n" + outcome.summary);
+    }
+    return outcome;
+}
+
 int RunSession(const Options& options, const std::string& languageFile) {
     InstallInterruptHandlers();
     // A reader that goes away (`| head`) must not end the program in the middle of a transfer.
@@ -216,13 +274,10 @@ int RunSession(const Options& options, const std::string& languageFile) {
     std::string port = options.port;
     if (options.simulate) {
         const std::string program = SimulatorProcess::Locate(ProgramDirectory());
-        if (program.empty()) {
-            std::cerr << kProgramName << ": kell-sim not found (put it beside " << kProgramName
-                      << " or name it in KELL_SIM)\n";
-            return kExitTrouble;
-        }
-        std::string error;
-        if (!simulator.Start(program, options.scenario, &error)) {
+        std::string error =
+            "kell-sim not found (put it beside kell-update-cli or name it in "
+            "KELL_SIM)";
+        if (program.empty() || !simulator.Start(program, options.scenario, &error)) {
             std::cerr << kProgramName << ": " << error << "\n";
             return kExitTrouble;
         }
@@ -230,66 +285,16 @@ int RunSession(const Options& options, const std::string& languageFile) {
         port = simulator.PortPath();
     }
 
+    // Under --json the console view goes to standard error and nothing is asked.
     std::ostream& screen = options.json ? std::cerr : std::cout;
     const int screenFd = options.json ? STDERR_FILENO : STDOUT_FILENO;
-    const bool liveBars = TerminalDrawsInPlace(screenFd);
     const bool canAsk = !options.json && CanReadTerminal(STDIN_FILENO);
     int status = kExitFailed;
     {
-        Console console(options, screen, liveBars, TerminalColumns(screenFd), canAsk, trace.get(),
-                        port, languageFile);
-        Tventana_brisca& w = *console.window;
-
-        // Typed lines and interrupts wake the event loop at once.
-        std::unique_ptr<QSocketNotifier> typed;
-        if (canAsk) {
-            typed = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-            QObject::connect(typed.get(), &QSocketNotifier::activated, [&] {
-                console.input.Poll();
-                if (console.input.Closed())
-                    typed->setEnabled(false);
-            });
-        }
-        std::unique_ptr<QSocketNotifier> interrupted;
-        if (InterruptWakeFd() >= 0) {
-            interrupted =
-                std::make_unique<QSocketNotifier>(InterruptWakeFd(), QSocketNotifier::Read);
-            QObject::connect(interrupted.get(), &QSocketNotifier::activated,
-                             [] { DrainInterruptWake(); });
-        }
-
-        console.pump.PumpOnce();
-        // The first press arms the search, the second searches and updates.
-        w.Button_buscar_puertoClick();
-        console.pump.PumpOnce();
-        w.Button_buscar_puertoClick();
-        console.pump.PumpOnce();
-        console.record.Finish(w);
-
-        std::optional<VersionsAfter> after;
-        const bool interruptedByUser = console.pump.Interrupted();
-        if (w.Image_accion.index == kPictureUpdated && !interruptedByUser &&
-            console.record.Plan()) {
-            console.view.Say("Asking the meter for the versions it now holds...");
-            after = ReadBack(w, *console.record.Plan());
-            if (!options.json)
-                PrintChecks(console.view, *after);
-        }
-        std::optional<bool> verified;
-        if (after)
-            verified = after->answered && AllPlannedCurrent(after->checks);
-        const Outcome outcome =
-            DecideOutcome(w.Image_accion.index, w.resultCode, w.eraseRefused,
-                          interruptedByUser || console.desk.StoppedByAnswer(), verified);
-        console.view.Finish();
-        if (options.json) {
-            const QJsonDocument report(BuildReport(outcome, w, console.record, port, after));
-            std::cout << report.toJson(QJsonDocument::Indented).toStdString();
-            std::cout.flush();
-        } else {
-            console.view.Say("\n" + outcome.summary);
-        }
-        status = outcome.exitStatus;
+        Console console(options, screen, TerminalDrawsInPlace(screenFd), TerminalColumns(screenFd),
+                        canAsk, trace.get(), port, languageFile);
+        Wakers wakers(console, canAsk);
+        status = RunAndJudge(console, options, port).exitStatus;
     }
     simulator.Stop();
     SetChildToStopOnExit(0);
