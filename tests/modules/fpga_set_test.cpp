@@ -5,6 +5,7 @@
 #include <string>
 
 #include "modules/fpga_dialog.h"
+#include "modules/fpga_staging.h"
 #include "payloads/payloads.h"
 #include "tests/modules/module_rig.h"
 
@@ -117,26 +118,28 @@ TEST(FpgaSetTest, WithTheMainFirmwareSelectedTheSetStaysStagedForItsCommit) {
     EXPECT_TRUE(rig.instrument.Commands(0x0F).empty());
 }
 
-TEST(FpgaSetTest, AnEraseAnswerAfterMoreThanTwoSecondsIsAFailedTry) {
+TEST(FpgaStagingTest, AnEraseAnswerAfterMoreThanTwoSecondsIsAFailedTry) {
     // Started off the polls' millisecond grid, so that one poll of the first try spans the
     // moment its third whole second begins, and takes a 'p' that arrives just after it.
     const std::int64_t secondStart = kStartUs - 500'000;
-    FpgaRig rig(3, false, kStartUs + 2'000);
+    ModuleRig rig(kStartUs + 2'000);
     rig.instrument.eraseAnswers = {std::nullopt};
     rig.clock.At(secondStart + 3 * kSecondUs - 50, [&rig] {
         const std::uint8_t p = 'p';
         rig.line.SendToHost(&p, 1);
     });
-    ASSERT_TRUE(rig.Write());
+    Label status;
+    EXPECT_TRUE(EraseFpgaStaging(rig.session.link, kThreeLength, status));
 
     EXPECT_EQ(rig.instrument.Commands(0x07).size(), 2u);
     EXPECT_EQ(rig.instrument.refusalBytes, 0);
 }
 
-TEST(FpgaSetTest, AWrongEraseAnswerIsRefusedWith0xAAAndTriedAgain) {
-    FpgaRig rig;
+TEST(FpgaStagingTest, AWrongEraseAnswerIsRefusedWith0xAAAndTriedAgain) {
+    ModuleRig rig;
     rig.instrument.eraseAnswers = {ScriptedInstrument::Answer{'x', 10'000}};
-    ASSERT_TRUE(rig.Write());
+    Label status;
+    EXPECT_TRUE(EraseFpgaStaging(rig.session.link, kThreeLength, status));
 
     EXPECT_EQ(rig.instrument.Commands(0x07).size(), 2u);
     EXPECT_EQ(rig.instrument.refusalBytes, 1);
@@ -163,10 +166,9 @@ TEST(FpgaSetTest, ARefusedBlockRecordsCode18AndEndsTheWrite) {
     EXPECT_TRUE(rig.instrument.Commands(0x09).empty());
 }
 
-// How the commit's status bytes end it. A failed commit fails the write (it used to record
-// code 19 and report success all the same), and a silent one ends after ten minutes instead of
-// holding the step for ever; either way the closing command still goes out.
-TEST(FpgaSetTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrOnSilence) {
+// How the commit's status bytes end it. A silent commit ends after ten minutes instead of
+// holding the step for ever.
+TEST(FpgaStagingTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrOnSilence) {
     struct Case {
         const char* name;
         Bytes status;
@@ -174,25 +176,33 @@ TEST(FpgaSetTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrOnSil
         double minSeconds;
     };
     const Case cases[] = {
-        {"a stray byte once erasing is ignored",
-         {0x8A, 0x8A, 0x81, 0x8B, 0x8B, 0x80, 0x80},
-         true,
-         0},
+        {"erasing, programming, done", {0x8A, 0x8A, 0x8B, 0x8B, 0x80, 0x80}, true, 0},
+        {"a stray byte once erasing is ignored", {0x8A, 0x8A, 0x81, 0x80, 0x80}, true, 0},
         {"a first 0x81 fails", {0x81, 0x80, 0x80}, false, 0},
         {"a single 0x8A does not start the copy", {0x8A, 0x81}, false, 0},
-        {"silence ends after ten minutes", {}, false, 600},
+        {"silence ends after ten minutes", {}, false, 599.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FpgaRig rig;
+        ModuleRig rig;
         rig.instrument.commitStatus = c.status;
-        EXPECT_EQ(rig.Write(), c.succeeds);
-        EXPECT_EQ(rig.resultCode, c.succeeds ? 0 : 19);
+        Label status;
+        EXPECT_EQ(CommitFpgaSet(rig.session.link, kThreeLength, status), c.succeeds);
         EXPECT_EQ(rig.notifier.beeps.size(), c.succeeds ? 0u : 1u);
-        EXPECT_EQ(rig.instrument.commands.back(), (Bytes{0x0F, 0xF0}));
         EXPECT_GE(rig.SecondsSinceStart(), c.minSeconds);
-        EXPECT_LT(rig.SecondsSinceStart(), c.minSeconds + 60);
+        EXPECT_LT(rig.SecondsSinceStart(), c.minSeconds + 2);
     }
+}
+
+// A failed commit used to record code 19 and report success all the same, so that the session
+// went on and could end reporting a good update.
+TEST(FpgaSetTest, AFailedCommitFailsTheWriteWithCode19AndStillSendsTheClosingCommand) {
+    FpgaRig rig;
+    rig.instrument.commitStatus = {0x81};
+    EXPECT_FALSE(rig.Write());
+    EXPECT_EQ(rig.resultCode, 19);
+    EXPECT_EQ(rig.instrument.commands.back(), (Bytes{0x0F, 0xF0}));
+    EXPECT_FALSE(rig.dialog.imageBuffer);
 }
 
 TEST(FpgaSetTest, NoConfigurationsSendsNothing) {
