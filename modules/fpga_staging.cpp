@@ -127,6 +127,11 @@ bool CommitFpgaSet(LinkContext& link, std::size_t imageLength, Label& status) {
         }
         link.pump.PumpOnce();
         link.clock.SleepMs(kAfterStatusByteMs);
+        // A line that never falls silent must not hold the commit open either.
+        if (limit.Expired()) {
+            link.Beep();
+            return false;
+        }
     }
 }
 

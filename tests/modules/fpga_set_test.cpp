@@ -166,14 +166,15 @@ TEST(FpgaSetTest, ARefusedBlockRecordsCode18AndEndsTheWrite) {
     EXPECT_TRUE(rig.instrument.Commands(0x09).empty());
 }
 
-// How the commit's status bytes end it. A silent commit ends after ten minutes instead of
-// holding the step for ever.
+// How the commit's status bytes end it. A silent or endless commit ends after ten minutes
+// instead of holding the step for ever.
 TEST(FpgaStagingTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrOnSilence) {
     struct Case {
         const char* name;
         Bytes status;
         bool succeeds;
         double minSeconds;
+        std::int64_t gapUs = 200'000;
     };
     const Case cases[] = {
         {"erasing, programming, done", {0x8A, 0x8A, 0x8B, 0x8B, 0x80, 0x80}, true, 0},
@@ -181,11 +182,13 @@ TEST(FpgaStagingTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrO
         {"a first 0x81 fails", {0x81, 0x80, 0x80}, false, 0},
         {"a single 0x8A does not start the copy", {0x8A, 0x81}, false, 0},
         {"silence ends after ten minutes", {}, false, 599.5},
+        {"endless progress ends after ten minutes", Bytes(14000, 0x8A), false, 599.5, 50'000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ModuleRig rig;
         rig.instrument.commitStatus = c.status;
+        rig.instrument.commitGapUs = c.gapUs;
         Label status;
         EXPECT_EQ(CommitFpgaSet(rig.session.link, kThreeLength, status), c.succeeds);
         EXPECT_EQ(rig.notifier.beeps.size(), c.succeeds ? 0u : 1u);
