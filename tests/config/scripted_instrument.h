@@ -87,3 +87,30 @@ inline Bytes EepromData(const Bytes& f) {
 }
 
 }  // namespace kell::test
+
+namespace kell::test {
+
+// One parameter-store write as the instrument saw it; retries of the same frame count once.
+struct EepromWriteSeen {
+    char letter;
+    int bank;
+    int address;
+    std::size_t size;
+    bool operator==(const EepromWriteSeen&) const = default;
+};
+
+inline std::vector<EepromWriteSeen> EepromWrites(const ScriptedInstrument& instrument) {
+    std::vector<EepromWriteSeen> seen;
+    const Bytes* previous = nullptr;
+    for (const ScriptedInstrument::Frame& frame : instrument.frames) {
+        const Bytes& f = frame.bytes;
+        if (!IsEepromWrite(f))
+            continue;
+        if (!previous || *previous != f)
+            seen.push_back({static_cast<char>(f[3]), f[4], EepromAddress(f), f.size() - 7});
+        previous = &f;
+    }
+    return seen;
+}
+
+}  // namespace kell::test
