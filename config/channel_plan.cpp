@@ -15,16 +15,9 @@ constexpr std::uint8_t kSecondSector = 31;
 // The second sector takes the image from this offset on, one byte before the 64 KiB mark, as
 // the instrument's loader expects it.
 constexpr std::uint32_t kSecondSectorOffset = 0xFFFF;
-constexpr int kPlanTypes = 5;
 
 constexpr int kTransferFailed = 8;
 constexpr int kProgrammingFailed = 9;
-
-std::uint32_t PlanLength(int planType) {
-    if (planType < 0 || planType >= kPlanTypes)
-        return 0;
-    return static_cast<std::uint32_t>(payloads::kChannelPlanLengths[planType]);
-}
 
 }  // namespace
 
@@ -34,10 +27,21 @@ ChannelPlanImage& ClearChannelPlan(ChannelPlanImage& buffer) {
 }
 
 bool SendChannelPlan(SessionContext& session, ChannelPlanImage& buffer, int planType) {
+    // Empty for a type outside 0..4.
+    return SendPlanImage(session, buffer, payloads::ChannelPlan(planType));
+}
+
+bool SendPlanImage(SessionContext& session, ChannelPlanImage& buffer,
+                   std::span<const std::uint8_t> image) {
     ClearChannelPlan(buffer);
-    const std::uint32_t length = PlanLength(planType);
-    const std::span<const std::uint8_t> image = payloads::ChannelPlan(planType);
-    std::copy_n(image.begin(), std::min<std::size_t>(image.size(), length), buffer.begin());
+    // Without an image the sector frame would carry length 0, which the loader takes for an
+    // erase of sector 30: the instrument's plan would be lost.
+    if (image.empty() || image.size() > buffer.size()) {
+        session.RecordResult(kTransferFailed);
+        return false;
+    }
+    std::copy(image.begin(), image.end(), buffer.begin());
+    const auto length = static_cast<std::uint32_t>(image.size());
 
     LinkContext& link = session.link;
     const std::span<const std::uint8_t> bytes(buffer);

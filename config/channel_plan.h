@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "link/session_context.h"
 
@@ -21,10 +22,14 @@ ChannelPlanImage& ClearChannelPlan(ChannelPlanImage& buffer);
 
 // Sends the image of plan type 0..4 into the loader's buffer and programs sector 30 with it,
 // and sector 31 with what lies beyond the first 65535 bytes when the image is longer than
-// that (plan type 0 only). A type outside 0..4 sends an empty image. Records result code 8
-// when the buffer transfer fails and 9 when programming fails; the step bar follows the
-// transfer.
+// that (plan type 0 only). Records result code 8 when the buffer transfer fails (or the type
+// is outside 0..4, which sends nothing) and 9 when programming fails; the step bar follows
+// the transfer.
 bool SendChannelPlan(SessionContext& session, ChannelPlanImage& buffer, int planType);
+// The same for any image (SendChannelPlan passes its plan type's). An empty image, or one
+// larger than the buffer, sends nothing and records code 8.
+bool SendPlanImage(SessionContext& session, ChannelPlanImage& buffer,
+                   std::span<const std::uint8_t> image);
 
 // Whether installing plans of this type needs the instrument's stored data erased: for type 0
 // only. The buffer is not looked at.

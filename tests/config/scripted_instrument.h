@@ -38,6 +38,7 @@ class ScriptedInstrument : public LineDevice {
         std::uint8_t sector;
         std::uint32_t length;
         std::uint8_t dataCheck;
+        bool operator==(const Programmed&) const = default;
     };
 
     ScriptedInstrument(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
