@@ -143,14 +143,6 @@ TEST(ChannelPlan, ProgrammingFailureOfSectorThirtyOneRecordsNine) {
     EXPECT_EQ(rig.instrument.FramesOf(0x5B).back()[7], 31);
 }
 
-TEST(ChannelPlan, EarlierCodeIsKept) {
-    PlanRig rig;
-    rig.resultCode = 20;
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{}; };
-    EXPECT_FALSE(rig.Send(4));
-    EXPECT_EQ(rig.resultCode, 20);
-}
-
 // A length of 0 in a sector frame is the loader's erase: an unknown type must send nothing.
 TEST(ChannelPlan, UnknownTypeSendsNothing) {
     for (const int type : {-1, 5}) {

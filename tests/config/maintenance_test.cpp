@@ -39,15 +39,6 @@ TEST(ClearIncidents, SilenceBeepsAndFailsAfterTenSeconds) {
     EXPECT_LT(rig.clock.NowUs() - start, 11 * test::kSecondUs + 100'000);
 }
 
-TEST(ClearIncidents, AnotherAnswerFails) {
-    ConfigRig rig;
-    auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{{0x21}, 1000}; };
-    EXPECT_FALSE(window->ClearIncidents());
-    EXPECT_EQ(rig.instrument.frames.size(), 1u);
-    EXPECT_TRUE(rig.notifier.beeps.empty());
-}
-
 TEST(EraseSector, EchoedSectorNumber) {
     ConfigRig rig;
     auto window = rig.Window();
@@ -65,15 +56,6 @@ TEST(EraseSector, AnswerThatIsNotTheSectorFails) {
     EXPECT_FALSE(window->EraseSector(40));
     EXPECT_EQ(window->Panel_accion.caption, "Error al borrar sector");
     EXPECT_TRUE(rig.notifier.beeps.empty());
-}
-
-TEST(EraseSector, SilenceBeepsAndFails) {
-    ConfigRig rig;
-    auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{}; };
-    EXPECT_FALSE(window->EraseSector(1));
-    EXPECT_EQ(window->Panel_accion.caption, "Error al borrar sector");
-    EXPECT_EQ(rig.notifier.beeps.size(), 1u);
 }
 
 TEST(EraseSector, ClosedChannelFailsAtOnce) {

@@ -101,15 +101,6 @@ TEST(ParamDefectoOk, FromCodeNoMessageAndNoDisconnect) {
     EXPECT_TRUE(w->closed);
 }
 
-TEST(ParamDefectoOk, CancelOnlyCloses) {
-    ConfigRig rig;
-    auto w = rig.Window(ServiceFacts());
-    w->Button_cancelClick(&w->Button_cancel);
-    EXPECT_TRUE(w->closed);
-    EXPECT_TRUE(rig.instrument.frames.empty());
-    EXPECT_TRUE(rig.toggles.empty());
-}
-
 // The default boxes write the connected instrument's own configuration, never the zeros of a
 // fresh window.
 TEST(ParamDefectoOk, DefaultBoxesWriteTheInstrumentsGeneralRecord) {
