@@ -78,7 +78,10 @@ void Instrument::OnSectorFrame(const std::vector<std::uint8_t>& f) {
                                                 HexByte(x));
         ok = false;
     }
-    const std::uint32_t source = (sector & 1) ? 0x10000 : 0;
+    // The buffer holds a pair of sectors. The loader takes an odd sector's bytes from offset
+    // 0xFFFF, where the PC's frame for it names them (its data XOR covers the bytes from 65535
+    // on), so that sector ends up holding the buffer's bytes from 65535.
+    const std::uint32_t source = (sector & 1) ? 0xFFFF : 0;
     if (ok && length == 0 && (f[8] != 0 || f[9] != 0 || f[10] != 0)) {
         Violate(ViolationKind::BadConstant,
                 "sector erase with parameters " + HexBytes({f[8], f[9], f[10]}));

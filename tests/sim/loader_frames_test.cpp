@@ -85,22 +85,20 @@ TEST(SimLoaderFrames, LongPlanRunsIntoSectorThirtyOne) {
     EXPECT_EQ(rig.Exchange(test::Sector(73596, 30, test::Xor(plan, 0, plan.size())), 1, 10'000),
               Bytes{0xB5});
     EXPECT_EQ(rig.instrument->Restarts(), 0);
-    // Sector 31 takes its bytes from its own place in the buffer, 0x10000 on.
-    const std::size_t rest = plan.size() - 0x10000;
-    EXPECT_EQ(rig.Exchange(test::Sector(static_cast<std::uint32_t>(rest), 31,
-                                        test::Xor(plan, 0x10000, plan.size())),
-                           1, 10'000),
-              Bytes{0xB5});
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, plan.size()), plan);
+    // Sector 31 is then programmed again from the buffer's bytes from 65535 on, as the PC names
+    // them: 8061 bytes.
+    EXPECT_EQ(rig.Exchange(test::Sector(8061, 31, test::Xor(plan, 65535, 65535 + 8061)), 1, 10'000),
+              Bytes{0xB5});
+    EXPECT_EQ(rig.instrument->Flash(0x1F0000, 8061), Bytes(plan.begin() + 65535, plan.end()));
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report();
 
-    // Sector 31 named with the bytes from 65535 on (one before its place in the buffer) does
-    // not match what the buffer holds there: refused and reported.
+    // A data XOR that does not match those bytes is refused and reported.
     VirtualRig other;
     FillBuffer(other, plan);
-    ASSERT_NE(plan[65535], 0xFF);
+    ASSERT_NE(plan[65535], plan[65536]);
     EXPECT_EQ(
-        other.Exchange(test::Sector(8061, 31, test::Xor(plan, 65535, 65535 + 8061)), 1, 10'000),
+        other.Exchange(test::Sector(8060, 31, test::Xor(plan, 0x10000, plan.size())), 1, 10'000),
         Bytes{'?'});
     EXPECT_EQ(other.instrument->Violations().Count(ViolationKind::BadChecksum), 1u);
 }
