@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/line_device.h"
@@ -73,6 +74,9 @@ class ScriptedLoader : public LineDevice {
     std::vector<std::array<bool, 64>> commits;  // the page flags of every well-formed commit
     SparseFlash staging;                        // by bank byte
     SparseFlash flash;                          // by segment, after the commits
+    // One letter per frame taken, in order: 1 and 2 the loader stages, b the bootstrap upload,
+    // R ready request, E staging erase, G raster clear, B accepted block, C commit, Z closing.
+    std::string log;
 
     // 8A 8A (erasing) 8B 8B (writing), progress AB .. C8, then 80 80.
     static Bytes DefaultCommitAnswer() {
@@ -84,11 +88,20 @@ class ScriptedLoader : public LineDevice {
         return answer;
     }
 
+    // Sends bytes to the PC after the answer delay, asked or not.
+    void Say(const Bytes& reply) {
+        if (reply.empty())
+            return;
+        clock_.After(answerDelayUs,
+                     [this, reply] { port_.SendToHost(reply.data(), reply.size()); });
+    }
+
     void OnByteFromHost(std::uint8_t byte) override {
         if (bootstrapMode) {
             bootstrapCode.push_back(byte);
             if (bootstrapCode.size() == 32 + 968) {
                 bootstrapMode = false;
+                log += 'b';
                 Say(bootstrapAnswer);
             }
             return;
@@ -132,6 +145,7 @@ class ScriptedLoader : public LineDevice {
         switch (frame[0]) {
             case 0x04:
                 (frame[1] == 0x90 ? stage1Code : stage2Code).assign(frame.begin() + 3, frame.end());
+                log += frame[1] == 0x90 ? '1' : '2';
                 Say(frame[1] == 0x90 ? stage1Answer : stage2Answer);
                 return;
             case 0x03:
@@ -141,10 +155,12 @@ class ScriptedLoader : public LineDevice {
                     ++badFrames;
                 } else if (frame[2] == 0xAB && frame[3] == 0xC9) {
                     ++erases;
+                    log += 'E';
                     staging.Clear();
                     Say(eraseAnswer);
                 } else {
                     ++clears;
+                    log += 'G';
                     clearFrames.push_back(frame);
                     Say(clearAnswer);
                 }
@@ -153,9 +169,11 @@ class ScriptedLoader : public LineDevice {
                 return Commit(frame);
             case 0x0F:
                 ++closings;
+                log += 'Z';
                 return;
             case 0xAA:
                 ++readyRequests;
+                log += 'R';
                 Say(readyAnswer);
                 return;
             case 0xFF:  // a filler of the block resynchronisation
@@ -184,6 +202,7 @@ class ScriptedLoader : public LineDevice {
         for (std::size_t i = 0; i < n; ++i)
             staging.Write(linear + static_cast<std::uint32_t>(i), block.data[i]);
         blocks.push_back(std::move(block));
+        log += 'B';
         Say({'0'});
     }
 
@@ -200,14 +219,8 @@ class ScriptedLoader : public LineDevice {
                 flash.Put(static_cast<std::uint32_t>(k), *staged);
         }
         commits.push_back(flags);
+        log += 'C';
         Say(commitAnswer);
-    }
-
-    void Say(const Bytes& reply) {
-        if (reply.empty())
-            return;
-        clock_.After(answerDelayUs,
-                     [this, reply] { port_.SendToHost(reply.data(), reply.size()); });
     }
 
     VirtualClock& clock_;
