@@ -7,9 +7,7 @@
 namespace kell {
 namespace {
 
-using testing::InstrumentFacts;
 using Scenario = sim::Scenario;
-using testing::ScriptedInstrument;
 using testing::SearchRig;
 namespace scenarios = sim::scenarios;
 
@@ -59,19 +57,18 @@ struct Identification : ::testing::Test {
     }
 };
 
-// The module's reconnection, on the scripted instrument that counts what it is asked.
-struct ModuleReconnection : ::testing::Test {
-    std::unique_ptr<SearchRig> rig;
-    ScriptedInstrument* instrument = nullptr;
-
-    Tventana_brisca& Identify(InstrumentFacts facts) {
-        rig = std::make_unique<SearchRig>();
-        instrument = &rig->AddInstrument(1, std::move(facts));
-        Tventana_brisca& w = rig->Window();
-        w.Boton_ConectarClick();
-        return w;
-    }
-};
+// A module that reports no software yet: its first answers give version 0.
+Scenario ModuleWithoutSoftwareAtFirst(int answers) {
+    Scenario s;
+    s.module.version = 161;
+    s.faults.push_back({sim::Event::ModuleIdentity,
+                        sim::Action::WrongAnswer,
+                        1,
+                        answers,
+                        {0xFB, 0x06, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01},
+                        0});
+    return s;
+}
 
 TEST_F(Identification, AnUpToDateOrvoNeedsNothing) {
     Tventana_brisca& w = Identify(scenarios::UpToDate());
@@ -213,58 +210,47 @@ TEST_F(Identification, AnAbsentModuleIsLeftAlone) {
     EXPECT_EQ(w.ModuleVersions.bootVersion, 0xFF);
 }
 
-TEST_F(ModuleReconnection, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
-    InstrumentFacts f;
-    f.module.reportsNoSoftware = 1;
-    f.module.version = 161;
-    std::int64_t closedAtUs = 0;
-    std::int64_t reopenedAtUs = 0;
+TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
     rig = std::make_unique<SearchRig>();
-    instrument = &rig->AddInstrument(1, f);
+    instrument = &rig->AddSimulated(1, ModuleWithoutSoftwareAtFirst(1));
     Tventana_brisca& w = rig->Window();
+    std::int64_t closedAtUs = 0, reopenedAtUs = 0;
+    bool wasOpen = false;
     rig->onPump = [&] {
-        if (instrument->moduleQueries == 1 && !w.monitorPSerie.IsOpen() && closedAtUs == 0)
-            closedAtUs = rig->clock.NowUs();
-    };
-    instrument->onOpened = [&] {
-        if (closedAtUs != 0 && reopenedAtUs == 0)
+        const bool open = w.monitorPSerie.IsOpen();
+        if (open && !wasOpen && closedAtUs != 0 && reopenedAtUs == 0)
             reopenedAtUs = rig->clock.NowUs();
+        if (!open && wasOpen && closedAtUs == 0)
+            closedAtUs = rig->clock.NowUs();
+        wasOpen = open;
     };
     w.Boton_ConectarClick();
-    EXPECT_EQ(instrument->moduleQueries, 2);
-    EXPECT_EQ(instrument->opens, 2);
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
     EXPECT_GE(static_cast<double>(reopenedAtUs - closedAtUs) / 1e6, 5.0);
-    EXPECT_TRUE(w.connected);
-    EXPECT_TRUE(w.Timer_desconexion.enabled);
+    EXPECT_TRUE(w.connected && w.Timer_desconexion.enabled);
     EXPECT_EQ(w.ModuleVersions.softwareVersion, 161);
     EXPECT_TRUE(w.Check_mpeg4_apl.checked);
-    // The link was ended before the pause.
-    EXPECT_EQ(instrument->endsOfLink, 1);
 }
 
-TEST_F(ModuleReconnection, AModuleThatStaysWithoutSoftwareIsNotMarked) {
-    InstrumentFacts f;
-    f.module.reportsNoSoftware = 2;
-    Tventana_brisca& w = Identify(f);
-    EXPECT_EQ(instrument->moduleQueries, 2);
-    EXPECT_FALSE(w.Check_mpeg4_apl.checked);
+TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
+    Tventana_brisca& w = Identify(ModuleWithoutSoftwareAtFirst(2));
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
+    EXPECT_EQ(MarksOf(w), kNothing);
 }
 
-TEST_F(ModuleReconnection, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
-    InstrumentFacts f;
-    f.module.reportsNoSoftware = 1;
+TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
+    Scenario s = ModuleWithoutSoftwareAtFirst(1);
+    s.faults.push_back({sim::Event::Probe, sim::Action::NoAnswer, 2, 100, {}, 0});
     rig = std::make_unique<SearchRig>();
-    instrument = &rig->AddInstrument(1, f);
+    instrument = &rig->AddSimulated(1, s);
     Tventana_brisca& w = rig->Window();
-    // After the first module answer the instrument goes quiet.
-    instrument->onOpened = [&] {
-        if (instrument->moduleQueries > 0)
-            instrument->facts.mode = InstrumentFacts::Mode::Silent;
-    };
     w.Boton_ConectarClick();
-    EXPECT_FALSE(w.connected);
-    EXPECT_FALSE(w.Timer_desconexion.enabled);
-    EXPECT_EQ(instrument->moduleQueries, 1);  // no second connection from inside the first
+    EXPECT_FALSE(w.connected || w.Timer_desconexion.enabled);
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    // No second connection is started from inside the first one's identification.
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 1);
     ASSERT_EQ(rig->notifier.messages.size(), 1u);
     EXPECT_EQ(rig->notifier.messages[0].text, "USB error");
 }

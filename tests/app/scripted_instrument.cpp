@@ -7,33 +7,16 @@ constexpr std::uint8_t kAck = 0x10;
 // A frame left half-received is dropped after this, as the instrument's own reader does.
 constexpr std::int64_t kFrameGapUs = 100'000;
 
-void PutText(std::vector<std::uint8_t>& bytes, const std::string& text, std::size_t size) {
-    bytes.assign(size, 0);
-    for (std::size_t i = 0; i < text.size() && i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>(text[i]);
-}
-
 }  // namespace
 
 ScriptedInstrument::ScriptedInstrument(VirtualClock& clock, DevicePort& port,
                                        InstrumentFacts facts_)
-    : facts(std::move(facts_)), clock_(clock), port_(port) {
-    const InstrumentFacts& f = facts;
-    Poke(0x00, 0x6000, {f.identity.begin(), f.identity.end()});
-    Poke(0x00, 0x6030, {f.hardwareType[0], f.hardwareType[1]});
-    Poke(0x00, 0x6010 + 26, {static_cast<std::uint8_t>(f.threeFpgaConfigurations ? 0x00 : 0x20)});
-    Poke(0x00, 0xFEA0, {f.level});
-    std::vector<std::uint8_t> text;
-    PutText(text, f.region, 4);
-    Poke(0x18, 0x000C, text);
-    PutText(text, f.firmwareRelease, 6);
-    Poke(0x18, 0x0010, text);
-    PutText(text, f.firmwareBuild, 6);
-    Poke(0x18, 0x0016, text);
-    Poke(0x1E, 0x0002,
-         {static_cast<std::uint8_t>(f.planVersion >> 8), static_cast<std::uint8_t>(f.planVersion),
-          f.planType});
-    Poke(0x30, 0x000A, {f.fpgaMinor, f.fpgaMajor});
+    : facts(facts_), clock_(clock), port_(port) {
+    Poke(0x00, 0x6030, {0x02, 0x04});  // an Orvo
+    Poke(0x00, 0xFEA0, {40});          // the level
+    Poke(0x18, 0x0010, {'2', '.', '0', '4', 0, 0, '0', '0', '0', '0', '0', 0});
+    Poke(0x1E, 0x0002, {0x00, 103, 1});  // plan version 103 (high, low), type 1
+    Poke(0x30, 0x000A, {4, 3});          // FPGA 3.4 (minor, major)
 }
 
 void ScriptedInstrument::Poke(std::uint8_t function, std::uint16_t address,
@@ -121,16 +104,17 @@ void ScriptedInstrument::OnFrame(const std::vector<std::uint8_t>& frame) {
             bufferFrames.push_back(frame);
             Send({0xA5}, facts.answerUs);
             break;
-        case 0xBF:
-            OnModuleIdentity();
+        case 0xBF:  // the module: version 162, build 0, decoders and boot 1
+            if (facts.mode == InstrumentFacts::Mode::Running)
+                Send({0xFB, 0x06, 0x00, 162, 0x00, 0x00, 0x01, 0x01}, facts.answerUs);
             break;
-        case 0xC0:
-            if (facts.module.present) {
-                std::vector<std::uint8_t> reply = {0x0C, 0x40};
-                reply.resize(2 + 64, 0x00);
+        case 0xC0: {
+            std::vector<std::uint8_t> reply = {0x0C, 0x40};
+            reply.resize(2 + 64, 0x00);
+            if (facts.mode == InstrumentFacts::Mode::Running)
                 Send(reply, facts.answerUs);
-            }
             break;
+        }
         default:
             break;  // not a command of this instrument
     }
@@ -162,26 +146,11 @@ void ScriptedInstrument::OnCommand(const std::vector<std::uint8_t>& f) {
     const std::uint16_t address = static_cast<std::uint16_t>(f[2] | f[3] << 8);
     std::vector<std::uint8_t> reply = {kAck};
     if (f[1] == 0x42) {
-        std::uint8_t b4 = 0, b5 = 0;
-        if (address == 526) {
-            b4 = facts.zone;
-        } else if (address == 562) {
-            if (!facts.answersParameter562)
-                return;
-            b5 = facts.setting562;
-        } else if (address == 571) {
-            b4 = static_cast<std::uint8_t>(facts.setting571);
-            b5 = static_cast<std::uint8_t>(facts.setting571 >> 8);
-        }
-        reply.insert(reply.end(), {f[2], f[3], 0x02, b4, b5});
+        reply.insert(reply.end(), {f[2], f[3], 0x02, 0x01, 0x00});  // every parameter reads 1
     } else if (f[1] == 0x50) {
-        const std::uint8_t reg = f[4] & 0x0F;
         const std::uint8_t count = (f[4] >> 4) & 0x07;
-        std::vector<std::uint8_t> data(count + 1u, 0x00);
+        std::vector<std::uint8_t> data(count + 1u, 0x00);  // a status without faults
         data[0] = f[3];
-        if (count > 0)
-            data[1] = reg == 8 ? facts.peripheralStatus8
-                               : (reg == 12 ? facts.peripheralStatus12 : std::uint8_t{0});
         reply.push_back(static_cast<std::uint8_t>(data.size()));
         reply.insert(reply.end(), data.begin(), data.end());
     } else {
@@ -190,20 +159,6 @@ void ScriptedInstrument::OnCommand(const std::vector<std::uint8_t>& f) {
         reply.insert(reply.end(), data.begin(), data.end());
     }
     Send(reply, facts.answerUs);
-}
-
-void ScriptedInstrument::OnModuleIdentity() {
-    ++moduleQueries;
-    const InstrumentFacts::Module& m = facts.module;
-    if (!m.present || facts.mode != InstrumentFacts::Mode::Running)
-        return;
-    std::uint16_t version = m.version;
-    if (moduleQueries <= m.reportsNoSoftware)
-        version = 0;
-    Send({0xFB, 0x06, static_cast<std::uint8_t>(version >> 8), static_cast<std::uint8_t>(version),
-          static_cast<std::uint8_t>(m.build >> 8), static_cast<std::uint8_t>(m.build), m.decoders,
-          m.boot},
-         facts.answerUs);
 }
 
 }  // namespace kell::testing

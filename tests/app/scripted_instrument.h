@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -12,50 +11,20 @@
 
 namespace kell::testing {
 
-// What a scripted instrument is and reports. The fields follow those of the simulator's
-// scenarios, so that a test written against one can move to the other.
+// How a scripted instrument answers the probe. Its memory is that of an up-to-date Orvo
+// (2.04.00000, FPGA 3.4, plan type 1 version 103, module 162 build 0), which Poke can change.
 struct InstrumentFacts {
     enum class Mode { Running, Bootstrap, Busy, Silent };
     Mode mode = Mode::Running;
     // Probes that go unanswered before the first answer (an instrument still starting).
     int unansweredProbes = 0;
-
-    std::array<std::uint8_t, 7> identity = {0x4B, 0x45, 0x4C, 0x00, 0x12, 0x34, 0x56};
-    std::array<std::uint8_t, 2> hardwareType = {0x02, 0x04};  // Orvo 02 04, Tesk xx 03
-    bool threeFpgaConfigurations = true;
-    std::uint8_t level = 40;
-
-    std::string region = "EUR";
-    std::string firmwareRelease = "2.04";
-    std::string firmwareBuild = "00000";
-    std::uint8_t fpgaMajor = 3;
-    std::uint8_t fpgaMinor = 4;
-    std::uint8_t planType = 1;
-    std::uint16_t planVersion = 103;
-
-    std::uint8_t zone = 1;
-    bool answersParameter562 = true;
-    std::uint8_t setting562 = 0;
-    std::uint16_t setting571 = 5500;
-
-    std::uint8_t peripheralStatus8 = 0x00;
-    std::uint8_t peripheralStatus12 = 0x00;
-
-    struct Module {
-        bool present = true;
-        std::uint16_t version = 162;
-        std::uint16_t build = 0;
-        std::uint8_t decoders = 1;
-        std::uint8_t boot = 1;
-        int reportsNoSoftware = 0;  // first answers that report version 0 (still starting)
-    } module;
-
     std::int64_t answerUs = 300;
 };
 
-// A small instrument for the window's tests, written from the instrument's side: it answers
-// the probe, the 0x01 family from a memory map, the module identification and the loader's
-// buffer frames, and records what it received. It knows nothing of the updater's code.
+// A small instrument for the search and connection tests, written from the instrument's side:
+// it answers the probe, the 0x01 family from a memory map, the module identification and the
+// loader's buffer frames, records what it received, and can say anything unasked. It knows
+// nothing of the updater's code. (Identification is tested against the simulator.)
 class ScriptedInstrument : public LineDevice {
   public:
     struct CallFrame {
@@ -86,7 +55,6 @@ class ScriptedInstrument : public LineDevice {
     int probes = 0;
     int endsOfLink = 0;
     int rtsPulses = 0;
-    int moduleQueries = 0;
     std::vector<std::vector<std::uint8_t>> bufferFrames;
     std::vector<CallFrame> calls;
 
@@ -94,7 +62,6 @@ class ScriptedInstrument : public LineDevice {
     void OnFrame(const std::vector<std::uint8_t>& frame);
     void OnProbe();
     void OnCommand(const std::vector<std::uint8_t>& frame);
-    void OnModuleIdentity();
     // Bytes a frame beginning with these takes in all; 0 while the length is not yet known.
     static std::size_t FrameLength(const std::vector<std::uint8_t>& start);
     std::vector<std::uint8_t> Read(std::uint8_t function, std::uint16_t address,
