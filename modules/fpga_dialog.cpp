@@ -73,8 +73,12 @@ bool TCFpga::AssembleImage() {
     if (!imageBuffer)
         return false;
     std::vector<FpgaConfiguration> configurations;
-    for (int i = 0; i < count; ++i)
-        configurations.push_back({payloads::FpgaBitstream(i), descriptions[i + 1]});
+    for (int i = 0; i < count; ++i) {
+        const std::span<const std::uint8_t> bitstream = payloads::FpgaBitstream(i);
+        if (bitstream.empty())
+            return false;
+        configurations.push_back({bitstream, descriptions[i + 1]});
+    }
     imageLength = AssembleFpgaSet({imageBuffer.get(), kFpgaImageBufferSize}, configurations);
     return imageLength != 0;
 }

@@ -40,11 +40,13 @@ void TCFpga::Edit_num_configuraciones() {
     const std::string& text = Edit_n_configuraciones.text;
     int value = 0;
     if (!text.empty() && ParseInteger(text, value)) {
-        if (value >= 0 && value <= kMaxConfigurations)
+        // Only the embedded bitstreams can be written: a count beyond them is refused, and the
+        // edit shows the count that stays.
+        if (value >= 0 && value <= kMaxConfigurations) {
             count = value;
-        else
-            // Only the embedded bitstreams can be written: the count stays, and the edit says so.
+        } else {
             Edit_n_configuraciones.text = std::to_string(count);
+        }
     }
     Label_cantidad_configuraciones.caption = std::to_string(count);
     currentConfiguration = 1;

@@ -1,8 +1,6 @@
 // The FPGA dialog's editor of the set, and the directory entry it feeds.
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "modules/fpga_dialog.h"
 #include "tests/modules/module_rig.h"
 
@@ -21,19 +19,12 @@ struct EditorRig : ModuleRig {
     TCFpga dialog{session, false};
 };
 
-TEST(FpgaEditorTest, TheCountSelectsTheFirstConfigurationAndShowsItself) {
+TEST(FpgaEditorTest, TheCountIsTakenUnlessItHasNoBitstreamsOrIsNoNumber) {
     EditorRig rig;
     EXPECT_EQ(rig.dialog.Label_cantidad_configuraciones.caption, "00");
-    rig.SetCount("3");
-    EXPECT_EQ(rig.dialog.count, 3);
-    EXPECT_EQ(rig.dialog.Label_cantidad_configuraciones.caption, "3");
-    EXPECT_EQ(rig.dialog.currentConfiguration, 1);
-    EXPECT_EQ(rig.dialog.Label_configuracion_actual.caption, "1");
-}
-
-TEST(FpgaEditorTest, ACountWithoutABitstreamOrThatIsNoNumberLeavesTheCountAsItWas) {
-    EditorRig rig;
     rig.SetCount("2");
+    EXPECT_EQ(rig.dialog.count, 2);
+    EXPECT_EQ(rig.dialog.Label_configuracion_actual.caption, "1");
     rig.SetCount("4");  // only three bitstreams exist
     EXPECT_EQ(rig.dialog.count, 2);
     EXPECT_EQ(rig.dialog.Edit_n_configuraciones.text, "2");
@@ -94,24 +85,17 @@ TEST(FpgaEditorTest, AChosenFileIsRecordedAndShownFromItsLastSeparator) {
     EXPECT_EQ(rig.dialog.Label_nombre.caption, "\\tv.rbf");
 }
 
-TEST(FpgaDirectoryEntryTest, CarriesTheFirstFourCharactersOfTheDescription) {
-    std::array<std::uint8_t, 16> entry{};
-    WriteFpgaDirectoryEntry(entry, 0x0102, 0x123456, 0x2ABCD, "Televisi");
-    EXPECT_EQ(Bytes(entry.begin(), entry.end()),
-              (Bytes{0x02, 0x01, 0x34, 0x12, 0x56, 0x32, 0xCD, 0xAB, 0x04, 0x03, 'T', 'e', 'l', 'e',
-                     0xFF, 0xFF}));
-    WriteFpgaDirectoryEntry(entry, 0, 1, 258, "TV");
-    EXPECT_EQ(Bytes(entry.begin() + 10, entry.end()), (Bytes{'T', 'V', 0, 0, 0xFF, 0xFF}));
-}
-
-TEST(FpgaDirectoryEntryTest, TheDialogsDescriptionsGoIntoTheStagedDirectory) {
+TEST(FpgaEditorTest, TheDescriptionsFirstFourCharactersGoIntoTheDirectory) {
     EditorRig rig;
     rig.SetCount("2");
     rig.dialog.But_siguienteClick();
-    rig.Describe("ECOS");
+    rig.Describe("ECOS_DVBT2");
     ASSERT_TRUE(rig.dialog.RunWrite());
     const auto entry = rig.instrument.Memory(0xDB0000 + 2 + 16, 16);
-    EXPECT_EQ(Bytes(entry.begin() + 10, entry.begin() + 14), (Bytes{'E', 'C', 'O', 'S'}));
+    // Its first four characters; the first entry's description is empty.
+    EXPECT_EQ(Bytes(entry.begin() + 10, entry.end()), (Bytes{'E', 'C', 'O', 'S', 0xFF, 0xFF}));
+    const auto first = rig.instrument.Memory(0xDB0000 + 2, 16);
+    EXPECT_EQ(Bytes(first.begin() + 10, first.end()), (Bytes{0, 0, 0, 0, 0xFF, 0xFF}));
 }
 
 TEST(FpgaSetImageTest, MoreConfigurationsThanTheDirectoryHoldsOrThanFitAreRefused) {
