@@ -70,24 +70,6 @@ TEST(ChannelPlan, TypeZeroFillsBothSectors) {
     EXPECT_EQ(rig.resultCode, 0);
 }
 
-// The placeholder plans are 0xFF after their first few kilobytes; an image without a repeated
-// byte shows from which offset the second sector's check byte is taken.
-TEST(ChannelPlan, SecondSectorStartsOneByteBeforeTheSixtyFourKilobyteMark) {
-    PlanRig rig;
-    Bytes image(73596);
-    for (std::size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
-    const std::span<const std::uint8_t> bytes(image);
-    ASSERT_NE(XorOf(bytes.subspan(65535)), XorOf(bytes.subspan(65536)) ^ 0xFF);
-
-    auto session = rig.Session();
-    EXPECT_TRUE(SendPlanImage(session, *rig.image, image));
-    rig.clock.AdvanceBy(100'000);
-    EXPECT_EQ(ProgrammedOnce(rig.instrument),
-              (std::vector<Programmed>{{30, 73596, XorOf(bytes)},
-                                       {31, 8061, XorOf(bytes.subspan(65535))}}));
-}
-
 TEST(ChannelPlan, OtherTypesFillSectorThirtyOnly) {
     for (int type = 1; type <= 4; ++type) {
         SCOPED_TRACE(type);

@@ -97,8 +97,23 @@ TEST(AgainstTheSimulator, PlanTypeZeroLandsInSectorsThirtyAndThirtyOne) {
     ASSERT_TRUE(SendChannelPlan(session, *image, 0)) << s.Instrument().Report();
 
     const std::span<const std::uint8_t> plan = payloads::ChannelPlan(0);
-    EXPECT_EQ(s.Instrument().Flash(30u << 16, plan.size()), Bytes(plan.begin(), plan.end()));
+    EXPECT_EQ(s.Instrument().Flash(30u << 16, 0x10000), Head(plan, 0x10000));
+    EXPECT_EQ(s.Instrument().Flash(31u << 16, 8061), Head(plan.subspan(65535), 8061));
     EXPECT_EQ(s.resultCode, 0);
+    EXPECT_TRUE(s.Instrument().Violations().Empty()) << s.Instrument().Report();
+}
+
+// The placeholder plans are 0xFF past their first kilobytes; an image without repeats checks
+// that both ends agree on where sector 31's bytes start.
+TEST(AgainstTheSimulator, SecondSectorTakesTheBytesFromOffset65535) {
+    SimulatorRig s;
+    Bytes plan(73596);
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        plan[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
+    auto session = s.Session();
+    auto image = std::make_unique<ChannelPlanImage>();
+    ASSERT_TRUE(SendPlanImage(session, *image, plan)) << s.Instrument().Report();
+    EXPECT_EQ(s.Instrument().Flash(31u << 16, 8061), Bytes(plan.begin() + 65535, plan.end()));
     EXPECT_TRUE(s.Instrument().Violations().Empty()) << s.Instrument().Report();
 }
 
