@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string_view>
 
 #include "payloads/payloads.h"
@@ -15,7 +14,10 @@ std::string EmbeddedText() {
 }
 
 int Hex(std::string_view digits) {
-    return static_cast<int>(std::strtol(std::string(digits).c_str(), nullptr, 16));
+    int value = 0;
+    for (char c : digits)
+        value = value * 16 + (c <= '9' ? c - '0' : (c & ~0x20) - 'A' + 10);
+    return value;
 }
 
 // The data of a HEX text by segment, read here apart from the updater's reader, for the pages
