@@ -20,11 +20,15 @@ class SparseFlash {
   public:
     using Bank = std::vector<std::int16_t>;
 
-    void Write(std::uint32_t linear, std::uint8_t byte) {
-        Bank& bank = banks_[linear >> 16 & 0xFF];
-        if (bank.empty())
-            bank.assign(65536, -1);
-        bank[linear & 0xFFFF] = byte;
+    void Write(std::uint32_t linear, std::uint8_t byte) { BankAt(linear)[linear & 0xFFFF] = byte; }
+    // Bytes from `linear` on, running on into the next bank where they pass a bank's end.
+    void Write(std::uint32_t linear, const Bytes& bytes) {
+        Bank* bank = &BankAt(linear);
+        for (std::uint8_t byte : bytes) {
+            if ((linear & 0xFFFF) == 0)
+                bank = &BankAt(linear);
+            (*bank)[linear++ & 0xFFFF] = byte;
+        }
     }
     const std::map<std::uint32_t, Bank>& Banks() const { return banks_; }
     const Bank* Find(std::uint32_t bank) const {
@@ -35,6 +39,13 @@ class SparseFlash {
     void Clear() { banks_.clear(); }
 
   private:
+    Bank& BankAt(std::uint32_t linear) {
+        Bank& bank = banks_[linear >> 16 & 0xFF];
+        if (bank.empty())
+            bank.assign(65536, -1);
+        return bank;
+    }
+
     std::map<std::uint32_t, Bank> banks_;
 };
 
@@ -190,7 +201,6 @@ class ScriptedLoader : public LineDevice {
             Say({'X'});
             return;
         }
-        const std::size_t n = frame.size() - 6;
         Block block{frame[4], static_cast<std::uint16_t>(frame[2] | frame[3] << 8),
                     Bytes(frame.begin() + 5, frame.end() - 1)};
         if (refuse && refuse(block)) {
@@ -198,9 +208,7 @@ class ScriptedLoader : public LineDevice {
             Say({'X'});
             return;
         }
-        const std::uint32_t linear = std::uint32_t{block.bank} << 16 | block.address;
-        for (std::size_t i = 0; i < n; ++i)
-            staging.Write(linear + static_cast<std::uint32_t>(i), block.data[i]);
+        staging.Write(std::uint32_t{block.bank} << 16 | block.address, block.data);
         blocks.push_back(std::move(block));
         log += 'B';
         Say({'0'});
