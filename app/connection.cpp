@@ -59,8 +59,12 @@ void Tventana_brisca::Boton_ConectarClick(int) {
         return;
     }
 
-    if (bootstrapReply && startBootstrapLoader)
-        startBootstrapLoader();
+    if (bootstrapReply) {
+        if (startBootstrapLoader)
+            startBootstrapLoader();
+        else
+            StartBootstrapLoader();
+    }
     connected = true;
     ReadInstrumentAtConnect();
     seams.pump.PumpOnce();

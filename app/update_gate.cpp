@@ -55,12 +55,6 @@ bool Tventana_brisca::CheckUpdateAllowed() {
     return false;
 }
 
-void Tventana_brisca::StartUpdate() {
-    SetActionPicture(kPictureUpdating, false);
-    SetInfoLines(texts.PASO4_L1, texts.PASO4_L2, texts.PASO4_L3);
-    EndAttempt();
-}
-
 void Tventana_brisca::RefuseUpdate(const std::string& line1, const std::string& line2,
                                    const std::string& line3) {
     SetActionPicture(kPictureNotUpdated, false);

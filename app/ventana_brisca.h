@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/texts.h"
+#include "config/instrument_facts.h"
+#include "firmware/diferencial.h"
 #include "image/file_op.h"
 #include "image/interprete_hex.h"
 #include "link/link_context.h"
@@ -15,6 +17,7 @@
 #include "link/port_settings.h"
 #include "link/serial_channel.h"
 #include "link/session_context.h"
+#include "modules/graphics.h"
 #include "platform/controls.h"
 #include "platform/seams.h"
 
@@ -145,8 +148,8 @@ class Tventana_brisca {
     // Reopens the port at another speed. Always true.
     bool SetPortBaud(int speed);
 
-    // Starts the loader through the processor's bootstrap mode when the probe was answered from
-    // it. The main firmware layer sets it; the result is not used.
+    // Stands in for StartBootstrapLoader when set (a test that only watches for the call);
+    // unset, the connection starts the loader itself. The result is not used.
     std::function<bool()> startBootstrapLoader;
 
     // ---- Identification and update plan ----
@@ -164,11 +167,33 @@ class Tventana_brisca {
     // and needed; then the update, or the reason it does not happen.
     void CheckBeforeUpdate();
     bool CheckUpdateAllowed();
-    // The update sequence; until it lands, shows that the update would start and ends the
-    // attempt as a refusal does.
+    // The update: runs the sequence and shows its outcome.
     void StartUpdate();
 
     // ---- Update sequence ----
+    // update_sequence.cpp, update_steps.cpp
+
+    // The whole session after the gate: the time question, the plan and erase questions, the
+    // planned steps in their fixed order, the closing and the end. True when it stopped
+    // (a cancel or a failure), false when everything planned was done.
+    bool RunUpdateSequence();
+    // Erases the instrument's stored data through the loader: the blank block, then twelve
+    // sectors.
+    bool EraseMemory();
+    // Drains the line, sends the finish bytes 0x0F 0x00 and gives the instrument 500 ms.
+    void SendFinish();
+    // Brings the instrument's loader up through the processor's bootstrap mode (the probe was
+    // answered 0xD5), so that the main firmware can be written all the same.
+    bool StartBootstrapLoader();
+    // What the configuration writes need to know about the connected instrument.
+    InstrumentFacts Facts() const;
+    // What a main-firmware transfer borrows from this window.
+    MainWindowLoan Loan();
+
+    int stepTotal = 0;   // planned steps, the denominator of the step text
+    int stepIndex = 0;   // the step being shown, from 1
+    TGraficos graficos;  // the instrument's picture raster, as its loader announced it
+    std::unique_ptr<TCDiferencial> diferencial;  // the main-firmware transfer in progress
 
     // ---- The world and the objects the window owns ----
 
@@ -176,8 +201,6 @@ class Tventana_brisca {
     TMonitorPSerie monitorPSerie;  // the one serial channel, closed until a connection
     TFile_op fileOp;               // line cursor over the embedded main firmware text
     std::unique_ptr<TInterprete_hex> hexReader;  // null until Abrir_hex, and after it failed
-    // The graphics uploader (TGraficos) and the TCDiferencial holder of a main-firmware
-    // transfer belong here too; they arrive with the modules and firmware layers.
     FrontEndHooks hooks;
 
     // ---- Controls ----
