@@ -54,7 +54,11 @@ void ConsoleView::Show(const ScreenState& state) {
 }
 
 void ConsoleView::ShowProgress(const ScreenState& state) {
-    if (!state.barsShown || prompting_)
+    if (!state.barsShown) {
+        ClearBars();  // the window hid them
+        return;
+    }
+    if (prompting_)
         return;
     if (liveBars_) {
         const std::array<std::string, 2> lines = FittedBarLines(state);

@@ -77,6 +77,13 @@ TEST(ConsoleViewLive, BarsAreRedrawnInPlaceOnlyWhenTheyChange) {
     EXPECT_EQ(Count(screen.str(), "Overall progress ["), 0u);
     view.EndPrompt(true);
     EXPECT_EQ(Count(screen.str(), "Overall progress ["), 1u);
+
+    // Hidden by the window, they go from the screen too.
+    screen.str("");
+    ScreenState done = Updating(1015, 0);
+    done.barsShown = false;
+    view.Show(done);
+    EXPECT_EQ(screen.str(), "\x1b[2A\r\x1b[J");
 }
 
 TEST(ConsoleViewLive, BarsFitANarrowTerminalSoThatTheyNeverWrap) {
