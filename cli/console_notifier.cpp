@@ -15,14 +15,14 @@ void ConsoleNotifier::Beep(int frequencyHz, int durationMs) {
 
 MessageAnswer ConsoleNotifier::MessageBox(const std::string& text, const std::string& caption,
                                           MessageButtons buttons) {
-    record_.AddMessage(text);
     if (buttons == MessageButtons::Ok) {
+        record_.AddMessage(text);
         view_.Say((caption.empty() ? std::string() : "[" + caption + "] ") + text,
                   ConsoleView::Channel::Messages);
         return MessageAnswer::Ok;
     }
-    // A question asked while another waits (it cannot happen in a session) would never be
-    // answered; it is refused instead.
+    // The OK/Cancel box is a question: the record keeps it with its answer. One asked while
+    // another waits (it cannot happen in a session) would never be answered; it is refused.
     if (desk_.Pending())
         return MessageAnswer::Cancel;
     QuestionDesk::Asked asked;

@@ -14,8 +14,11 @@ bool OnAttentionPanel(Question question) {
 
 std::string JoinLines(std::initializer_list<const std::string*> lines) {
     std::string text;
-    for (const std::string* line : lines)
-        text += *line + "\n";
+    const char* separator = "";
+    for (const std::string* line : lines) {
+        text += separator + *line;
+        separator = "\n";
+    }
     return text;
 }
 

@@ -35,6 +35,9 @@ TEST(ConsolePumpQuestions, OptionsAndDefaultsAnswerThePanelWithoutAPrompt) {
         ASSERT_EQ(rig.record.Questions().size(), 1u);
         EXPECT_EQ(rig.record.Questions()[0].question, "erase");
         EXPECT_EQ(rig.record.Questions()[0].source, "--answer");
+        const LocalisedTexts& t = rig.w().texts;
+        EXPECT_EQ(rig.record.Questions()[0].text,
+                  t.AVISOMEM1 + "\n" + t.AVISOMEM2 + "\n" + t.AVISOMEM3);
         EXPECT_NE(rig.screen.str().find(rig.w().texts.AVISOMEM1), std::string::npos);
     }
     {
@@ -96,10 +99,12 @@ TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBox) {
     EXPECT_TRUE(rig.desk.StoppedByAnswer());
     EXPECT_NE(rig.messages.str().find("16 min."), std::string::npos);
     EXPECT_EQ(rig.record.Questions().back().question, "time");
+    EXPECT_TRUE(rig.record.Messages().empty()) << "a question, not a message";
     // A plain message box only informs.
     EXPECT_EQ(rig.notifier.MessageBox("USB error", "Update", MessageButtons::Ok),
               MessageAnswer::Ok);
     EXPECT_NE(rig.messages.str().find("[Update] USB error"), std::string::npos);
+    EXPECT_EQ(rig.record.Messages(), std::vector<std::string>{"USB error"});
 }
 
 TEST(ConsolePumpRePress, YesPressesTheButton) {
