@@ -1,9 +1,9 @@
 #pragma once
 
+#include "cli/console_pump.h"
 #include "cli/console_view.h"
 #include "cli/question_desk.h"
 #include "cli/session_record.h"
-#include "platform/event_pump.h"
 #include "platform/notifier.h"
 
 namespace kell::cli {
@@ -13,7 +13,7 @@ namespace kell::cli {
 class ConsoleNotifier : public Notifier {
   public:
     // ringBell: standard error is a terminal, so a beep also rings its bell.
-    ConsoleNotifier(ConsoleView& view, QuestionDesk& desk, EventPump& pump, SessionRecord& record,
+    ConsoleNotifier(ConsoleView& view, QuestionDesk& desk, ConsolePump& pump, SessionRecord& record,
                     bool ringBell);
 
     void Beep(int frequencyHz, int durationMs) override;
@@ -25,7 +25,7 @@ class ConsoleNotifier : public Notifier {
 
     ConsoleView& view_;
     QuestionDesk& desk_;
-    EventPump& pump_;
+    ConsolePump& pump_;
     SessionRecord& record_;
     bool ringBell_;
 };

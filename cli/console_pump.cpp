@@ -45,12 +45,18 @@ void ConsolePump::WaitForEvent(std::uint32_t maxWaitMs) {
     Tend();
 }
 
+void ConsolePump::Render() {
+    if (!window_)
+        return;
+    view_.Show(ScreenState::Of(*window_));
+    record_.Observe(*window_);
+}
+
 void ConsolePump::Tend() {
     if (!window_)
         return;
     Tventana_brisca& w = *window_;
-    view_.Show(ScreenState::Of(w));
-    record_.Observe(w);
+    Render();
     if (tending_)
         return;
     tending_ = true;
@@ -59,8 +65,7 @@ void ConsolePump::Tend() {
     TendRePress(w);
     TendWatch(w);
     tending_ = false;
-    view_.Show(ScreenState::Of(w));
-    record_.Observe(w);
+    Render();
 }
 
 void ConsolePump::TakeInterrupts(Tventana_brisca& w) {

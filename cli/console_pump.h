@@ -31,6 +31,9 @@ class ConsolePump : public EventPump {
 
     void PumpOnce() override;
     void WaitForEvent(std::uint32_t maxWaitMs) override;
+    // Draws what changed and notes it, without running anything: for a message that must
+    // come after the window's latest lines.
+    void Render();
 
     // The user asked to stop at least once.
     bool Interrupted() const { return interruptsSeen_ > 0; }

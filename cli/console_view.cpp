@@ -41,6 +41,10 @@ std::array<std::string, 2> ConsoleView::FittedBarLines(const ScreenState& state)
 }
 
 void ConsoleView::Show(const ScreenState& state) {
+    if (prompting_) {
+        deferred_ = state;
+        return;
+    }
     if (!last_ || !state.SameText(*last_)) {
         ClearBars();
         if (printedBlock_)
@@ -107,8 +111,13 @@ void ConsoleView::EndPrompt(bool typedLine) {
     }
     prompting_ = false;
     promptChannel_.reset();
-    if (last_)
+    if (deferred_) {
+        const ScreenState state = *deferred_;
+        deferred_.reset();
+        Show(state);
+    } else if (last_) {
         ShowProgress(*last_);
+    }
 }
 
 void ConsoleView::Finish() {

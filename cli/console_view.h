@@ -25,6 +25,7 @@ class ConsoleView {
     ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock,
                 int columns = 80);
 
+    // While a prompt waits, what changes is drawn after it ends.
     void Show(const ScreenState& state);
     // A line of this program's own (a note, a question's text).
     void Say(const std::string& text, Channel channel = Channel::Screen);
@@ -51,6 +52,7 @@ class ConsoleView {
     Clock& clock_;
     int columns_;
     std::optional<ScreenState> last_;
+    std::optional<ScreenState> deferred_;  // came while a prompt waited
     bool printedBlock_ = false;
     bool prompting_ = false;
     std::optional<Channel> promptChannel_;

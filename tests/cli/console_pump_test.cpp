@@ -93,11 +93,14 @@ TEST(ConsolePumpQuestions, ClosedInputGetsTheDefaultAnswer) {
 
 TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBox) {
     CliRig rig(Answers("time=cancel"));
+    // The lines the window shows by then come before the question.
+    rig.w().Label_info1.caption = "Updating the meter.";
     EXPECT_EQ(
         rig.notifier.MessageBox("The update takes about 16 min.", "", MessageButtons::OkCancel),
         MessageAnswer::Cancel);
     EXPECT_TRUE(rig.desk.StoppedByAnswer());
     EXPECT_NE(rig.messages.str().find("16 min."), std::string::npos);
+    EXPECT_NE(rig.screen.str().find("Updating the meter."), std::string::npos);
     EXPECT_EQ(rig.record.Questions().back().question, "time");
     EXPECT_TRUE(rig.record.Messages().empty()) << "a question, not a message";
     // A plain message box only informs.

@@ -78,9 +78,19 @@ TEST(ConsoleViewLive, BarsAreRedrawnInPlaceOnlyWhenTheyChange) {
     view.EndPrompt(true);
     EXPECT_EQ(Count(screen.str(), "Overall progress ["), 1u);
 
+    // Lines that change while a prompt waits come after it.
+    screen.str("");
+    view.Prompt("Answer 1 or 2: ");
+    ScreenState next = Updating(900, 6);
+    next.lines[2] = "Step: 2/4";
+    view.Show(next);
+    EXPECT_EQ(screen.str().find("Step: 2/4"), std::string::npos);
+    view.EndPrompt(true);
+    EXPECT_NE(screen.str().find("Step: 2/4"), std::string::npos);
+
     // Hidden by the window, they go from the screen too.
     screen.str("");
-    ScreenState done = Updating(1015, 0);
+    ScreenState done = next;
     done.barsShown = false;
     view.Show(done);
     EXPECT_EQ(screen.str(), "\x1b[2A\r\x1b[J");
