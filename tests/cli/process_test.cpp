@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "app/ventana_brisca.h"
 #include "cli/outcome.h"
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
@@ -86,13 +85,6 @@ TEST_F(CliProcess, ASilentPortIsNoInstrument) {
 
 #ifdef KELL_SIM_PROGRAM
 
-// The sessions below need the update sequence of the main window.
-template <typename Window>
-constexpr bool kHasUpdateSequence = requires(Window& w) {
-    w.RunUpdateSequence();
-};
-constexpr bool kSessionBuilt = kHasUpdateSequence<Tventana_brisca>;
-
 QString Scenario(const char* name) {
     return QString(KELL_SIM_SCENARIOS) + "/" + name;
 }
@@ -107,8 +99,6 @@ TEST_F(CliProcess, AnUpToDateMeterIsNotUpdated) {
 }
 
 TEST_F(CliProcess, AFullUpdateEndsWithTheMeterReportingTheNewVersions) {
-    if (!kSessionBuilt)
-        GTEST_SKIP() << "the update sequence is not built yet";
     const Finished run =
         Start({"--simulate", Scenario("full-update.json"), "--yes", "--json"}, kSessionTimeoutMs);
     ASSERT_EQ(run.status, kExitUpdated) << run.err;
@@ -129,8 +119,6 @@ TEST_F(CliProcess, AFullUpdateEndsWithTheMeterReportingTheNewVersions) {
 }
 
 TEST_F(CliProcess, AnEraseAnsweredCancelStopsTheUpdate) {
-    if (!kSessionBuilt)
-        GTEST_SKIP() << "the update sequence is not built yet";
     const Finished run = Start({"--simulate", Scenario("plan-type-0-old.json"), "--answer",
                                 "plans=ok,erase=cancel", "--json"},
                                kSessionTimeoutMs);
