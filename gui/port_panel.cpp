@@ -1,0 +1,108 @@
+#include "gui/port_panel.h"
+
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <charconv>
+
+#include "app/ventana_brisca.h"
+#include "gui/binder.h"
+#include "gui/fonts.h"
+#include "gui/model_handlers.h"
+#include "gui/pictures.h"
+#include "gui/port_combo_box.h"
+
+namespace kell::gui {
+namespace {
+
+constexpr int kRadioItems = 6;
+constexpr int kRadioRows = 3;  // two columns, filled down first
+
+// The port number of an item "COMn", 0 when it names none.
+int ItemPortNumber(const std::string& item) {
+    int number = 0;
+    if (item.size() > 3)
+        std::from_chars(item.data() + 3, item.data() + item.size(), number);
+    return number;
+}
+
+}  // namespace
+
+std::string DescribePortItem(const std::string& item, const std::string& device) {
+    if (device.empty())
+        return item;
+    return item + "  (" + device + ")";
+}
+
+PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& run, QWidget* parent)
+    : HeadedPanel(Qt::black, "Label2", parent) {
+    setObjectName("PConfigurarPuerto");
+    binder.Bind(static_cast<QWidget*>(this), model.PConfigurarPuerto);
+    binder.Bind(Title(), model.Label2);
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName("Image_puerto");
+    picture->setGeometry(24, 86, kActionPictureSide, kActionPictureSide);
+    picture->setPixmap(Picture(picture::kPort, picture->size()));
+    binder.Bind(static_cast<QWidget*>(picture), model.Image_puerto);
+
+    group_ = new QGroupBox(this);
+    group_->setObjectName("COM");
+    group_->setGeometry(176, 60, 220, 124);
+    group_->setFont(PixelFont(19, true));
+    buttons_ = new QButtonGroup(group_);
+    for (int i = 0; i < kRadioItems; ++i) {
+        auto* item = new QRadioButton(group_);
+        item->setObjectName(QStringLiteral("COM_%1").arg(i));
+        item->setGeometry(16 + (i / kRadioRows) * 100, 28 + (i % kRadioRows) * 30, 90, 28);
+        buttons_->addButton(item, i);
+    }
+    binder.Bind(group_, buttons_, model.COM);
+    QObject::connect(buttons_, &QButtonGroup::idClicked, [&model, run](int id) {
+        run([&model, id] {
+            model.COM.itemIndex = id;
+            pending::COM_Click(model);
+        });
+    });
+
+    auto* label = new QLabel(this);
+    label->setObjectName("Label3");
+    label->setGeometry(176, 200, 60, 28);
+    label->setFont(PixelFont(16));
+    binder.Bind(label, model.Label3);
+
+    combo_ = new PortComboBox(this);
+    combo_->setObjectName("Com_extended");
+    combo_->setGeometry(236, 196, 248, 34);
+    // The list is wider than the box, so that long device names show whole.
+    combo_->view()->setMinimumWidth(420);
+    combo_->setFont(PixelFont(19, true));
+    PortCatalog& ports = model.seams.ports;
+    binder.Bind(combo_, model.Com_extended, [&ports](const std::string& item) {
+        const int number = ItemPortNumber(item);
+        return DescribePortItem(item, number > 0 ? ports.Describe(number) : std::string());
+    });
+    combo_->onEnter = [&model, run] { run([&model] { pending::Com_extendedChange(model); }); };
+    QObject::connect(combo_, &QComboBox::activated, [&model, run](int index) {
+        run([&model, index] {
+            ComboBox& combo = model.Com_extended;
+            if (index < 0 || index >= static_cast<int>(combo.items.size()))
+                return;
+            combo.itemIndex = index;
+            combo.text = combo.items[static_cast<std::size_t>(index)];
+            pending::Com_extended_select(model);
+        });
+    });
+
+    auto* ok = new QPushButton(this);
+    ok->setObjectName("BConfigurarPuerto");
+    ok->setGeometry(496, 193, 75, 41);
+    binder.Bind(ok, model.BConfigurarPuerto);
+    QObject::connect(ok, &QPushButton::clicked,
+                     [&model, run] { run([&model] { pending::BConfigurarPuertoClick(model); }); });
+}
+
+}  // namespace kell::gui
