@@ -72,7 +72,7 @@ TEST_F(PortPanelTest, ARadioItemChoosesItsPort) {
         GTEST_SKIP() << "COM_Click is not in the model yet";
     Open();
     world.model->Com_extended.itemIndex = 0;
-    QTest::mouseClick(Radio(3), Qt::LeftButton);
+    QTest::mouseClick(Radio(3), Qt::LeftButton, {}, QPoint(6, Radio(3)->height() / 2));
     EXPECT_EQ(world.model->COM.itemIndex, 3);
     EXPECT_EQ(world.model->portNumber, 4);
     EXPECT_EQ(Combo()->currentIndex(), -1) << "the list's choice is cleared";
