@@ -1,0 +1,86 @@
+#include "modules/keypad_instructions.h"
+
+namespace kell {
+
+namespace {
+
+// clang-format off
+constexpr KeypadWord kTable3[] = {
+    0x9f82bc, 0x9fcadc, 0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c,
+    0xdf261c, 0xdf481c, 0xde00bc, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable5[] = {
+    0x9f8a9c, 0x9fcadc, 0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c,
+    0xdf261c, 0xdf481c, 0xde005c, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable6[] = {
+    0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c, 0xdf261c, 0xdf481c,
+    0xde003c, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable7[] = {
+    0xca0000, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000, 0xdee01c, 0xdec01c, 0x9f075c,
+    0x9f207c, 0xdea01c, 0xde807c, 0x9f701c, 0xdf261c, 0xdf481c, 0xde013c, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable8[] = {
+    0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c, 0xdf261c, 0xdf481c,
+    0x9f403c, 0xde00dc, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable9[] = {
+    0xdee01c, 0xde807c, 0xdea01c, 0xdec11c, 0xdf0a3c, 0xdf3f1c, 0xdf461c, 0xdfe25c, 0x000000,
+    0xdee01c, 0xde807c, 0xdea01c, 0xdec11c, 0xdf0c1c, 0xdf3d5c, 0xdf461c, 0xdee21c, 0xdfe25c,
+    0x000000,
+    0xdee01c, 0xde807c, 0xdea01c, 0xdec11c, 0xdf0a3c, 0xdf3f3c, 0xdf461c, 0xdfe25c, 0x000000,
+    0xdee01c, 0xde807c, 0xdea01c, 0xdec11c, 0xdf0c1c, 0xdf3d1c, 0xdf461c, 0xdee21c, 0xdfe25c,
+    0x000000};
+constexpr KeypadWord kTable11[] = {
+    0xdee21c, 0xdc005c, 0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c,
+    0xdf261c, 0xdf481c, 0x9f401c, 0xde00dc, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable12[] = {
+    0x9f8a9c, 0x9fcadc, 0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c,
+    0xdf261c, 0xdf481c, 0xde009c, 0xdf001c, 0xdfe25c};
+constexpr KeypadWord kTable13[] = {
+    0xdee01c, 0xdec01c, 0x9f075c, 0x9f207c, 0xdea01c, 0xde807c, 0x9f701c, 0xdf261c, 0xdf481c,
+    0x9f481c, 0xde00fc, 0xdf001c, 0xdfe25c};
+// clang-format on
+
+// Request 10 is the one 2-byte word 001f; 15 and 22 are single frames as well.
+constexpr std::uint8_t kFrame10[] = {0xBC, 0x02, 0x00, 0x1F};
+constexpr std::uint8_t kFrame15[] = {0xBC, 0x02, 0x00, 0x80};
+constexpr std::uint8_t kFrame22[] = {0xBC, 0x01, 0x02};
+
+}  // namespace
+
+std::span<const KeypadWord> KeypadInstructionTable(int request) {
+    switch (request) {
+        case 3:
+            return kTable3;
+        case 5:
+            return kTable5;
+        case 6:
+            return kTable6;
+        case 7:
+            return kTable7;
+        case 8:
+            return kTable8;
+        case 9:
+            return kTable9;
+        case 11:
+            return kTable11;
+        case 12:
+            return kTable12;
+        case 13:
+            return kTable13;
+        default:
+            return {};
+    }
+}
+
+std::span<const std::uint8_t> KeypadFixedFrame(int request) {
+    switch (request) {
+        case 10:
+            return kFrame10;
+        case 15:
+            return kFrame15;
+        case 22:
+            return kFrame22;
+        default:
+            return {};
+    }
+}
+
+}  // namespace kell
