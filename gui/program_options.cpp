@@ -32,13 +32,15 @@ ParsedOptions ParseProgramOptions(const QStringList& arguments) {
         parsed.message = parser.errorText();
         return parsed;
     }
-    if (parser.isSet(help) || parser.isSet(version)) {
+    const bool wantsHelp = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
+    if (wantsHelp || parser.isSet(version)) {
         parsed.ok = true;
         parsed.helpOnly = true;
+        // Read before the application object exists, the parser does not know the name yet.
         parsed.message =
-            parser.isSet(help)
-                ? parser.helpText()
-                : QStringLiteral("kell-update %1\n").arg(QStringLiteral(KELL_UPDATE_VERSION));
+            wantsHelp ? parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                  QStringLiteral("kell-update"))
+                      : QStringLiteral("kell-update %1").arg(QStringLiteral(KELL_UPDATE_VERSION));
         return parsed;
     }
 

@@ -5,6 +5,12 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+
+#include <csignal>
+#endif
+
 namespace kell::gui {
 namespace {
 
@@ -30,6 +36,10 @@ bool SimulatorProcess::Start(const QString& program, const std::string& scenario
         arguments << QString::fromStdString(scenario);
     // Its own messages go where ours go.
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef __linux__
+    // However this program ends (killed included), the simulator ends with it.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
     process_.start(program, arguments);
     if (!process_.waitForStarted(timeoutMs)) {
         error_ = QStringLiteral("%1 did not start: %2").arg(program, process_.errorString());

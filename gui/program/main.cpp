@@ -9,18 +9,21 @@
 #include "gui/update_program.h"
 
 int main(int argc, char** argv) {
+    // The command line is read before the windows start, so that --help works without a screen.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const kell::gui::ParsedOptions parsed = kell::gui::ParseProgramOptions(arguments);
+    if (!parsed.ok || parsed.helpOnly) {
+        std::fputs(qPrintable(parsed.message + QLatin1Char('\n')), parsed.ok ? stdout : stderr);
+        return parsed.ok ? 0 : 2;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kell-update"));
     QApplication::setApplicationDisplayName(QString::fromLatin1(kell::kApplicationTitle));
     QApplication::setApplicationVersion(QStringLiteral(KELL_UPDATE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kell-update"));
-
-    const kell::gui::ParsedOptions parsed =
-        kell::gui::ParseProgramOptions(QApplication::arguments());
-    if (!parsed.ok || parsed.helpOnly) {
-        std::fputs(qPrintable(parsed.message + QLatin1Char('\n')), parsed.ok ? stdout : stderr);
-        return parsed.ok ? 0 : 2;
-    }
     const kell::gui::ProgramOptions& options = parsed.options;
     const QString programDirectory = QApplication::applicationDirPath();
 
