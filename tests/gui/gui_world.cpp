@@ -5,6 +5,7 @@
 
 #include "app/language_file.h"
 #include "payloads/payloads.h"
+#include "sim/scenario_json.h"
 
 namespace kell::gui::testing {
 
@@ -40,6 +41,17 @@ GuiWorld::GuiWorld(const std::string& languageFile) {
 GuiWorld::~GuiWorld() {
     window.reset();
     model.reset();
+    line.Attach(nullptr);
+}
+
+sim::Instrument& GuiWorld::AttachMeter(const std::string& scenarioName) {
+    sim::ScenarioLoad load =
+        sim::LoadScenarioFile(std::string(KELL_SIM_SCENARIO_DIR) + "/" + scenarioName + ".json");
+    EXPECT_TRUE(load.scenario.has_value()) << load.error;
+    meter = std::make_unique<sim::Instrument>(clock, clock, line,
+                                              load.scenario.value_or(sim::Scenario{}));
+    line.Attach(meter.get());
+    return *meter;
 }
 
 void GuiWorld::Settle(int ms) {

@@ -14,6 +14,7 @@
 #include "platform/virtual/test_doubles.h"
 #include "platform/virtual/virtual_clock.h"
 #include "platform/virtual/virtual_line.h"
+#include "sim/instrument.h"
 
 namespace kell::gui::testing {
 
@@ -31,8 +32,8 @@ class GuiTest : public ::testing::Test {
 std::string ShippedLanguageFile();
 
 // The main window as the program shows it, on virtual time and a virtual line: the meter's port
-// is port 1 (kPortPath), with nothing attached until a test attaches its far end. Message
-// boxes and beeps are recorded; ending the process is only noted.
+// is port 1 (kPortPath), with nothing on its far end until a test attaches the simulated meter.
+// Message boxes and beeps are recorded; ending the process is only noted.
 struct GuiWorld {
     static constexpr const char* kPortPath = "/dev/ttyKELL0";
 
@@ -46,9 +47,13 @@ struct GuiWorld {
     }
     // Lets the event loop handle what is pending (shown windows paint, timers fire).
     void Settle(int ms = 0);
+    // Puts the simulated meter of the scenario file (a name of sim/scenarios) on the port.
+    sim::Instrument& AttachMeter(const std::string& scenarioName);
 
     VirtualClock clock;
     VirtualLine line{clock};
+    // Declared before the serial device so that it outlives it (the device says when it closes).
+    std::unique_ptr<sim::Instrument> meter;
     VirtualLineSet lines;
     VirtualSerialDevice serial{lines};
     RecordingNotifier notifier;
