@@ -138,7 +138,7 @@ DefaultsDialog::DefaultsDialog(DefaultsDialogModels models, QWidget* parent)
 
 void DefaultsDialog::Refresh() {
     binder_.Refresh();
-    if (!models_.form.visible && isVisible())
+    if (models_.open && !models_.open() && isVisible())
         accept();
 }
 

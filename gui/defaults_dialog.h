@@ -14,7 +14,7 @@ namespace kell::gui {
 // (fábrica, actual, perfiles), Borrar Eeprom (incidencias), Borrar Flash (tablas, memorias,
 // macromedidas, logs), Grabar Flash (planes, opciones).
 struct DefaultsDialogModels {
-    const Control& form;  // the window closes when it hides itself
+    std::function<bool()> open;  // false once the model has closed its window
     RadioGroup& RadioGroup_modelo;
     RadioGroup& RadioGroup_idioma;
     CheckBox& check_grabar_conf_fabrica;

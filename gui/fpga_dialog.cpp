@@ -121,7 +121,7 @@ FpgaDialog::FpgaDialog(FpgaDialogModels models, QWidget* parent)
 
 void FpgaDialog::Refresh() {
     binder_.Refresh();
-    if (!models_.form.visible && isVisible())
+    if (models_.open && !models_.open() && isVisible())
         accept();
 }
 

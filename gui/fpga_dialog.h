@@ -12,7 +12,7 @@ namespace kell::gui {
 // What the dialog "Configuracion fpga" shows and does: the editor's control models and the
 // dialog's handlers, as the FPGA configuration set (TCFpga) holds them.
 struct FpgaDialogModels {
-    const Control& form;  // the dialog closes when the set hides it
+    std::function<bool()> open;  // false once the model has closed its window
     Edit& Edit_n_configuraciones;
     Label& Label_nombre;
     Edit& Edit_descripcion;

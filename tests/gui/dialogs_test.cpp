@@ -26,7 +26,7 @@ void ClickBox(QWidget* button) {
 
 // A stand-in for the FPGA set's editor: counts and steps like the real one.
 struct FpgaEditor {
-    Control form;
+    bool shown = true;
     Edit count{{}, "0"};
     Label name{{}, "_ _ _ _ _ _ _ _"};
     Edit description;
@@ -39,7 +39,7 @@ struct FpgaEditor {
         description.text = descriptions[static_cast<std::size_t>(selected)];
     }
     FpgaDialogModels Models() {
-        return {form,
+        return {[this] { return shown; },
                 count,
                 name,
                 description,
@@ -70,9 +70,9 @@ struct FpgaEditor {
                 [this] {
                     ++writes;
                     status.caption = "Enviando : 0 / 274096";
-                    form.visible = false;
+                    shown = false;
                 },
-                [this] { form.visible = false; }};
+                [this] { shown = false; }};
     }
 };
 
@@ -127,7 +127,7 @@ TEST_F(DialogsTest, TheFileFiltersOfTheLayoutsBecomeQtFilters) {
 }
 
 struct DefaultsWindow {
-    Control form;
+    bool closed = false;
     RadioGroup modelo{{}, "Modelo ", {"Tovric", "Selvane", "Dramont", "Quellin"}, 0};
     RadioGroup idioma{
         {}, " Idioma ", {"Español", "Inglés", "Francés", "Portugués", "Italiano", "Alemán"}, 0};
@@ -140,7 +140,7 @@ struct DefaultsWindow {
     int oks = 0;
 
     DefaultsDialogModels Models() {
-        return {form,
+        return {[this] { return !closed; },
                 modelo,
                 idioma,
                 fabrica,
@@ -159,7 +159,7 @@ struct DefaultsWindow {
                     ++oks;
                     estado.caption = "Parametros cargados";
                 },
-                [this] { form.visible = false; }};
+                [this] { closed = true; }};
     }
 };
 
