@@ -154,16 +154,15 @@ void Binder::Bind(QGroupBox* box, QButtonGroup* buttons, const RadioGroup& model
     });
 }
 
-void Binder::Bind(QComboBox* combo, const ComboBox& model,
-                  std::function<std::string(const std::string&)> describe) {
+void Binder::Bind(QComboBox* combo, const ComboBox& model) {
     auto listed = std::make_shared<std::vector<std::string>>();
     auto initial = std::make_shared<bool>(true);
-    Add([combo, &model, describe = std::move(describe), listed, initial] {
+    Add([combo, &model, listed, initial] {
         const QSignalBlocker quiet(combo);
         if (*initial || *listed != model.items) {
             combo->clear();
             for (const std::string& item : model.items)
-                combo->addItem(Text(describe ? describe(item) : item), Text(item));
+                combo->addItem(Text(item));
             *listed = model.items;
             *initial = false;
         }

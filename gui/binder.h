@@ -38,9 +38,7 @@ class Binder {
     void Bind(QLabel* picture, const Picture& model, std::function<QPixmap(int)> pictureOf);
     // A radio group: the box carries the caption, the group's buttons the items in order.
     void Bind(QGroupBox* box, QButtonGroup* buttons, const RadioGroup& model);
-    // describe gives the text shown for an item (the item itself when it is null).
-    void Bind(QComboBox* combo, const ComboBox& model,
-              std::function<std::string(const std::string&)> describe = {});
+    void Bind(QComboBox* combo, const ComboBox& model);
     // Anything else that follows a model.
     void Add(std::function<void()> sync);
 

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <charconv>
 
 #include "app/ventana_brisca.h"
 #include "gui/binder.h"
@@ -21,21 +20,7 @@ namespace {
 constexpr int kRadioItems = 6;
 constexpr int kRadioRows = 3;  // two columns, filled down first
 
-// The port number of an item "COMn", 0 when it names none.
-int ItemPortNumber(const std::string& item) {
-    int number = 0;
-    if (item.size() > 3)
-        std::from_chars(item.data() + 3, item.data() + item.size(), number);
-    return number;
-}
-
 }  // namespace
-
-std::string DescribePortItem(const std::string& item, const std::string& device) {
-    if (device.empty())
-        return item;
-    return item + "  (" + device + ")";
-}
 
 PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& run, QWidget* parent)
     : HeadedPanel(Qt::black, "Label2", parent) {
@@ -80,11 +65,8 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     // The list is wider than the box, so that long device names show whole.
     combo_->view()->setMinimumWidth(420);
     combo_->setFont(PixelFont(19, true));
-    PortCatalog& ports = model.seams.ports;
-    binder.Bind(combo_, model.Com_extended, [&ports](const std::string& item) {
-        const int number = ItemPortNumber(item);
-        return DescribePortItem(item, number > 0 ? ports.Describe(number) : std::string());
-    });
+    // The model's entries name the device behind each port already.
+    binder.Bind(combo_, model.Com_extended);
     combo_->onEnter = [&model, run] { run([&model] { pending::Com_extendedChange(model); }); };
     QObject::connect(combo_, &QComboBox::activated, [&model, run](int index) {
         run([&model, index] {

@@ -27,7 +27,4 @@ class PortPanel : public HeadedPanel {
     PortComboBox* combo_;
 };
 
-// The text the port list shows for an item "COMn": the item and the device behind port n.
-std::string DescribePortItem(const std::string& item, const std::string& device);
-
 }  // namespace kell::gui

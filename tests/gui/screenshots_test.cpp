@@ -80,7 +80,7 @@ TEST_F(ScreenshotsTest, EveryStageOfASession) {
     m.Image_Tesk.visible = false;
 
     m.PConfigurarPuerto.visible = true;
-    m.Com_extended.items = {"COM1", "COM3"};
+    m.Com_extended.items = {"COM1 (ttyACM0 — Kell meter)", "COM3 (ttyS0)"};
     m.Com_extended.itemIndex = 0;
     stages.push_back(Shoot("06_port_panel"));
     m.PConfigurarPuerto.visible = false;
