@@ -43,14 +43,13 @@ int main(int argc, char** argv) {
     }
 
     kell::gui::UpdateProgram program(options, portPath, programDirectory.toStdString());
-    program.Window().show();
-    const int exitCode = QApplication::exec();
-
-    if (program.Model().endProcessRequested) {
-        // Salir and the exit button leave at once: the link is not ended, nothing more is sent.
+    // Salir and the exit button leave at once, from wherever they are pressed (a search may be
+    // running): the link is not ended and nothing more is sent to the meter.
+    program.Model().hooks.endProcess = [&simulator](int exitCode) {
         simulator.Stop();
         std::fflush(nullptr);
         std::_Exit(exitCode);
-    }
-    return exitCode;
+    };
+    program.Window().show();
+    return QApplication::exec();
 }
