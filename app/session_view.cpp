@@ -17,7 +17,9 @@ SessionContext Tventana_brisca::Session() {
                            {},
                            {}};
     session.IsWow64 = [this] { return IsWow64(); };
-    // The connection handlers are bound here once the port search provides them.
+    session.Boton_ConectarClick = [this] { Boton_ConectarClick(); };
+    session.Reconnect = [this] { Reconnect(); };
+    session.SetPortBaud = [this](int speed) { return SetPortBaud(speed); };
     return session;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/texts.h"
+#include "config/instrument_facts.h"
+#include "firmware/diferencial.h"
 #include "image/file_op.h"
 #include "image/interprete_hex.h"
 #include "link/link_context.h"
@@ -15,6 +17,7 @@
 #include "link/port_settings.h"
 #include "link/serial_channel.h"
 #include "link/session_context.h"
+#include "modules/graphics.h"
 #include "platform/controls.h"
 #include "platform/seams.h"
 
@@ -54,6 +57,7 @@ struct FrontEndHooks {
 // session. Its operations are spread over several files, one per concern:
 //   ventana_brisca.cpp   construction, attention panel, action picture, closing
 //   abrir_hex.cpp        the start-up check of the embedded main firmware
+//   session_view.cpp     the narrow view of the window that the updaters use
 // Port search and connection, identification and the update sequence add theirs below.
 class Tventana_brisca {
   public:
@@ -107,8 +111,89 @@ class Tventana_brisca {
     void Abrir_hex();
 
     // ---- Port search and connection ----
+    // port_search.cpp, connection.cpp, port_panel.cpp, line_speed.cpp
+
+    // The search button: arms the search (stage 0), searches and goes on to the update
+    // (stage 1), or takes the re-press the update sequence asks for (stage 2).
+    void Button_buscar_puertoClick();
+    // "Actualizar": arms and starts the search at once.
+    void Actualizar1Click();
+    // Connect / end-link toggle on portNumber: while connected it ends the link; otherwise it
+    // opens the port and probes it, and on an answer reads the instrument and plans the update.
+    // The outcome is in `connected`. The argument is not used.
+    void Boton_ConectarClick(int unused = 0);
+    // Ends the link if up and brings it up again with the probe alone (after a restart of the
+    // instrument). A failure beeps and shows "USB error".
+    void Reconnect();
+    // The RTS pulses that wake the instrument's USB side before every probe.
+    void WakePulse();
+    // The disconnection watch: a front end calls it every Timer_desconexion.intervalMs while
+    // Timer_desconexion.enabled. The instrument's 0x0A ends the link; other bytes are dropped.
+    void Mira_desconexion();
+
+    // The manual port panel.
+    void MenuPuertoClick();
+    void Auto1Click();
+    void BConfigurarPuertoClick();
+    void COM_Click();
+    // Lists the ports 1 to 32 that exist, each as "COM<n>" with the device behind it.
+    void Com_extendedChange();
+    // Takes the port number from the combo box's text (the front end sets text to the entry
+    // chosen).
+    void Com_extended_select();
+
+    // Asks the instrument's loader to change its line speed (500000, 250000 or 115200); a
+    // failure records result code 8. Always true.
+    bool SetInstrumentBaud(int speed);
+    // Reopens the port at another speed. Always true.
+    bool SetPortBaud(int speed);
+
+    // Stands in for StartBootstrapLoader when set (a test that only watches for the call);
+    // unset, the connection starts the loader itself. The result is not used.
+    std::function<bool()> startBootstrapLoader;
+
     // ---- Identification and update plan ----
+    // identification.cpp, update_gate.cpp
+
+    // The reads at connection: zone and parameters, then PlanUpdate.
+    void ReadInstrumentAtConnect();
+    // Rebuilds the seven marks of the update plan from what the instrument reports.
+    void PlanUpdate();
+    bool CheckFirmware();
+    bool CheckFpga();
+    bool CheckPlans(int expectedType);
+    bool CheckModule();
+    // The gate after a connection: level, peripheral status and whether the update is allowed
+    // and needed; then the update, or the reason it does not happen.
+    void CheckBeforeUpdate();
+    bool CheckUpdateAllowed();
+    // The update: runs the sequence and shows its outcome.
+    void StartUpdate();
+
     // ---- Update sequence ----
+    // update_sequence.cpp, update_steps.cpp
+
+    // The whole session after the gate: the time question, the plan and erase questions, the
+    // planned steps in their fixed order, the closing and the end. True when it stopped
+    // (a cancel or a failure), false when everything planned was done.
+    bool RunUpdateSequence();
+    // Erases the instrument's stored data through the loader: the blank block, then twelve
+    // sectors.
+    bool EraseMemory();
+    // Drains the line, sends the finish bytes 0x0F 0x00 and gives the instrument 500 ms.
+    void SendFinish();
+    // Brings the instrument's loader up through the processor's bootstrap mode (the probe was
+    // answered 0xD5), so that the main firmware can be written all the same.
+    bool StartBootstrapLoader();
+    // What the configuration writes need to know about the connected instrument.
+    InstrumentFacts Facts() const;
+    // What a main-firmware transfer borrows from this window.
+    MainWindowLoan Loan();
+
+    int stepTotal = 0;   // planned steps, the denominator of the step text
+    int stepIndex = 0;   // the step being shown, from 1
+    TGraficos graficos;  // the instrument's picture raster, as its loader announced it
+    std::unique_ptr<TCDiferencial> diferencial;  // the main-firmware transfer in progress
 
     // ---- The world and the objects the window owns ----
 
@@ -116,8 +201,6 @@ class Tventana_brisca {
     TMonitorPSerie monitorPSerie;  // the one serial channel, closed until a connection
     TFile_op fileOp;               // line cursor over the embedded main firmware text
     std::unique_ptr<TInterprete_hex> hexReader;  // null until Abrir_hex, and after it failed
-    // The graphics uploader (TGraficos) and the TCDiferencial holder of a main-firmware
-    // transfer belong here too; they arrive with the modules and firmware layers.
     FrontEndHooks hooks;
 
     // ---- Controls ----
@@ -188,6 +271,8 @@ class Tventana_brisca {
     std::array<bool, 64> pagePresent{};  // which 64 KiB pages the embedded image fills
     std::string identityAtConnect;
     std::string identityAfterRestart;
+    // A port of the last search existed but might not be opened (no permission).
+    bool portPermissionRefused = false;
 
     // Identification results.
     int zoneCode = 0;
@@ -203,6 +288,7 @@ class Tventana_brisca {
     int plansStoredVersion = 0;
     int plansExpectedVersion = 0;
     kell::ModuleVersions ModuleVersions;
+    std::string instrumentVersion;  // the instrument's firmware version text, as read
 
     // Channel plans accepted for this session.
     bool plansSelected = false;
@@ -220,6 +306,25 @@ class Tventana_brisca {
     // Ends an open link as the connect toggle does: 0x0A, 100 ms, port closed.
     void EndLink();
     void EndProcess();
+
+    // Port search and connection.
+    void SetInfoLines(const std::string& line1, const std::string& line2, const std::string& line3);
+    void EnableMenus(bool enabled);
+    void ShowSearchButton(bool shown);
+    void SearchAutomatically();
+    // Tries port n as one step of a search: shows its number and connects.
+    void TryPort(int n);
+    // Probe attempts on the open port; true when answered 0x5D or 0xD5. Also false when the
+    // window is being closed (`left` set), the port then staying as it is.
+    bool Probe(bool& left);
+    // The search found no usable link: why, and the window ready for the next press.
+    void ShowNoInstrument();
+
+    // Identification and update plan.
+    // A refused update: its picture and texts, the link ended, the window ready again.
+    void RefuseUpdate(const std::string& line1, const std::string& line2, const std::string& line3);
+    // Ends the link of an attempt and leaves the window ready for the next press.
+    void EndAttempt();
 };
 
 }  // namespace kell

@@ -8,8 +8,8 @@ namespace kell {
 
 CTeclado::CTeclado(SessionContext& session) : CTeclado(session, payloads::KeypadHex()) {}
 
-void RunKeypadStep(SessionContext& session) {
-    RunKeypadStep(session, payloads::KeypadHex());
+bool RunKeypadStep(SessionContext& session) {
+    return RunKeypadStep(session, payloads::KeypadHex());
 }
 
 }  // namespace kell

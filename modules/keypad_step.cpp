@@ -4,16 +4,17 @@
 
 namespace kell {
 
-void RunKeypadStep(SessionContext& session, std::span<const std::uint8_t> image) {
+bool RunKeypadStep(SessionContext& session, std::span<const std::uint8_t> image) {
     CTeclado keypad(session, image);
     if (!session.connected && session.Boton_ConectarClick)
         session.Boton_ConectarClick();
     if (!session.connected)
-        return;
+        return false;
     // The watch reads the line and would take the instrument's requests.
     session.Timer_desconexion.enabled = false;
-    keypad.Program();  // a failure is carried by the result code
+    const bool programmed = keypad.Program() == 0;
     session.Barra_progreso.SetPosition(0);
+    return programmed;
 }
 
 }  // namespace kell

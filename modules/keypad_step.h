@@ -9,9 +9,10 @@ namespace kell {
 
 // The keypad step of an update: connects when the link is down (and gives up quietly when that
 // fails), stops the disconnection watch, programs the keypad and resets the step bar. Its
-// outcome is carried by the session's result code.
-void RunKeypadStep(SessionContext& session, std::span<const std::uint8_t> image);
+// failure codes are carried by the session's result code; the result says whether the keypad
+// was programmed, so that the sequence does not go on as if it had been.
+bool RunKeypadStep(SessionContext& session, std::span<const std::uint8_t> image);
 // The same over the keypad image built into the program.
-void RunKeypadStep(SessionContext& session);
+bool RunKeypadStep(SessionContext& session);
 
 }  // namespace kell

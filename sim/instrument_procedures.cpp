@@ -4,6 +4,11 @@
 #include "sim/instrument.h"
 
 namespace kell::sim {
+
+namespace {
+// The module software release that the updater's module image holds.
+constexpr std::uint16_t kUpdatedModuleVersion = 162;
+}  // namespace
 namespace {
 
 constexpr std::uint32_t kNormalBaud = 115200;
@@ -152,6 +157,9 @@ void Instrument::OnModuleFinished(std::uint32_t applicationLength) {
     }
     memory_.EraseStagingBank(kModuleSecondImageAddress >> 16);
     secondImageEnd_ = 0;
+    // From now on the module runs the software it was given: the release the program carries.
+    scenario_.module.version = kUpdatedModuleVersion;
+    scenario_.module.build = 0;
     module_.finished = true;
     module_.started = false;
     Answer(effect, {kModuleDone}, 0);

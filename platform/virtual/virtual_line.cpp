@@ -58,6 +58,7 @@ void VirtualLine::Unplug() {
 
 void VirtualLine::HostOpened() {
     hostOpen_ = true;
+    writtenSinceOpen_ = 0;
     received_.clear();
     pendingErrors_ = 0;
     if (device_)
@@ -94,6 +95,7 @@ long VirtualLine::HostWrite(const std::uint8_t* data, std::size_t count) {
     for (std::size_t i = 0; i < n; ++i) {
         if (accepting_) {
             ScheduleToDevice(data[i]);
+            ++writtenSinceOpen_;
         } else {
             stalled_.push_back(data[i]);
         }
@@ -117,11 +119,17 @@ void VirtualLine::HostPurge(bool input, bool output) {
     if (input)
         received_.clear();
     if (output) {
-        for (auto id : inFlight_)
-            clock_.Cancel(id);
-        inFlight_.clear();
+        // Only what was written through this opening is discarded: bytes written before the
+        // port was closed and opened again were already the driver's to send.
+        const std::size_t discard = std::min(writtenSinceOpen_, inFlight_.size());
+        for (std::size_t i = 0; i < discard; ++i) {
+            clock_.Cancel(inFlight_.back());
+            inFlight_.pop_back();
+        }
+        writtenSinceOpen_ = 0;
         stalled_.clear();
-        toDeviceFreeUs_ = clock_.NowUs();
+        if (inFlight_.empty())
+            toDeviceFreeUs_ = clock_.NowUs();
     }
 }
 
@@ -137,6 +145,7 @@ void VirtualLine::ScheduleToDevice(std::uint8_t byte) {
     toDeviceFreeUs_ = finish;
     auto id = clock_.At(finish, [this, byte, baud] {
         inFlight_.pop_front();
+        writtenSinceOpen_ = std::min(writtenSinceOpen_, inFlight_.size());
         DeliverToDevice(byte, baud);
     });
     inFlight_.push_back(id);

@@ -77,6 +77,7 @@ class VirtualLine : public DevicePort {
     std::deque<std::uint8_t> received_;        // arrived at the PC, not yet read
     std::deque<std::uint8_t> stalled_;         // written by the PC while the device takes nothing
     std::deque<Scheduler::EventId> inFlight_;  // PC to device, on the wire
+    std::size_t writtenSinceOpen_ = 0;         // the newest of them, written since the open
     std::map<Scheduler::EventId, bool> toHostEvents_;
     std::int64_t toDeviceFreeUs_ = 0;  // when the PC's transmitter is free again
     std::int64_t toHostFreeUs_ = 0;    // when the device's transmitter is free again

@@ -1,0 +1,173 @@
+// What the instrument is and holds, and the update plan made from it.
+#include <array>
+#include <cstring>
+
+#include "app/ventana_brisca.h"
+#include "app/version_rules.h"
+#include "link/device_queries.h"
+
+namespace kell {
+namespace {
+
+// Where the instrument keeps what identification reads: (function, address, length).
+struct MemoryRead {
+    std::uint8_t function;
+    std::uint16_t address;
+    std::uint8_t length;
+};
+constexpr MemoryRead kHardwareType{0x00, 0x6030, 16};
+constexpr MemoryRead kRegionBlock{0x18, 0x0000, 16};
+constexpr MemoryRead kFirmwareRelease{0x18, 0x0010, 6};
+constexpr MemoryRead kFirmwareBuild{0x18, 0x0016, 6};
+constexpr MemoryRead kPlanTable{0x1E, 0x0000, 6};
+constexpr MemoryRead kFpgaDirectory{0x30, 0x0000, 16};
+
+constexpr std::size_t kRegionOffset = 12;
+constexpr std::size_t kRegionEnd = 15;
+constexpr std::uint8_t kTeskType = 3;
+constexpr std::uint8_t kOrvoType = 4, kOrvoVariant = 2;
+constexpr int kZoneLimit = 9;
+constexpr std::uint32_t kModuleRestartMs = 5000;
+
+// The bytes of one memory read, in the order they came on the line (zeros when it failed).
+template <std::size_t Words>
+std::array<std::uint8_t, Words * 2> ReadBytes(LinkContext& link, const MemoryRead& read) {
+    std::array<std::int16_t, Words> words{};
+    ReadWords(link, read.address, words, read.function, read.length);
+    std::array<std::uint8_t, Words * 2> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = ReplyByte(words, i);
+    return bytes;
+}
+
+// The text at the start of `bytes`, up to its first zero byte or its end.
+template <std::size_t N>
+std::string TextUpToZero(const std::array<std::uint8_t, N>& bytes, std::size_t from = 0) {
+    std::string text;
+    for (std::size_t i = from; i < N && bytes[i] != 0; ++i)
+        text += static_cast<char>(bytes[i]);
+    return text;
+}
+
+}  // namespace
+
+void Tventana_brisca::ReadInstrumentAtConnect() {
+    LinkContext link = Link();
+    zoneCode = ReadParameter(link, kParameterZone);
+    parameter562Valid = false;
+    parameter562 =
+        static_cast<std::uint8_t>(ReadParameter(link, kParameter562, &parameter562Valid));
+    if (parameter562Valid)
+        parameter571 = static_cast<std::uint16_t>(ReadParameter(link, kParameter571));
+    if ((zoneCode & 0x3F) > kZoneLimit)
+        zoneCode = 1;
+    PlanUpdate();
+}
+
+void Tventana_brisca::PlanUpdate() {
+    for (CheckBox* mark : {&Check_firmware, &Check_fpga, &Check_teclado, &Check_planes,
+                           &Check_borrar, &Check_configuracion, &Check_mpeg4_apl})
+        mark->checked = false;
+
+    Check_firmware.checked = CheckFirmware();
+    Check_fpga.checked = CheckFpga();
+    // No step of the identification asks for the keypad.
+    Check_teclado.checked = false;
+
+    LinkContext link = Link();
+    int type = ReadBytes<3>(link, kPlanTable)[4];
+    // Types above 3 are judged as type 0; a type-4 instrument is thus always marked, and the
+    // plans step compares its versions itself.
+    if (type > 3)
+        type = 0;
+    Check_planes.checked = CheckPlans(type);
+
+    Check_mpeg4_apl.checked = CheckModule();
+    if (Check_mpeg4_apl.checked)
+        Check_firmware.checked = true;
+    // A new main firmware brings the FPGA set, the zone and the module with it.
+    if (Check_firmware.checked)
+        Check_fpga.checked = Check_configuracion.checked = Check_mpeg4_apl.checked = true;
+}
+
+bool Tventana_brisca::CheckFirmware() {
+    modelKnown = false;
+    usaUnit = false;
+    LinkContext link = Link();
+
+    // Asked twice; the second answer counts.
+    ReadBytes<8>(link, kHardwareType);
+    const auto type = ReadBytes<8>(link, kHardwareType);
+    if (type[1] == kTeskType) {
+        Image_Tesk.visible = true;
+        Image_Orvo.visible = false;
+        modelKnown = true;
+    } else if (type[1] == kOrvoType && type[0] == kOrvoVariant) {
+        Image_Tesk.visible = false;
+        Image_Orvo.visible = true;
+        modelKnown = true;
+    } else {
+        return false;
+    }
+
+    ReadBytes<8>(link, kRegionBlock);
+    auto region = ReadBytes<8>(link, kRegionBlock);
+    region[kRegionEnd] = 0;
+    usaUnit = TextUpToZero(region, kRegionOffset) == "USA";
+
+    instrumentVersion = TextUpToZero(ReadBytes<3>(link, kFirmwareRelease)) + "." +
+                        TextUpToZero(ReadBytes<3>(link, kFirmwareBuild));
+    firmwareAbove180 = FirmwareAbove180(instrumentVersion);
+    firmwareBelow189 = FirmwareBelow189(instrumentVersion);
+    return FirmwareUpdateNeeded(EmbeddedVersion(), instrumentVersion);
+}
+
+bool Tventana_brisca::CheckFpga() {
+    // The bootstrap mode runs no firmware that could report the FPGA set.
+    if (bootstrapReply)
+        return false;
+    LinkContext link = Link();
+    const auto directory = ReadBytes<8>(link, kFpgaDirectory);
+    return FpgaUpdateNeeded(directory[11], directory[10]);
+}
+
+bool Tventana_brisca::CheckPlans(int expectedType) {
+    LinkContext link = Link();
+    const auto table = ReadBytes<3>(link, kPlanTable);
+    plansType = PlansTypeFromByte(table[4]);
+    if (plansType != expectedType)
+        return true;
+    plansStoredVersion = table[2] * 256 + table[3];
+    plansExpectedVersion = PlansExpectedVersion(expectedType);
+    return plansStoredVersion != plansExpectedVersion;
+}
+
+bool Tventana_brisca::CheckModule() {
+    LinkContext link = Link();
+    const auto connectIfNeeded = [this] {
+        if (!connected)
+            Boton_ConectarClick();
+        return connected;
+    };
+    ReadModuleVersions(link, ModuleVersions, connectIfNeeded);
+
+    if (ModuleVersions.softwareVersion == 0) {
+        // A module that reports no software yet is still starting: leave the link, give the
+        // instrument time, and ask once more.
+        const std::uint8_t bye = 0x0A;
+        monitorPSerie.Write(&bye, 1);
+        monitorPSerie.Close();
+        connected = false;
+        seams.pump.PumpOnce();
+        seams.clock.SleepMs(kModuleRestartMs);
+        Reconnect();
+        // Reconnect has already told the user when it failed; a new connection from here
+        // would identify the instrument again from inside its own identification.
+        ReadModuleVersions(link, ModuleVersions, [this] { return connected; });
+        if (ModuleVersions.softwareVersion == 0)
+            return false;
+    }
+    return ModuleUpdateNeeded(ModuleVersions);
+}
+
+}  // namespace kell

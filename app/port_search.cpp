@@ -1,0 +1,125 @@
+// The search button and the automatic port search.
+#include <array>
+
+#include "app/ventana_brisca.h"
+#include "app/version_rules.h"
+
+namespace kell {
+namespace {
+
+// The numbered ports tried first; the system's list follows for the rest.
+constexpr int kLowPorts = 15;
+
+}  // namespace
+
+void Tventana_brisca::Button_buscar_puertoClick() {
+    switch (stage) {
+        case 0:
+            SetActionPicture(kPictureArmed, true);
+            SetInfoLines(texts.PASO2_L1, texts.PASO2_L2, texts.PASO2_L3);
+            stage = 1;
+            // After two searches that found nothing the user is offered the manual choice.
+            if (failedSearches > 1) {
+                failedSearches = 0;
+                MenuPuertoClick();
+            }
+            return;
+        case 2:
+            rePressed = true;
+            return;
+        case 1:
+            break;
+        default:
+            return;
+    }
+
+    EnableMenus(false);
+    SetActionPicture(kPictureSearching, false);
+    ShowSearchButton(false);
+    SetInfoLines(texts.PASO3_L1, texts.PASO3_L2 + std::to_string(portNumber), texts.PASO3_L3);
+    portPermissionRefused = false;
+
+    if (Auto1.checked) {
+        SearchAutomatically();
+    } else {
+        TryPort(portNumber);
+    }
+
+    if (!connected) {
+        ShowNoInstrument();
+        return;
+    }
+    failedSearches = 0;
+    CheckBeforeUpdate();
+}
+
+void Tventana_brisca::Actualizar1Click() {
+    SetActionPicture(kPictureArmed, true);
+    stage = 1;
+    Button_buscar_puertoClick();
+}
+
+void Tventana_brisca::SearchAutomatically() {
+    std::array<bool, kLowPorts + 1> tried{};
+    for (int n = 1; n <= kLowPorts && !connected && !exitRequested; ++n) {
+        if (!seams.ports.Exists(n))
+            continue;
+        tried[static_cast<std::size_t>(n)] = true;
+        TryPort(n);
+    }
+    if (connected)
+        return;
+    for (const std::string& name : seams.ports.SystemPortNames()) {
+        if (connected || exitRequested)
+            break;
+        const std::optional<int> n = PortNumberFromName(name);
+        if (!n)
+            continue;
+        portNumber = *n;
+        if (*n <= kLowPorts && tried[static_cast<std::size_t>(*n)])
+            continue;
+        Label_info2.caption = texts.PASO3_L2 + std::to_string(*n);
+        seams.pump.PumpOnce();
+        Boton_ConectarClick();
+    }
+}
+
+void Tventana_brisca::TryPort(int n) {
+    portNumber = n;
+    Label_info2.caption = texts.PASO3_L2 + std::to_string(n);
+    seams.pump.PumpOnce();
+    Boton_ConectarClick();
+}
+
+void Tventana_brisca::ShowNoInstrument() {
+    ++failedSearches;
+    monitorPSerie.Close();
+    SetActionPicture(kPictureNotFound, false);
+    if (busyReply) {
+        SetInfoLines(texts.P6_E5_L1, texts.P6_E5_L2, texts.P6_E5_L3);
+    } else if (portPermissionRefused) {
+        SetInfoLines(texts.P6_E8_L1, texts.P6_E8_L2, texts.P6_E8_L3);
+    } else {
+        SetInfoLines(texts.P6_E1_L1, texts.P6_E1_L2, texts.P6_E1_L3);
+    }
+    ShowSearchButton(true);
+    EnableMenus(true);
+    stage = 0;
+}
+
+void Tventana_brisca::SetInfoLines(const std::string& line1, const std::string& line2,
+                                   const std::string& line3) {
+    Label_info1.caption = line1;
+    Label_info2.caption = line2;
+    Label_info3.caption = line3;
+}
+
+void Tventana_brisca::EnableMenus(bool enabled) {
+    MenuArchivo.enabled = MenuConfigurar.enabled = MenuAyuda.enabled = enabled;
+}
+
+void Tventana_brisca::ShowSearchButton(bool shown) {
+    Button_buscar_puerto.visible = Image_buscar_puerto.visible = shown;
+}
+
+}  // namespace kell

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/app/search_rig.h"
+
+namespace kell {
+namespace {
+
+using Scenario = sim::Scenario;
+using testing::SearchRig;
+namespace scenarios = sim::scenarios;
+
+// The plan as the seven marks, in the order of the layout's row.
+struct Marks {
+    bool firmware, fpga, keypad, plans, erase, zone, module;
+    bool operator==(const Marks&) const = default;
+};
+Marks MarksOf(const Tventana_brisca& w) {
+    return {w.Check_firmware.checked, w.Check_fpga.checked,   w.Check_teclado.checked,
+            w.Check_planes.checked,   w.Check_borrar.checked, w.Check_configuracion.checked,
+            w.Check_mpeg4_apl.checked};
+}
+std::ostream& operator<<(std::ostream& out, const Marks& m) {
+    return out << "firmware " << m.firmware << " fpga " << m.fpga << " keypad " << m.keypad
+               << " plans " << m.plans << " erase " << m.erase << " zone " << m.zone << " module "
+               << m.module;
+}
+constexpr Marks kNothing{false, false, false, false, false, false, false};
+// A new main firmware brings the FPGA set, the zone and the module with it.
+constexpr Marks kFirmwareAndWhatComesWithIt{true, true, false, false, false, true, true};
+
+// Connects (and so identifies) the simulated instrument on port 1 for a program of the given
+// version; the simulator checks every frame the window sends it.
+struct Identification : ::testing::Test {
+    std::unique_ptr<SearchRig> rig;
+    sim::Instrument* instrument = nullptr;
+
+    Tventana_brisca& Identify(sim::Scenario scenario, const std::string& programBuild = "00000") {
+        CheckTheLastOne();
+        rig = std::make_unique<SearchRig>("2.04", programBuild);
+        instrument = &rig->AddSimulated(1, std::move(scenario));
+        Tventana_brisca& w = rig->Window();
+        w.Boton_ConectarClick();
+        EXPECT_TRUE(w.connected);
+        return w;
+    }
+    void CheckTheLastOne() {
+        if (instrument) {
+            EXPECT_TRUE(instrument->Violations().Empty()) << instrument->Report();
+        }
+    }
+    void TearDown() override { CheckTheLastOne(); }
+
+    std::vector<std::uint8_t> SentByThePc() const {
+        return instrument->GetTranscript().Bytes(sim::Transcript::Direction::FromHost);
+    }
+};
+
+// A module that reports no software yet: its first answers give version 0.
+Scenario ModuleWithoutSoftwareAtFirst(int answers) {
+    Scenario s;
+    s.module.version = 161;
+    s.faults.push_back({sim::Event::ModuleIdentity,
+                        sim::Action::WrongAnswer,
+                        1,
+                        answers,
+                        {0xFB, 0x06, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01},
+                        0});
+    return s;
+}
+
+TEST_F(Identification, AnUpToDateOrvoNeedsNothing) {
+    Tventana_brisca& w = Identify(scenarios::UpToDate());
+    EXPECT_EQ(MarksOf(w), kNothing);
+    EXPECT_TRUE(w.modelKnown);
+    EXPECT_FALSE(w.usaUnit);
+    EXPECT_TRUE(w.Image_Orvo.visible);
+    EXPECT_FALSE(w.Image_Tesk.visible);
+    EXPECT_EQ(w.instrumentVersion, "2.04.00000");
+    EXPECT_TRUE(w.firmwareAbove180);
+    EXPECT_FALSE(w.firmwareBelow189);
+    EXPECT_EQ(w.plansType, 1);
+    EXPECT_EQ(w.plansStoredVersion, 103);
+    EXPECT_EQ(w.plansExpectedVersion, 103);
+    EXPECT_EQ(w.ModuleVersions.softwareVersion, 162);
+}
+
+TEST_F(Identification, AnOldInstrumentIsMarkedForEverythingButKeypadAndErase) {
+    Tventana_brisca& w = Identify(scenarios::NeedsFullUpdate());
+    EXPECT_EQ(MarksOf(w), (Marks{true, true, false, true, false, true, true}));
+    EXPECT_EQ(w.instrumentVersion, "1.89.00000");
+}
+
+TEST_F(Identification, TheModelPictureFollowsTheHardwareType) {
+    Scenario tesk;
+    tesk.hardwareType = {0x09, 0x03};
+    Tventana_brisca& w = Identify(tesk);
+    EXPECT_TRUE(w.modelKnown);
+    EXPECT_TRUE(w.Image_Tesk.visible);
+    EXPECT_FALSE(w.Image_Orvo.visible);
+
+    Scenario unknown;
+    unknown.hardwareType = {0x01, 0x04};  // type 4 is an Orvo only with variant 2
+    unknown.firmwareRelease = "1.00";
+    Tventana_brisca& u = Identify(unknown);
+    EXPECT_FALSE(u.modelKnown);
+    EXPECT_FALSE(u.Image_Tesk.visible || u.Image_Orvo.visible);
+    // Nothing more of the firmware is read for an unknown model.
+    EXPECT_FALSE(u.Check_firmware.checked);
+    EXPECT_EQ(u.instrumentVersion, "");
+}
+
+TEST_F(Identification, TheRegionUsaIsRecognised) {
+    EXPECT_TRUE(Identify(scenarios::Usa()).usaUnit);
+    Scenario usaPlus;
+    usaPlus.region = "USAX";  // only three characters are kept
+    EXPECT_TRUE(Identify(usaPlus).usaUnit);
+    Scenario us;
+    us.region = "US";
+    EXPECT_FALSE(Identify(us).usaUnit);
+}
+
+TEST_F(Identification, FirmwareAgainstAReleaseProgram) {
+    const std::pair<const char*, bool> cases[] = {
+        {"00000", false}, {"00007", true}};  // the same release; a test build of it
+    for (auto [build, marked] : cases) {
+        Scenario f;
+        f.firmwareBuild = build;
+        EXPECT_EQ(Identify(f).Check_firmware.checked, marked) << build;
+    }
+    Scenario older;
+    older.firmwareRelease = "1.89";
+    EXPECT_TRUE(Identify(older).Check_firmware.checked);
+    Scenario newer;
+    newer.firmwareRelease = "2.05";
+    EXPECT_FALSE(Identify(newer).Check_firmware.checked);
+}
+
+TEST_F(Identification, FirmwareAgainstATestBuildProgram) {
+    Scenario f;
+    f.firmwareBuild = "00003";
+    EXPECT_EQ(MarksOf(Identify(f, "00004")), kFirmwareAndWhatComesWithIt);
+    f.firmwareBuild = "00005";
+    EXPECT_EQ(MarksOf(Identify(f, "00004")), kNothing);
+}
+
+TEST_F(Identification, TheThresholdFlagsComeFromTheInstrumentsVersion) {
+    Scenario f;
+    f.firmwareRelease = "1.84";
+    f.firmwareBuild = "00003";
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(w.instrumentVersion, "1.84.00003");
+    EXPECT_TRUE(w.firmwareAbove180);
+    EXPECT_TRUE(w.firmwareBelow189);
+}
+
+TEST_F(Identification, TheFpgaSetIsComparedAsText) {
+    Scenario f;
+    f.fpgaMinor = 40;
+    EXPECT_EQ(MarksOf(Identify(f)), (Marks{false, true, false, false, false, false, false}));
+    f.fpgaMajor = 0;
+    f.fpgaMinor = 0;  // a directory that could not be read
+    EXPECT_TRUE(Identify(f).Check_fpga.checked);
+}
+
+TEST_F(Identification, PlanTypeFourIsAlwaysMarked) {
+    Scenario f;
+    f.planType = 4;
+    f.planVersion = 111;  // what the program carries for type 4
+    Tventana_brisca& w = Identify(f);
+    EXPECT_TRUE(w.Check_planes.checked);
+    EXPECT_EQ(w.plansType, 4);
+}
+
+TEST_F(Identification, PlansOfTheRightTypeAreComparedByVersion) {
+    Scenario f;
+    f.planType = 2;
+    f.planVersion = 122;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(MarksOf(w), kNothing);
+    EXPECT_EQ(w.plansExpectedVersion, 122);
+    f.planVersion = 121;
+    EXPECT_TRUE(Identify(f).Check_planes.checked);
+    f.planType = 9;  // read as type 0, version 0x79 differs from 112
+    EXPECT_TRUE(Identify(f).Check_planes.checked);
+}
+
+TEST_F(Identification, TheModuleIsMarkedBelow162OrOnABuild) {
+    const struct {
+        std::uint16_t version, build;
+        bool marked;
+    } cases[] = {{162, 0, false}, {162, 5, true}, {161, 0, true}};
+    for (const auto& c : cases) {
+        Scenario f;
+        f.module.version = c.version;
+        f.module.build = c.build;
+        Tventana_brisca& w = Identify(f);
+        // The module's application is sent with the main firmware.
+        EXPECT_EQ(MarksOf(w), c.marked ? kFirmwareAndWhatComesWithIt : kNothing)
+            << c.version << " build " << c.build;
+    }
+}
+
+TEST_F(Identification, AnAbsentModuleIsLeftAlone) {
+    Scenario f;
+    f.module.present = false;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(MarksOf(w), kNothing);
+    EXPECT_EQ(w.ModuleVersions.bootVersion, 0xFF);
+}
+
+TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
+    rig = std::make_unique<SearchRig>();
+    instrument = &rig->AddSimulated(1, ModuleWithoutSoftwareAtFirst(1));
+    Tventana_brisca& w = rig->Window();
+    std::int64_t closedAtUs = 0, reopenedAtUs = 0;
+    bool wasOpen = false;
+    rig->onPump = [&] {
+        const bool open = w.monitorPSerie.IsOpen();
+        if (open && !wasOpen && closedAtUs != 0 && reopenedAtUs == 0)
+            reopenedAtUs = rig->clock.NowUs();
+        if (!open && wasOpen && closedAtUs == 0)
+            closedAtUs = rig->clock.NowUs();
+        wasOpen = open;
+    };
+    w.Boton_ConectarClick();
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
+    EXPECT_GE(static_cast<double>(reopenedAtUs - closedAtUs) / 1e6, 5.0);
+    EXPECT_TRUE(w.connected && w.Timer_desconexion.enabled);
+    EXPECT_EQ(w.ModuleVersions.softwareVersion, 161);
+    EXPECT_TRUE(w.Check_mpeg4_apl.checked);
+}
+
+TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
+    Tventana_brisca& w = Identify(ModuleWithoutSoftwareAtFirst(2));
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
+    EXPECT_EQ(MarksOf(w), kNothing);
+}
+
+TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
+    Scenario s = ModuleWithoutSoftwareAtFirst(1);
+    s.faults.push_back({sim::Event::Probe, sim::Action::NoAnswer, 2, 100, {}, 0});
+    rig = std::make_unique<SearchRig>();
+    instrument = &rig->AddSimulated(1, s);
+    Tventana_brisca& w = rig->Window();
+    w.Boton_ConectarClick();
+    EXPECT_FALSE(w.connected || w.Timer_desconexion.enabled);
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    // No second connection is started from inside the first one's identification.
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 1);
+    ASSERT_EQ(rig->notifier.messages.size(), 1u);
+    EXPECT_EQ(rig->notifier.messages[0].text, "USB error");
+}
+
+TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
+    Scenario f;
+    f.zone = 7;
+    f.setting562 = 0x33;
+    f.setting571 = 0x1234;
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(w.zoneCode, 7);
+    EXPECT_TRUE(w.parameter562Valid);
+    EXPECT_EQ(w.parameter562, 0x33);
+    EXPECT_EQ(w.parameter571, 0x1234);
+
+    f.zone = 12;  // beyond the zones known: zone 1
+    EXPECT_EQ(Identify(f).zoneCode, 1);
+    f.zone = 0x49;  // the low six bits give 9: kept as it is
+    EXPECT_EQ(Identify(f).zoneCode, 0x49);
+}
+
+TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
+    Scenario f;
+    // The zone is the first parameter asked; 562 goes unanswered at all five attempts.
+    f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 2, 5, {}, 0});
+    Tventana_brisca& w = Identify(f);
+    EXPECT_FALSE(w.parameter562Valid);
+    EXPECT_EQ(w.parameter571, 0);
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    const std::vector<std::uint8_t> ask571 = {0x01, 0x42, 0x3B, 0x02};
+    EXPECT_EQ(std::search(sent.begin(), sent.end(), ask571.begin(), ask571.end()), sent.end());
+    const std::vector<std::uint8_t> ask562 = {0x01, 0x42, 0x32, 0x02};
+    EXPECT_NE(std::search(sent.begin(), sent.end(), ask562.begin(), ask562.end()), sent.end());
+}
+
+TEST_F(Identification, TheMarksAreRebuiltAtEveryConnection) {
+    Tventana_brisca& w = Identify(scenarios::UpToDate());
+    w.Check_borrar.checked = w.Check_teclado.checked = true;
+    w.Boton_ConectarClick();  // ends the link
+    w.Boton_ConectarClick();  // connects again
+    EXPECT_TRUE(w.connected);
+    EXPECT_EQ(MarksOf(w), kNothing);
+}
+
+}  // namespace
+}  // namespace kell

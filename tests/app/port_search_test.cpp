@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include "platform/qt/manual_port_catalog.h"
+#include "tests/app/search_rig.h"
+
+namespace kell {
+namespace {
+
+using testing::InstrumentFacts;
+using testing::SearchRig;
+namespace scenarios = testing::scenarios;
+
+void ExpectInfoLines(const Tventana_brisca& w, const std::string& l1, const std::string& l2,
+                     const std::string& l3) {
+    EXPECT_FALSE(l1.empty()) << "the language file gives every text checked here";
+    EXPECT_EQ(w.Label_info1.caption, l1);
+    EXPECT_EQ(w.Label_info2.caption, l2);
+    EXPECT_EQ(w.Label_info3.caption, l3);
+}
+
+// After every search that ends, the window waits for the next press.
+void ExpectReadyForNextPress(const Tventana_brisca& w) {
+    EXPECT_EQ(w.stage, 0);
+    EXPECT_TRUE(w.Button_buscar_puerto.visible && w.Image_buscar_puerto.visible);
+    EXPECT_TRUE(w.MenuArchivo.enabled && w.MenuConfigurar.enabled && w.MenuAyuda.enabled);
+    EXPECT_FALSE(w.Label_n1.visible);
+    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.monitorPSerie.IsOpen());
+}
+
+void ExpectNoInstrument(const Tventana_brisca& w) {
+    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    ExpectInfoLines(w, w.texts.P6_E1_L1, w.texts.P6_E1_L2, w.texts.P6_E1_L3);
+    ExpectReadyForNextPress(w);
+}
+
+TEST(SearchButton, TheFirstPressOnlyArmsTheSearch) {
+    SearchRig rig;
+    rig.AddInstrument(1);
+    Tventana_brisca& w = rig.Window();
+    w.Button_buscar_puertoClick();
+    EXPECT_EQ(w.stage, 1);
+    EXPECT_EQ(w.Image_accion.index, kPictureArmed);
+    EXPECT_TRUE(w.Label_n1.visible && w.Label_n2.visible && w.Label_n3.visible);
+    ExpectInfoLines(w, w.texts.PASO2_L1, w.texts.PASO2_L2, w.texts.PASO2_L3);
+    EXPECT_TRUE(rig.opened.empty());
+    EXPECT_TRUE(rig.ports.probed.empty());
+
+    w.Button_buscar_puertoClick();
+    EXPECT_EQ(rig.opened, std::vector<int>{1});
+    EXPECT_EQ(w.stage, 0);
+}
+
+TEST(SearchButton, WhileSearchingTheMenusAreOffAndTheButtonHidden) {
+    SearchRig rig;
+    rig.AddSilentPort(2);
+    Tventana_brisca& w = rig.Window();
+    bool sawSearching = false;
+    rig.onPump = [&] {
+        if (!w.monitorPSerie.IsOpen())
+            return;
+        sawSearching = true;
+        EXPECT_FALSE(w.MenuArchivo.enabled || w.MenuConfigurar.enabled || w.MenuAyuda.enabled);
+        EXPECT_FALSE(w.Button_buscar_puerto.visible || w.Image_buscar_puerto.visible);
+        EXPECT_EQ(w.Image_accion.index, kPictureSearching);
+        EXPECT_EQ(w.Label_info1.caption, w.texts.PASO3_L1);
+        EXPECT_EQ(w.Label_info2.caption, w.texts.PASO3_L2 + "2");
+        EXPECT_EQ(w.Label_info3.caption, w.texts.PASO3_L3);
+    };
+    rig.Search();
+    EXPECT_TRUE(sawSearching);
+    ExpectNoInstrument(w);
+}
+
+TEST(AutomaticSearch, TriesTheLowPortsInOrderAndStopsAtTheInstrument) {
+    SearchRig rig;
+    rig.AddSilentPort(3);
+    rig.AddInstrument(7);
+    rig.AddSilentPort(20);
+    rig.SetSystemNames({"COM3", "COM7", "COM20"});
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    // 3 then 7; neither the rest of the low ports nor the system's list is looked at.
+    EXPECT_EQ(rig.opened, (std::vector<int>{3, 7}));
+    EXPECT_EQ(rig.ports.probed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(w.portNumber, 7);
+    EXPECT_EQ(w.failedSearches, 0);
+}
+
+TEST(AutomaticSearch, TheSystemListAddsOnlyComPortsNotTriedYet) {
+    SearchRig rig;
+    rig.AddSilentPort(3);
+    rig.AddInstrument(20);
+    rig.SetSystemNames({"COM3:", "LPT1:", "COM20:"});
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    EXPECT_EQ(rig.opened, (std::vector<int>{3, 20}));
+    EXPECT_EQ(w.portNumber, 20);
+    EXPECT_EQ(w.failedSearches, 0);
+}
+
+TEST(AutomaticSearch, ASilentPortCostsFourAttemptsOfAboutOneSecond) {
+    SearchRig rig;
+    InstrumentFacts silent;
+    silent.mode = InstrumentFacts::Mode::Silent;
+    testing::ScriptedInstrument& port = rig.AddInstrument(1, silent);
+    Tventana_brisca& w = rig.Window();
+    w.Button_buscar_puertoClick();
+    const std::int64_t start = rig.clock.NowUs();
+    w.Button_buscar_puertoClick();
+    EXPECT_EQ(port.probes, 4);
+    EXPECT_EQ(port.rtsPulses, 4 * 16);
+    EXPECT_EQ(port.endsOfLink, 4);
+    EXPECT_NEAR(rig.SecondsSince(start), 4 * 0.85, 0.1);
+    EXPECT_EQ(w.failedSearches, 1);
+    ExpectNoInstrument(w);
+}
+
+TEST(AutomaticSearch, ABusyInstrumentIsAskedOnceAndReported) {
+    SearchRig rig;
+    testing::ScriptedInstrument& busy = rig.AddInstrument(1, scenarios::Busy());
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    EXPECT_EQ(busy.probes, 1);
+    EXPECT_EQ(busy.endsOfLink, 1);
+    EXPECT_TRUE(w.busyReply);
+    EXPECT_EQ(w.failedSearches, 1);
+    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    ExpectInfoLines(w, w.texts.P6_E5_L1, w.texts.P6_E5_L2, w.texts.P6_E5_L3);
+    ExpectReadyForNextPress(w);
+}
+
+TEST(AutomaticSearch, APortRefusedForPermissionIsReportedAsSuch) {
+    SearchRig rig;
+    rig.AddRefusedPort(1);
+    rig.AddSilentPort(2);
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    EXPECT_EQ(rig.opened, std::vector<int>{2});  // the search went on past the refused port
+    EXPECT_TRUE(w.portPermissionRefused);
+    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    ExpectInfoLines(w, w.texts.P6_E8_L1, w.texts.P6_E8_L2, w.texts.P6_E8_L3);
+    ExpectReadyForNextPress(w);
+    EXPECT_EQ(w.failedSearches, 1);
+
+    // The next search that refuses nothing says "no instrument" again.
+    rig.ports.Remove(1);
+    rig.Search();
+    ExpectNoInstrument(w);
+}
+
+TEST(AutomaticSearch, ARefusedPortDoesNotHideAnInstrumentBehindIt) {
+    SearchRig rig;
+    rig.AddRefusedPort(1);
+    rig.AddInstrument(2);
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    EXPECT_EQ(w.failedSearches, 0);
+    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
+}
+
+TEST(AutomaticSearch, TheManualPanelOpensOnThePressAfterTwoFailedSearches) {
+    SearchRig rig;
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    w.Button_buscar_puertoClick();  // one failed search: the press only arms
+    EXPECT_FALSE(w.PConfigurarPuerto.visible);
+    w.Button_buscar_puertoClick();
+    EXPECT_EQ(w.failedSearches, 2);
+    EXPECT_FALSE(w.PConfigurarPuerto.visible);
+    w.Button_buscar_puertoClick();  // arms, and offers the manual choice
+    EXPECT_TRUE(w.PConfigurarPuerto.visible);
+    EXPECT_FALSE(w.Auto1.checked);
+    EXPECT_TRUE(w.MenuPuerto.checked);
+    EXPECT_EQ(w.failedSearches, 0);
+    EXPECT_EQ(w.stage, 1);
+}
+
+TEST(AutomaticSearch, ClosingTheWindowStopsTheSearch) {
+    SearchRig rig;
+    for (int n = 1; n <= 5; ++n)
+        rig.AddSilentPort(n);
+    Tventana_brisca& w = rig.Window();
+    rig.onPump = [&] {
+        if (!rig.opened.empty())
+            w.FormClose();
+    };
+    rig.Search();
+    EXPECT_EQ(rig.opened, std::vector<int>{1});
+}
+
+TEST(ManualSearch, TriesTheChosenPortOnly) {
+    SearchRig rig;
+    rig.AddInstrument(1);
+    rig.AddSilentPort(12);
+    Tventana_brisca& w = rig.Window();
+    w.MenuPuertoClick();
+    w.Com_extendedChange();
+    w.Com_extended.text = w.Com_extended.items.back();
+    w.Com_extended_select();
+    w.BConfigurarPuertoClick();
+    rig.Search();
+    EXPECT_EQ(rig.opened, std::vector<int>{12});
+    ExpectNoInstrument(w);
+}
+
+TEST(ManualSearch, TheMenuEntryStartsTheSearchAtOnce) {
+    SearchRig rig;
+    rig.AddInstrument(1);
+    Tventana_brisca& w = rig.Window();
+    w.Actualizar1Click();
+    EXPECT_EQ(rig.opened, std::vector<int>{1});
+    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.stage, 0);
+}
+
+TEST(GivenDevicePath, TheSearchAndThePanelReachTheDeviceAsPortOne) {
+    SearchRig rig;
+    rig.AddSilentPort(1);
+    rig.AddInstrument(9);
+    ManualPortCatalog given(rig.ports, rig.PathOf(9));
+    rig.SeePortsThrough(given);
+    Tventana_brisca& w = rig.Window();
+    w.Com_extendedChange();
+    EXPECT_EQ(w.Com_extended.items, std::vector<std::string>{"COM1 (/dev/ttyV9)"});
+    rig.Search();
+    EXPECT_EQ(rig.opened, std::vector<int>{9});  // the machine's own port 1 stays hidden
+    EXPECT_EQ(w.portNumber, 1);
+    EXPECT_EQ(w.failedSearches, 0);
+}
+
+struct PortPanel : ::testing::Test {
+    SearchRig rig;
+    Tventana_brisca& w = rig.Window();
+};
+
+TEST_F(PortPanel, TheComboListsUpToPort32WithTheDevices) {
+    for (int n : {2, 12, 32, 33})
+        rig.AddSilentPort(n);
+    w.Com_extended.items = {"stale"};
+    w.Com_extendedChange();
+    EXPECT_EQ(w.Com_extended.items,
+              (std::vector<std::string>{"COM2 (/dev/ttyV2)", "COM12 (/dev/ttyV12)",
+                                        "COM32 (/dev/ttyV32)"}));
+    EXPECT_TRUE(rig.opened.empty());  // listing opens nothing
+}
+
+TEST_F(PortPanel, ChoosingCom12FromTheComboSetsPortAndCaption) {
+    w.COM.itemIndex = 2;
+    w.Com_extended.text = "COM12 (/dev/ttyV12)";
+    w.Com_extended_select();
+    EXPECT_EQ(w.portNumber, 12);
+    EXPECT_EQ(w.COM.caption, "USB: 12");
+    EXPECT_EQ(w.COM.itemIndex, -1);
+
+    // Text without a port number chooses nothing.
+    w.Com_extended.text = "ttyUSB0";
+    w.Com_extended_select();
+    EXPECT_EQ(w.portNumber, 12);
+}
+
+}  // namespace
+}  // namespace kell

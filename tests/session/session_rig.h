@@ -1,0 +1,84 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ventana_brisca.h"
+#include "payloads/payloads.h"
+#include "platform/virtual/test_doubles.h"
+#include "platform/virtual/virtual_clock.h"
+#include "platform/virtual/virtual_line.h"
+#include "sim/instrument.h"
+#include "sim/named_scenarios.h"
+
+namespace kell::testing {
+
+// The program's main window over the simulated instrument on port 1, on virtual time, with the
+// shipped language file and the embedded payloads: a whole session runs in milliseconds.
+class SessionRig {
+  public:
+    static constexpr const char* kPath = "/dev/ttyACM0";
+
+    explicit SessionRig(sim::Scenario scenario) {
+        lines.Add(kPath, &line);
+        instrument = std::make_unique<sim::Instrument>(clock, clock, line, std::move(scenario));
+        line.Attach(instrument.get());
+        ports.Set(1, kPath);
+        ports.SetSystemNames({"COM1"});
+        Seams seams{clock, serial, pump, notifier, ports};
+        window =
+            std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
+                                              std::string(KELL_DATA_DIR) + "/idiomas.ini");
+        pump.onPump = [this] { PlayTheUser(); };
+    }
+    ~SessionRig() {
+        window.reset();
+        serial.Close();
+        line.Attach(nullptr);
+    }
+
+    // Presses the search button until a search (and the session it starts) has run.
+    void Search() {
+        if (window->stage == 0)
+            window->Button_buscar_puertoClick();
+        window->Button_buscar_puertoClick();
+    }
+    // The sessions's second search is started from the menu, as the window shows no button.
+    void SearchAgain() { window->Actualizar1Click(); }
+
+    // How the user answers the attention panel: 1 OK, -1 Cancel, by the panel's first line.
+    std::function<int(const std::string& line1)> answerPanel = [](const std::string&) { return 1; };
+    // Runs when the window waits for the search button to be pressed again.
+    std::function<void()> onRePressWait = [this] { window->Button_buscar_puertoClick(); };
+
+    std::int64_t NowUs() const { return clock.NowUs(); }
+
+    VirtualClock clock;
+    VirtualLine line{clock};
+    VirtualLineSet lines;
+    std::unique_ptr<sim::Instrument> instrument;
+    VirtualSerialDevice serial{lines};
+    ScriptedEventPump pump{&clock};
+    RecordingNotifier notifier;
+    FixedPortCatalog ports;
+    std::unique_ptr<Tventana_brisca> window;
+    int panelsAnswered = 0;
+
+  private:
+    void PlayTheUser() {
+        if (!window)
+            return;
+        if (window->Panel_atencion.visible) {
+            ++panelsAnswered;
+            if (answerPanel(window->Label_atencion_linea1.caption) == 1)
+                window->Button_atencion_okClick();
+            else
+                window->Button_atencion_cancelClick();
+        } else if (window->stage == 2 && window->Button_buscar_puerto.visible && onRePressWait) {
+            onRePressWait();
+        }
+    }
+};
+
+}  // namespace kell::testing
