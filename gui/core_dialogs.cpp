@@ -7,7 +7,6 @@
 
 namespace kell::gui {
 
-#ifdef KELL_GUI_HAS_FPGA_DIALOG
 FpgaDialogModels FpgaDialogModelsOf(TCFpga& fpga, QWidget* parent) {
     QPointer<QWidget> owner(parent);
     fpga.chooseFile = [owner](const OpenFileDialog& dialog) {
@@ -31,9 +30,7 @@ FpgaDialogModels FpgaDialogModelsOf(TCFpga& fpga, QWidget* parent) {
             [&fpga] { fpga.Button_okClick(); },
             [&fpga] { fpga.Button_cancelClick(); }};
 }
-#endif
 
-#ifdef KELL_GUI_HAS_DEFAULTS_DIALOG
 DefaultsDialogModels DefaultsDialogModelsOf(TFParam_defecto& window) {
     TFParam_defecto& w = window;
     return {[&w] { return !w.closed; },
@@ -54,6 +51,5 @@ DefaultsDialogModels DefaultsDialogModelsOf(TFParam_defecto& window) {
             [&w] { w.Button_okClick(&w.Button_ok); },
             [&w] { w.Button_cancelClick(&w.Button_cancel); }};
 }
-#endif
 
 }  // namespace kell::gui

@@ -2,6 +2,23 @@
 
 namespace kell::gui {
 
+int GuiEventPump::AddRefresh(std::function<void()> refresh) {
+    const int id = nextId_++;
+    refreshes_.emplace(id, std::move(refresh));
+    return id;
+}
+
+void GuiEventPump::RemoveRefresh(int id) {
+    refreshes_.erase(id);
+}
+
+void GuiEventPump::Refresh() {
+    // A refresh may open or close a window; walk a copy.
+    const auto refreshes = refreshes_;
+    for (const auto& [id, refresh] : refreshes)
+        refresh();
+}
+
 void GuiEventPump::PumpOnce() {
     Refresh();
     events_.PumpOnce();

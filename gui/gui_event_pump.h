@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 
 #include "platform/event_pump.h"
 #include "platform/qt/qt_event_pump.h"
@@ -12,19 +13,19 @@ namespace kell::gui {
 // line, a bar's position, the attention panel) shows while it runs.
 class GuiEventPump : public EventPump {
   public:
-    // What brings the widgets up to date; set once the windows exist.
-    void SetRefresh(std::function<void()> refresh) { refresh_ = std::move(refresh); }
-    void Refresh() {
-        if (refresh_)
-            refresh_();
-    }
+    // What brings a window's widgets up to date, for as long as the window exists; the id
+    // removes it again.
+    int AddRefresh(std::function<void()> refresh);
+    void RemoveRefresh(int id);
+    void Refresh();
 
     void PumpOnce() override;
     void WaitForEvent(std::uint32_t maxWaitMs) override;
 
   private:
     QtEventPump events_;
-    std::function<void()> refresh_;
+    std::map<int, std::function<void()>> refreshes_;
+    int nextId_ = 1;
 };
 
 }  // namespace kell::gui

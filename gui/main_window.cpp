@@ -20,7 +20,6 @@
 #include "gui/flat_button.h"
 #include "gui/fonts.h"
 #include "gui/gui_event_pump.h"
-#include "gui/model_handlers.h"
 #include "gui/pictures.h"
 #include "gui/port_panel.h"
 
@@ -98,12 +97,12 @@ MainWindow::MainWindow(Tventana_brisca& model, GuiEventPump& pump, QWidget* pare
     if (!model_.hooks.endProcess)
         model_.hooks.endProcess = [](int exitCode) { QCoreApplication::exit(exitCode); };
 
-    pump_.SetRefresh([this] { Refresh(); });
+    refreshId_ = pump_.AddRefresh([this] { Refresh(); });
     Refresh();
 }
 
 MainWindow::~MainWindow() {
-    pump_.SetRefresh({});
+    pump_.RemoveRefresh(refreshId_);
     model_.hooks = {};
 }
 
@@ -143,7 +142,7 @@ void MainWindow::BuildControls() {
     auto* search = Place(new FlatButton(c), "Button_buscar_puerto", {280, 144, 128, 128});
     binder_.Bind(search, m.Button_buscar_puerto);
     connect(search, &QAbstractButton::clicked,
-            [this] { Run([this] { pending::Button_buscar_puertoClick(model_); }); });
+            [this] { Run([this] { model_.Button_buscar_puertoClick(); }); });
 
     const int numberTops[] = {64, 112, 168};
     const char* numberNames[] = {"Label_n1", "Label_n2", "Label_n3"};
@@ -225,12 +224,12 @@ void MainWindow::BuildMenus() {
     };
 
     QMenu* file = addMenu("MenuArchivo", m.MenuArchivo);
-    addItem(file, "Actualizar1", m.Actualizar1, false, [&m] { pending::Actualizar1Click(m); });
+    addItem(file, "Actualizar1", m.Actualizar1, false, [&m] { m.Actualizar1Click(); });
     addItem(file, "MenuSalir", m.MenuSalir, false, [&m] { m.MenuSalirClick(); });
 
     configure_ = addMenu("MenuConfigurar", m.MenuConfigurar);
-    addItem(configure_, "Auto1", m.Auto1, true, [&m] { pending::Auto1Click(m); });
-    addItem(configure_, "MenuPuerto", m.MenuPuerto, true, [&m] { pending::MenuPuertoClick(m); });
+    addItem(configure_, "Auto1", m.Auto1, true, [&m] { m.Auto1Click(); });
+    addItem(configure_, "MenuPuerto", m.MenuPuerto, true, [&m] { m.MenuPuertoClick(); });
 
     QMenu* help = addMenu("MenuAyuda", m.MenuAyuda);
     addItem(help, "Ayuda", m.Ayuda, false, [&m] { m.AyudaClick(); });
@@ -238,7 +237,8 @@ void MainWindow::BuildMenus() {
 }
 
 QAction* MainWindow::AddServiceAction(const QString& caption, std::function<void()> open) {
-    configure_->addSeparator();
+    if (!serviceSeparator_)
+        serviceSeparator_ = configure_->addSeparator();
     QAction* action = configure_->addAction(caption);
     // Closed to a second operation the same way as the menu it sits in.
     binder_.Add([this, action] { action->setEnabled(model_.MenuConfigurar.enabled); });
@@ -264,7 +264,7 @@ void MainWindow::OnWatchTick() {
     if (watching_ || !model_.Timer_desconexion.enabled)
         return;
     watching_ = true;
-    Run([this] { pending::Mira_desconexion(model_); });
+    Run([this] { model_.Mira_desconexion(); });
     watching_ = false;
 }
 

@@ -36,8 +36,10 @@ class MainWindow : public QMainWindow {
 
     // The area the layout's positions are measured from (below the menu bar).
     QWidget* Client() const { return client_; }
+    GuiEventPump& Pump() const { return pump_; }
 
-    // A menu entry of the service mode, added to the Configurar menu (hidden otherwise).
+    // An entry of the service mode, added at the end of the Configurar menu; enabled while
+    // that menu is.
     QAction* AddServiceAction(const QString& caption, std::function<void()> open);
 
   protected:
@@ -54,8 +56,10 @@ class MainWindow : public QMainWindow {
     RunHandler run_;
     QWidget* client_ = nullptr;
     QMenu* configure_ = nullptr;
+    QAction* serviceSeparator_ = nullptr;
     QTimer* watch_ = nullptr;  // Timer_desconexion
     bool watching_ = false;    // a tick is being handled (it pumps, so another could start)
+    int refreshId_ = 0;        // this window's refresh in the pump
 };
 
 }  // namespace kell::gui

@@ -10,7 +10,6 @@
 #include "app/ventana_brisca.h"
 #include "gui/binder.h"
 #include "gui/fonts.h"
-#include "gui/model_handlers.h"
 #include "gui/pictures.h"
 #include "gui/port_combo_box.h"
 
@@ -49,7 +48,7 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     QObject::connect(buttons_, &QButtonGroup::idClicked, [&model, run](int id) {
         run([&model, id] {
             model.COM.itemIndex = id;
-            pending::COM_Click(model);
+            model.COM_Click();
         });
     });
 
@@ -67,7 +66,7 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     combo_->setFont(PixelFont(19, true));
     // The model's entries name the device behind each port already.
     binder.Bind(combo_, model.Com_extended);
-    combo_->onEnter = [&model, run] { run([&model] { pending::Com_extendedChange(model); }); };
+    combo_->onEnter = [&model, run] { run([&model] { model.Com_extendedChange(); }); };
     QObject::connect(combo_, &QComboBox::activated, [&model, run](int index) {
         run([&model, index] {
             ComboBox& combo = model.Com_extended;
@@ -75,7 +74,7 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
                 return;
             combo.itemIndex = index;
             combo.text = combo.items[static_cast<std::size_t>(index)];
-            pending::Com_extended_select(model);
+            model.Com_extended_select();
         });
     });
 
@@ -84,7 +83,7 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     ok->setGeometry(496, 193, 75, 41);
     binder.Bind(ok, model.BConfigurarPuerto);
     QObject::connect(ok, &QPushButton::clicked,
-                     [&model, run] { run([&model] { pending::BConfigurarPuertoClick(model); }); });
+                     [&model, run] { run([&model] { model.BConfigurarPuertoClick(); }); });
 }
 
 }  // namespace kell::gui

@@ -4,11 +4,13 @@
 #include <QStringList>
 #include <string>
 
+#include "config/param_defecto.h"
+
 namespace kell::gui {
 
-// The access letter that opens the service functions (the default-parameters window). The
-// window model starts with 'N'; --service sets this one.
-inline constexpr char kServiceOptionsMode = 'S';
+// The access letter that opens the service functions (the default-parameters window's boxes).
+// The window model starts with 'N'; --service sets this one.
+inline constexpr char kServiceOptionsMode = kServiceAccessLetter;
 
 // What the command line asks of kell-update.
 struct ProgramOptions {

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "app/language_file.h"
+#include "gui/service_menu.h"
 #include "payloads/payloads.h"
 
 namespace kell::gui {
@@ -24,6 +25,8 @@ UpdateProgram::UpdateProgram(const ProgramOptions& options, const std::string& p
     if (options.service)
         model_->optionsMode = kServiceOptionsMode;
     window_ = std::make_unique<MainWindow>(*model_, pump_);
+    if (options.service)
+        AddServiceMenu(*window_, *model_);
     notifier_.SetParent(window_.get());
     notice_ = std::make_unique<UpdateNoticeDialog>(window_.get());
 }

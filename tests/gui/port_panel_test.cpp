@@ -4,7 +4,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "gui/model_handlers.h"
 #include "tests/gui/gui_world.h"
 
 namespace kell::gui::testing {
@@ -72,8 +71,6 @@ TEST_F(PortPanelTest, TheListShowsTheModelsEntriesAndChoice) {
 }
 
 TEST_F(PortPanelTest, ARadioItemChoosesItsPort) {
-    if (!pending::kHasCOM_Click<Tventana_brisca>)
-        GTEST_SKIP() << "COM_Click is not in the model yet";
     Open();
     world.model->Com_extended.itemIndex = 0;
     QTest::mouseClick(Radio(3), Qt::LeftButton, {}, QPoint(6, Radio(3)->height() / 2));
@@ -83,9 +80,6 @@ TEST_F(PortPanelTest, ARadioItemChoosesItsPort) {
 }
 
 TEST_F(PortPanelTest, EnteringTheListFillsItAndAChoiceSetsThePort) {
-    if (!pending::kHasCom_extendedChange<Tventana_brisca> ||
-        !pending::kHasCom_extended_select<Tventana_brisca>)
-        GTEST_SKIP() << "the list's handlers are not in the model yet";
     world.ports.Set(12, "/dev/ttyUSB3");
     Open();
     QComboBox* combo = Combo();
@@ -102,10 +96,6 @@ TEST_F(PortPanelTest, EnteringTheListFillsItAndAChoiceSetsThePort) {
 }
 
 TEST_F(PortPanelTest, ManualOpensThePanelAutoAndOkCloseIt) {
-    if (!pending::kHasMenuPuertoClick<Tventana_brisca> ||
-        !pending::kHasAuto1Click<Tventana_brisca> ||
-        !pending::kHasBConfigurarPuertoClick<Tventana_brisca>)
-        GTEST_SKIP() << "the port menu handlers are not in the model yet";
     QWidget* panel = world.Find("PConfigurarPuerto");
     world.Find<QAction>("MenuPuerto")->trigger();
     EXPECT_TRUE(panel->isVisible());

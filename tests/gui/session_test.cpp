@@ -1,44 +1,44 @@
 // A user's path through a search and an update, clicked on the window's own controls, against
-// the simulated meter. The handlers of the port search come with the model's search layer and
-// the whole session with its update sequence; until then these tests are skipped.
+// the simulated meter.
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
-#include "gui/model_handlers.h"
 #include "tests/gui/gui_world.h"
 
 namespace kell::gui::testing {
 namespace {
 
-constexpr bool kSearchBound = pending::kHasButton_buscar_puertoClick<Tventana_brisca>;
-// Switched on when the model runs whole update sessions.
-constexpr bool kUpdateSequenceInModel = false;
-
 class SessionTest : public GuiTest {
   protected:
     void PressSearch() { QTest::mouseClick(world.Find("Button_buscar_puerto"), Qt::LeftButton); }
     QString Info(const char* name) const { return world.Find<QLabel>(name)->text(); }
-    // Plays the user who answers every question of the attention panel with `ok`, and takes a
-    // picture of the window the first time both bars of an update show.
+    bool Shoot(const char* name) const {
+        QDir().mkpath(KELL_SCREENSHOT_DIR);
+        return world.window->grab().save(
+            QStringLiteral("%1/%2.png").arg(KELL_SCREENSHOT_DIR, QLatin1String(name)));
+    }
+    // Plays the user who answers every question of the attention panel with `ok`, and takes
+    // pictures of the window at the first question and once the overall bar is a third full.
     void AnswerQuestions(bool ok) {
         auto* user = new QTimer(world.window.get());
         QObject::connect(user, &QTimer::timeout, [this, ok] {
-            if (!shotUpdating_ && world.Find("ProgressBar_general")->isVisible() &&
-                world.Find("Barra_progreso")->isVisible()) {
-                QDir().mkpath(KELL_SCREENSHOT_DIR);
-                world.window->grab().save(
-                    QStringLiteral("%1/session_updating.png").arg(KELL_SCREENSHOT_DIR));
-                shotUpdating_ = true;
-            }
-            if (world.Find("Panel_atencion")->isVisible())
+            auto* bar = world.Find<QProgressBar>("ProgressBar_general");
+            if (!shotUpdating_ && bar->isVisible() && bar->maximum() > 0 &&
+                bar->value() * 3 >= bar->maximum())
+                shotUpdating_ = Shoot("session_updating");
+            if (world.Find("Panel_atencion")->isVisible()) {
+                if (!shotQuestion_)
+                    shotQuestion_ = Shoot("session_question");
                 QTest::mouseClick(
                     world.Find<QPushButton>(ok ? "Button_atencion_ok" : "Button_atencion_cancel"),
                     Qt::LeftButton);
+            }
         });
         user->start(10);
     }
@@ -46,11 +46,10 @@ class SessionTest : public GuiTest {
 
     GuiWorld world;
     bool shotUpdating_ = false;
+    bool shotQuestion_ = false;
 };
 
 TEST_F(SessionTest, TheFirstPressArmsTheSearchWithNumberedInstructions) {
-    if (!kSearchBound)
-        GTEST_SKIP() << "Button_buscar_puertoClick is not in the model yet";
     PressSearch();
     const LocalisedTexts& texts = world.model->texts;
     EXPECT_EQ(world.model->Image_accion.index, kPictureArmed);
@@ -61,8 +60,6 @@ TEST_F(SessionTest, TheFirstPressArmsTheSearchWithNumberedInstructions) {
 }
 
 TEST_F(SessionTest, ASearchWithoutAMeterEndsWithTheCableAndTheSearchButtonBack) {
-    if (!kSearchBound)
-        GTEST_SKIP() << "Button_buscar_puertoClick is not in the model yet";
     // Port 1 exists, nothing answers on it.
     PressSearch();
     PressSearch();
@@ -76,16 +73,12 @@ TEST_F(SessionTest, ASearchWithoutAMeterEndsWithTheCableAndTheSearchButtonBack) 
 }
 
 TEST_F(SessionTest, TheMenuStartsTheSearchAtOnce) {
-    if (!pending::kHasActualizar1Click<Tventana_brisca>)
-        GTEST_SKIP() << "Actualizar1Click is not in the model yet";
     world.Find<QAction>("Actualizar1")->trigger();
     EXPECT_EQ(world.model->Image_accion.index, kPictureNotFound);
     EXPECT_EQ(world.model->failedSearches, 1);
 }
 
 TEST_F(SessionTest, TheSearchFindsTheSimulatedMeter) {
-    if (!kSearchBound)
-        GTEST_SKIP() << "Button_buscar_puertoClick is not in the model yet";
     sim::Instrument& meter = world.AttachMeter("up-to-date");
     AnswerQuestions(true);
     PressSearch();
@@ -97,8 +90,6 @@ TEST_F(SessionTest, TheSearchFindsTheSimulatedMeter) {
 }
 
 TEST_F(SessionTest, AWholeUpdateClickedThroughTheWindow) {
-    if (!kUpdateSequenceInModel)
-        GTEST_SKIP() << "the update sequence is not in the model yet";
     sim::Instrument& meter = world.AttachMeter("full-update");
     AnswerQuestions(true);
     PressSearch();
@@ -106,14 +97,24 @@ TEST_F(SessionTest, AWholeUpdateClickedThroughTheWindow) {
     EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
     EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated);
     EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
-    EXPECT_TRUE(shotUpdating_) << "both bars showed while the update ran";
+    EXPECT_TRUE(shotUpdating_) << "the overall bar moved while the update ran";
+    EXPECT_TRUE(Shoot("session_done"));
     EXPECT_FALSE(world.model->sessionRunning);
     EXPECT_TRUE(world.window->close()) << "the window closes again once the session ended";
 }
 
+TEST_F(SessionTest, NewChannelPlansAreAskedForOnTheAttentionPanel) {
+    sim::Instrument& meter = world.AttachMeter("plan-type-0-old");
+    AnswerQuestions(true);
+    PressSearch();
+    PressSearch();
+    EXPECT_TRUE(shotQuestion_) << "the plans and the erase were asked for";
+    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated);
+    EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
+}
+
 TEST_F(SessionTest, TheWatchEndsTheLinkWhenTheMeterLeaves) {
-    if (!pending::kHasMira_desconexion<Tventana_brisca>)
-        GTEST_SKIP() << "Mira_desconexion is not in the model yet";
     Tventana_brisca& model = *world.model;
     ASSERT_TRUE(model.monitorPSerie.Configure(1, model.PortSettings));
     model.connected = true;

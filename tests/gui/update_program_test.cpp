@@ -1,4 +1,9 @@
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
 
 #include "gui/update_program.h"
 #include "tests/gui/gui_world.h"
@@ -22,12 +27,67 @@ TEST_F(UpdateProgramTest, TheProgramShowsTheMainWindowOverTheNamedPort) {
     EXPECT_EQ(program.Window().findChild<QLabel*>("Label1")->text(), "Version 2.04");
 }
 
-TEST_F(UpdateProgramTest, ServiceModeSetsTheServiceLetter) {
+// The service mode's entries: those after the separator.
+QList<QAction*> ServiceEntries(UpdateProgram& program) {
+    const QList<QAction*> all = program.Window().findChild<QMenu*>("MenuConfigurar")->actions();
+    QList<QAction*> entries;
+    bool afterSeparator = false;
+    for (QAction* action : all) {
+        if (afterSeparator)
+            entries << action;
+        afterSeparator = afterSeparator || action->isSeparator();
+    }
+    return entries;
+}
+
+QStringList ConfigureEntries(UpdateProgram& program) {
+    QStringList entries;
+    for (QAction* action : program.Window().findChild<QMenu*>("MenuConfigurar")->actions())
+        if (!action->isSeparator())
+            entries << action->text();
+    return entries;
+}
+
+TEST_F(UpdateProgramTest, ServiceModeSetsTheServiceLetterAndOffersTheServiceWindows) {
     ProgramOptions options;
+    options.languageDir = KELL_DATA_DIR;
+    UpdateProgram plain(options, "", "");
+    EXPECT_EQ(ConfigureEntries(plain).size(), 2);
+
     options.service = true;
     UpdateProgram program(options, "", "");
     EXPECT_EQ(program.Model().optionsMode, kServiceOptionsMode);
     EXPECT_NE(kServiceOptionsMode, 'N');
+    const QStringList entries = ConfigureEntries(program);
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries[2], "Parametros por defecto");
+    EXPECT_EQ(entries[3], "Configuracion fpga");
+
+    // The entries close with their menu while a search or an update runs.
+    program.Model().MenuConfigurar.enabled = false;
+    program.Window().Refresh();
+    for (QAction* action : ServiceEntries(program))
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+}
+
+TEST_F(UpdateProgramTest, TheDefaultsWindowOpensFromTheServiceMenuWithItsBoxesEnabled) {
+    ProgramOptions options;
+    options.service = true;
+    UpdateProgram program(options, "", "");
+    const QList<QAction*> entries = ServiceEntries(program);
+    ASSERT_EQ(entries.size(), 2);
+    QAction* entry = entries[0];
+    bool enabled = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        EXPECT_EQ(modal->windowTitle(), "Parametros por defecto");
+        enabled = modal->findChild<QWidget*>("check_grabar_perfiles")->isEnabled();
+        QTest::mouseClick(modal->findChild<QWidget*>("Button_cancel"), Qt::LeftButton);
+    });
+    entry->trigger();
+    EXPECT_TRUE(enabled) << "the service letter opens the boxes";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Cancel closed the window";
 }
 
 }  // namespace
