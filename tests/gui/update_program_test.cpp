@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "gui/simulator_process.h"
 #include "gui/update_program.h"
 #include "tests/gui/gui_world.h"
 
@@ -88,6 +89,33 @@ TEST_F(UpdateProgramTest, TheDefaultsWindowOpensFromTheServiceMenuWithItsBoxesEn
     entry->trigger();
     EXPECT_TRUE(enabled) << "the service letter opens the boxes";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Cancel closed the window";
+}
+
+}  // namespace
+}  // namespace kell::gui::testing
+
+namespace kell::gui::testing {
+namespace {
+
+// The program as it runs for a person, in real time: the simulator on a pseudo-terminal, the
+// machine's serial device and clock. The meter is up to date, so the search ends after the
+// identification, without an update.
+TEST_F(UpdateProgramTest, TheRealProgramFindsTheSimulatorOnItsPseudoTerminal) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(
+        simulator.Start(KELL_SIM_PROGRAM, std::string(KELL_SIM_SCENARIO_DIR) + "/up-to-date.json"))
+        << simulator.Error().toStdString();
+    ProgramOptions options;
+    options.languageDir = KELL_DATA_DIR;
+    UpdateProgram program(options, simulator.PortPath(), "");
+    program.Window().show();
+    QWidget* search = program.Window().findChild<QWidget*>("Button_buscar_puerto");
+    QTest::mouseClick(search, Qt::LeftButton);
+    QTest::mouseClick(search, Qt::LeftButton);
+    Tventana_brisca& model = program.Model();
+    EXPECT_FALSE(model.identityAtConnect.empty()) << "the meter answered on the pseudo-terminal";
+    EXPECT_EQ(model.Image_accion.index, kPictureNotUpdated);
+    EXPECT_FALSE(model.connected) << "the search ended the link";
 }
 
 }  // namespace
