@@ -12,20 +12,13 @@
 #include "gui/flat_button.h"
 #include "gui/fonts.h"
 #include "gui/pictures.h"
+#include "gui/placement.h"
 
 namespace kell::gui {
 namespace {
 
-constexpr int kImageButtonSide = 65;
 constexpr int kRowHeight = 22;
 constexpr int kGroupTitleHeight = 22;
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 }  // namespace
 
@@ -38,7 +31,7 @@ DefaultsDialog::DefaultsDialog(DefaultsDialogModels models, QWidget* parent)
 
     // The radio groups keep the user's choice in their models.
     auto radioGroup = [this](const char* name, RadioGroup& model, QRect geometry) {
-        auto* box = Named(new QGroupBox(this), name, geometry);
+        auto* box = Place(new QGroupBox(this), name, geometry);
         auto* buttons = new QButtonGroup(box);
         for (int i = 0; i < static_cast<int>(model.items.size()); ++i) {
             auto* item = new QRadioButton(box);
@@ -97,10 +90,10 @@ DefaultsDialog::DefaultsDialog(DefaultsDialogModels models, QWidget* parent)
         const QRect geometry(188, box.top, 312,
                              kGroupTitleHeight + static_cast<int>(box.checks.size()) * kRowHeight);
         auto* group =
-            Named(new QGroupBox(QString::fromLatin1(box.caption), this), box.name, geometry);
+            Place(new QGroupBox(QString::fromLatin1(box.caption), this), box.name, geometry);
         int top = kGroupTitleHeight - 2;
         for (auto [name, model] : box.checks) {
-            auto* check = Named(new QCheckBox(group), name, {12, top, 290, kRowHeight - 2});
+            auto* check = Place(new QCheckBox(group), name, {12, top, 290, kRowHeight - 2});
             binder_.Bind(check, *model);
             connect(check, &QCheckBox::clicked, [this, model](bool checked) {
                 Run([model, checked] { model->checked = checked; });
@@ -111,7 +104,7 @@ DefaultsDialog::DefaultsDialog(DefaultsDialogModels models, QWidget* parent)
 
     for (auto [name, model, top] : {std::tuple{"Panel_estado", &models_.Panel_estado, 340},
                                     std::tuple{"Panel_accion", &models_.Panel_accion, 364}}) {
-        auto* panel = Named(new QLabel(this), name, {8, top, kWidth - 16, 22});
+        auto* panel = Place(new QLabel(this), name, {8, top, kWidth - 16, 22});
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setAlignment(Qt::AlignCenter);
         panel->setTextFormat(Qt::PlainText);
@@ -125,11 +118,8 @@ DefaultsDialog::DefaultsDialog(DefaultsDialogModels models, QWidget* parent)
     for (auto [name, picture, left, handler] :
          {std::tuple{"Button_ok", picture::kButtonOk, 150, &models_.Button_okClick},
           std::tuple{"Button_cancel", picture::kButtonCancel, 300, &models_.Button_cancelClick}}) {
-        const QRect place(left, 392, kImageButtonSide, kImageButtonSide);
-        auto* image = new QLabel(this);
-        image->setGeometry(place);
-        image->setPixmap(Picture(QString::fromLatin1(picture), place.size()));
-        auto* button = Named(new FlatButton(this), name, place);
+        auto* button =
+            AddImageButton(this, name, picture, {left, 392, kImageButtonSide, kImageButtonSide});
         connect(button, &QAbstractButton::clicked, [this, handler = handler] { Run(*handler); });
     }
 

@@ -11,18 +11,10 @@
 #include "gui/flat_button.h"
 #include "gui/fonts.h"
 #include "gui/pictures.h"
+#include "gui/placement.h"
 
 namespace kell::gui {
 namespace {
-
-constexpr int kImageButtonSide = 65;
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 QLabel* Caption(QWidget* parent, const char* text, QRect geometry) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
@@ -30,21 +22,9 @@ QLabel* Caption(QWidget* parent, const char* text, QRect geometry) {
     return label;
 }
 
-// An image button of the dialog: the picture under a flat button, with its hint.
-FlatButton* ImageButton(QWidget* parent, const char* name, const char* picture, QPoint at,
-                        const char* hint) {
-    const QRect place(at, QSize(kImageButtonSide, kImageButtonSide));
-    auto* image = new QLabel(parent);
-    image->setGeometry(place);
-    image->setPixmap(Picture(QString::fromLatin1(picture), place.size()));
-    auto* button = Named(new FlatButton(parent), name, place);
-    button->setToolTip(QString::fromLatin1(hint));
-    return button;
-}
-
 QPushButton* StepButton(QWidget* parent, const char* name, const char* text, QRect geometry,
                         const char* hint) {
-    auto* button = Named(new QPushButton(QString::fromLatin1(text), parent), name, geometry);
+    auto* button = Place(new QPushButton(QString::fromLatin1(text), parent), name, geometry);
     button->setToolTip(QString::fromLatin1(hint));
     return button;
 }
@@ -58,9 +38,9 @@ FpgaDialog::FpgaDialog(FpgaDialogModels models, QWidget* parent)
     setFont(WindowFont());
     setFixedSize(kWidth, kHeight);
 
-    auto* header = Named(new QGroupBox(this), "Group_Cabecera", {8, 8, 376, 56});
+    auto* header = Place(new QGroupBox(this), "Group_Cabecera", {8, 8, 376, 56});
     Caption(header, "Numero de configuraciones : ", {12, 22, 180, 22});
-    auto* count = Named(new QLineEdit(header), "Edit_n_configuraciones", {196, 20, 60, 24});
+    auto* count = Place(new QLineEdit(header), "Edit_n_configuraciones", {196, 20, 60, 24});
     binder_.Bind(count, models_.Edit_n_configuraciones);
     connect(count, &QLineEdit::textEdited, [this](const QString& text) {
         Run([this, text] {
@@ -69,9 +49,9 @@ FpgaDialog::FpgaDialog(FpgaDialogModels models, QWidget* parent)
         });
     });
 
-    auto* files = Named(new QGroupBox(this), "Group_fichero_conf", {8, 72, 376, 168});
+    auto* files = Place(new QGroupBox(this), "Group_fichero_conf", {8, 72, 376, 168});
     Caption(files, "Fichero:", {12, 26, 60, 20});
-    auto* name = Named(new QLabel(files), "Label_nombre", {76, 26, 232, 20});
+    auto* name = Place(new QLabel(files), "Label_nombre", {76, 26, 232, 20});
     name->setFont(PixelFont(13, true));
     binder_.Bind(name, models_.Label_nombre);
     auto* load = StepButton(files, "But_nombre_fichero", "...", {316, 20, 48, 30},
@@ -79,7 +59,7 @@ FpgaDialog::FpgaDialog(FpgaDialogModels models, QWidget* parent)
     connect(load, &QPushButton::clicked, [this] { Run(models_.But_nombre_ficheroClick); });
 
     Caption(files, "Descripcion:", {12, 66, 80, 20});
-    auto* description = Named(new QLineEdit(files), "Edit_descripcion", {96, 64, 120, 24});
+    auto* description = Place(new QLineEdit(files), "Edit_descripcion", {96, 64, 120, 24});
     binder_.Bind(description, models_.Edit_descripcion);
     connect(description, &QLineEdit::textEdited, [this](const QString& text) {
         Run([this, text] {
@@ -91,29 +71,31 @@ FpgaDialog::FpgaDialog(FpgaDialogModels models, QWidget* parent)
     auto* previous =
         StepButton(files, "But_anterior", "<", {96, 114, 48, 34}, "Configuracion anterior");
     connect(previous, &QPushButton::clicked, [this] { Run(models_.But_anteriorClick); });
-    auto* current = Named(new QLabel(files), "Label_configuracion_actual", {150, 118, 30, 26});
+    auto* current = Place(new QLabel(files), "Label_configuracion_actual", {150, 118, 30, 26});
     current->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     current->setFont(PixelFont(16, true));
     binder_.Bind(current, models_.Label_configuracion_actual);
     auto* slash = Caption(files, "/", {182, 118, 12, 26});
     slash->setAlignment(Qt::AlignCenter);
     slash->setFont(PixelFont(16, true));
-    auto* total = Named(new QLabel(files), "Label_cantidad_configuraciones", {196, 118, 30, 26});
+    auto* total = Place(new QLabel(files), "Label_cantidad_configuraciones", {196, 118, 30, 26});
     total->setFont(PixelFont(16, true));
     binder_.Bind(total, models_.Label_cantidad_configuraciones);
     auto* next =
         StepButton(files, "But_siguiente", ">", {232, 114, 48, 34}, "Configuracion siguiente");
     connect(next, &QPushButton::clicked, [this] { Run(models_.But_siguienteClick); });
 
-    auto* status = Named(new QLabel(this), "Lbl_estado_fpga", {8, 250, 376, 22});
+    auto* status = Place(new QLabel(this), "Lbl_estado_fpga", {8, 250, 376, 22});
     status->setAlignment(Qt::AlignCenter);
     binder_.Bind(status, models_.Lbl_estado_fpga);
 
-    auto* ok = ImageButton(this, "Button_ok", picture::kButtonOk, {110, 286},
-                           "Grabar configuraciones en flash");
+    auto* ok = AddImageButton(this, "Button_ok", picture::kButtonOk,
+                              {110, 286, kImageButtonSide, kImageButtonSide});
+    ok->setToolTip(QStringLiteral("Grabar configuraciones en flash"));
     connect(ok, &QAbstractButton::clicked, [this] { Run(models_.Button_okClick); });
-    auto* cancel =
-        ImageButton(this, "Button_cancel", picture::kButtonCancel, {218, 286}, "Cancelar");
+    auto* cancel = AddImageButton(this, "Button_cancel", picture::kButtonCancel,
+                                  {218, 286, kImageButtonSide, kImageButtonSide});
+    cancel->setToolTip(QStringLiteral("Cancelar"));
     connect(cancel, &QAbstractButton::clicked, [this] { Run(models_.Button_cancelClick); });
 
     Refresh();

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <exception>
+#include <vector>
 
 #include "app/ventana_brisca.h"
 #include "gui/about_dialog.h"
@@ -21,6 +22,7 @@
 #include "gui/fonts.h"
 #include "gui/gui_event_pump.h"
 #include "gui/pictures.h"
+#include "gui/placement.h"
 #include "gui/port_panel.h"
 
 namespace kell::gui {
@@ -30,13 +32,6 @@ constexpr int kInfoLeft = 224;
 constexpr int kInfoWidth = 369;  // to the right edge of the panels
 constexpr int kInfoHeight = 46;  // room for a line that wraps once
 constexpr int kVersionRight = 593;
-
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 QLabel* AddLabel(QWidget* parent, const char* name, QRect geometry, const QFont& font) {
     QLabel* label = Place(new QLabel(parent), name, geometry);
@@ -134,8 +129,15 @@ void MainWindow::BuildControls() {
                  static_cast<const Control&>(m.Image_Tesk));
     binder_.Bind(AddPicture(c, "Image_Orvo", {0, 200, 273, 137}, picture::kModelOrvo),
                  static_cast<const Control&>(m.Image_Orvo));
+    std::vector<QPixmap> actions;
+    for (int index = 0; index < kActionPictureCount; ++index)
+        actions.push_back(ActionPicture(index));
     binder_.Bind(AddPicture(c, "Image_accion", {40, 144, 128, 128}, nullptr), m.Image_accion,
-                 [](int index) { return ActionPicture(index); });
+                 [actions = std::move(actions)](int index) {
+                     return index >= 0 && index < kActionPictureCount
+                                ? actions[static_cast<std::size_t>(index)]
+                                : ActionPicture(index);
+                 });
 
     binder_.Bind(AddPicture(c, "Image_buscar_puerto", {280, 144, 128, 128}, picture::kSearchButton),
                  static_cast<const Control&>(m.Image_buscar_puerto));
