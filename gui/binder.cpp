@@ -169,6 +169,9 @@ void Binder::Bind(QComboBox* combo, const ComboBox& model) {
         const int index = model.itemIndex < combo->count() ? model.itemIndex : -1;
         if (combo->currentIndex() != index)
             combo->setCurrentIndex(index);
+        // An entry wider than the box shows whole in its hint.
+        if (combo->toolTip() != combo->currentText())
+            combo->setToolTip(combo->currentText());
         const QString placeholder = index < 0 ? Text(model.text) : QString();
         if (combo->placeholderText() != placeholder)
             combo->setPlaceholderText(placeholder);
