@@ -1,0 +1,138 @@
+// A user's path through a search and an update, clicked on the window's own controls, against
+// the simulated meter.
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/gui/gui_world.h"
+
+namespace kell::gui::testing {
+namespace {
+
+class SessionTest : public GuiTest {
+  protected:
+    void PressSearch() { QTest::mouseClick(world.Find("Button_buscar_puerto"), Qt::LeftButton); }
+    QString Info(const char* name) const { return world.Find<QLabel>(name)->text(); }
+    bool Shoot(const char* name) const {
+        QDir().mkpath(KELL_SCREENSHOT_DIR);
+        return world.window->grab().save(
+            QStringLiteral("%1/%2.png").arg(KELL_SCREENSHOT_DIR, QLatin1String(name)));
+    }
+    // Plays the user who answers every question of the attention panel with `ok`, and takes
+    // pictures of the window at the first question and once the overall bar is a third full.
+    void AnswerQuestions(bool ok) {
+        auto* user = new QTimer(world.window.get());
+        QObject::connect(user, &QTimer::timeout, [this, ok] {
+            auto* bar = world.Find<QProgressBar>("ProgressBar_general");
+            if (!shotUpdating_ && bar->isVisible() && bar->maximum() > 0 &&
+                bar->value() * 3 >= bar->maximum())
+                shotUpdating_ = Shoot("session_updating");
+            if (world.Find("Panel_atencion")->isVisible()) {
+                if (!shotQuestion_)
+                    shotQuestion_ = Shoot("session_question");
+                QTest::mouseClick(
+                    world.Find<QPushButton>(ok ? "Button_atencion_ok" : "Button_atencion_cancel"),
+                    Qt::LeftButton);
+            }
+        });
+        user->start(10);
+    }
+    static QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+    GuiWorld world;
+    bool shotUpdating_ = false;
+    bool shotQuestion_ = false;
+};
+
+TEST_F(SessionTest, TheFirstPressArmsTheSearchWithNumberedInstructions) {
+    PressSearch();
+    const LocalisedTexts& texts = world.model->texts;
+    EXPECT_EQ(world.model->Image_accion.index, kPictureArmed);
+    EXPECT_TRUE(world.Find("Label_n1")->isVisible());
+    EXPECT_EQ(Info("Label_info1"), Text(texts.PASO2_L1));
+    EXPECT_EQ(Info("Label_info3"), Text(texts.PASO2_L3));
+    EXPECT_TRUE(world.Find("Button_buscar_puerto")->isVisible());
+}
+
+TEST_F(SessionTest, ASearchWithoutAMeterEndsWithTheCableAndTheSearchButtonBack) {
+    // Port 1 exists, nothing answers on it.
+    PressSearch();
+    PressSearch();
+    const LocalisedTexts& texts = world.model->texts;
+    EXPECT_FALSE(world.model->connected);
+    EXPECT_EQ(world.model->Image_accion.index, kPictureNotFound);
+    EXPECT_EQ(Info("Label_info1"), Text(texts.P6_E1_L1));
+    EXPECT_FALSE(world.Find("Label_n1")->isVisible());
+    EXPECT_TRUE(world.Find("Button_buscar_puerto")->isVisible());
+    EXPECT_TRUE(world.Find<QMenu>("MenuArchivo")->menuAction()->isEnabled());
+}
+
+TEST_F(SessionTest, TheMenuStartsTheSearchAtOnce) {
+    world.Find<QAction>("Actualizar1")->trigger();
+    EXPECT_EQ(world.model->Image_accion.index, kPictureNotFound);
+    EXPECT_EQ(world.model->failedSearches, 1);
+}
+
+TEST_F(SessionTest, TheSearchFindsTheSimulatedMeter) {
+    sim::Instrument& meter = world.AttachMeter("up-to-date");
+    AnswerQuestions(true);
+    PressSearch();
+    PressSearch();
+    EXPECT_GT(meter.RtsPulses(), 0);
+    EXPECT_FALSE(world.model->identityAtConnect.empty());
+    EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
+    EXPECT_TRUE(world.Find("Button_buscar_puerto")->isVisible()) << "the search has ended";
+}
+
+TEST_F(SessionTest, AWholeUpdateClickedThroughTheWindow) {
+    sim::Instrument& meter = world.AttachMeter("full-update");
+    AnswerQuestions(true);
+    PressSearch();
+    PressSearch();
+    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated);
+    EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
+    EXPECT_TRUE(shotUpdating_) << "the overall bar moved while the update ran";
+    EXPECT_TRUE(Shoot("session_done"));
+    EXPECT_FALSE(world.model->sessionRunning);
+    EXPECT_TRUE(world.window->close()) << "the window closes again once the session ended";
+}
+
+TEST_F(SessionTest, NewChannelPlansAreAskedForOnTheAttentionPanel) {
+    sim::Instrument& meter = world.AttachMeter("plan-type-0-old");
+    AnswerQuestions(true);
+    PressSearch();
+    PressSearch();
+    EXPECT_TRUE(shotQuestion_) << "the plans and the erase were asked for";
+    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated);
+    EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
+}
+
+TEST_F(SessionTest, TheWatchEndsTheLinkWhenTheMeterLeaves) {
+    Tventana_brisca& model = *world.model;
+    ASSERT_TRUE(model.monitorPSerie.Configure(1, model.PortSettings));
+    model.connected = true;
+    model.Timer_desconexion.enabled = true;
+    world.pump.PumpOnce();
+    const std::uint8_t stray = 0x41;
+    world.line.SendToHost(&stray, 1);
+    world.clock.SleepMs(5);
+    world.Settle(250);
+    EXPECT_TRUE(model.connected) << "a byte other than 0x0A is dropped";
+
+    const std::uint8_t leaving = 0x0A;
+    world.line.SendToHost(&leaving, 1);
+    world.clock.SleepMs(5);
+    world.Settle(250);
+    EXPECT_FALSE(model.connected);
+    EXPECT_FALSE(model.Timer_desconexion.enabled);
+}
+
+}  // namespace
+}  // namespace kell::gui::testing
