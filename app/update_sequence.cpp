@@ -243,6 +243,7 @@ bool Tventana_brisca::RunUpdateSequence() {
         rePressed = false;
         if (resultCode == kCodeProfilesFailed) {
             // The instrument wants to be restarted by hand: wait for the search button.
+            const std::string stepText = Label_info3.caption;
             ShowSearchButton(true);
             while (!rePressed && !exitRequested) {
                 stage = 2;
@@ -253,7 +254,7 @@ bool Tventana_brisca::RunUpdateSequence() {
             ProgressBar_general.SetPosition(0);
             overallPosition = 0;
             ShowSearchButton(false);
-            SetInfoLines(texts.PASO4_L1, texts.PASO4_L2, Label_info3.caption);
+            SetInfoLines(texts.PASO4_L1, texts.PASO4_L2, stepText);
             seams.pump.PumpOnce();
             SetPortBaud(kNormalLine);
             Reconnect();
