@@ -1,0 +1,336 @@
+#include "cli/console_program.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonDocument>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+#include "app/language_file.h"
+#include "app/ventana_brisca.h"
+#include "cli/console_notifier.h"
+#include "cli/console_pump.h"
+#include "cli/console_view.h"
+#include "cli/instrument_versions.h"
+#include "cli/interrupts.h"
+#include "cli/json_report.h"
+#include "cli/line_reader.h"
+#include "cli/options.h"
+#include "cli/outcome.h"
+#include "cli/question_desk.h"
+#include "cli/session_record.h"
+#include "cli/simulator_process.h"
+#include "cli/tracing_serial_device.h"
+#include "payloads/export/payload_export.h"
+#include "payloads/payloads.h"
+#include "platform/qt/manual_port_catalog.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_port_catalog.h"
+#include "platform/qt/qt_serial_device.h"
+#include "platform/qt/system_clock.h"
+
+namespace kell::cli {
+namespace {
+
+constexpr const char* kProgramName = "kell-update-cli";
+
+bool IsTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+// A terminal this process may read from: one in whose foreground it runs (a read from the
+// background would stop the process).
+bool CanReadTerminal(int fd) {
+    return IsTerminal(fd) && ::tcgetpgrp(fd) == ::getpgrp();
+}
+
+bool TerminalDrawsInPlace(int fd) {
+    const char* term = std::getenv("TERM");
+    return IsTerminal(fd) && !(term && std::string(term) == "dumb");
+}
+
+int TerminalColumns(int fd) {
+    winsize size{};
+    return ::ioctl(fd, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+std::string ProgramDirectory() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::string WorkingDirectory() {
+    return QDir::currentPath().toStdString();
+}
+
+// An output stream that drops everything (the window of --version shows nothing).
+struct NullStream : std::ostream {
+    NullStream() : std::ostream(nullptr) {}
+};
+
+// Everything a console session is made of: the machine's seams, the console's view, pump and
+// notifier in their place, and the main window over them.
+struct Console {
+    Console(const Options& options, std::ostream& screen, bool liveBars, int columns, bool canAsk,
+            std::ostream* trace, const std::string& port, const std::string& languageFile)
+        : ports(systemPorts, port),
+          record(clock),
+          view(screen, std::cerr, liveBars, clock, columns),
+          desk(options.answers, canAsk ? &input : nullptr, view, record,
+               [] { return InterruptCount() > 0; }),
+          pump(qtPump, clock, view, desk, record, [] { return InterruptCount(); }),
+          notifier(view, desk, pump, record, IsTerminal(STDERR_FILENO)) {
+        if (trace)
+            tracing = std::make_unique<TracingSerialDevice>(qtSerial, clock, *trace);
+        SerialDevice& serial = tracing ? static_cast<SerialDevice&>(*tracing) : qtSerial;
+        window = std::make_unique<Tventana_brisca>(Seams{clock, serial, pump, notifier, ports},
+                                                   WorkingDirectory(), payloads::MainFirmwareHex(),
+                                                   languageFile);
+        pump.Attach(window.get());
+    }
+    ~Console() { pump.Attach(nullptr); }
+
+    SystemClock clock;
+    QtSerialDevice qtSerial;
+    std::unique_ptr<TracingSerialDevice> tracing;
+    QtPortCatalog systemPorts;
+    ManualPortCatalog ports;
+    QtEventPump qtPump;
+    SessionRecord record;
+    LineReader input{STDIN_FILENO};
+    ConsoleView view;
+    QuestionDesk desk;
+    ConsolePump pump;
+    ConsoleNotifier notifier;
+    std::unique_ptr<Tventana_brisca> window;
+};
+
+int UsageError(const std::string& error) {
+    std::cerr << kProgramName << ": " << error << "\nTry '" << kProgramName << " --help'.\n";
+    return kExitUsage;
+}
+
+int ListPorts() {
+    QtPortCatalog catalog;
+    const std::vector<SerialPortEntry>& ports = catalog.Ports();
+    if (ports.empty()) {
+        std::cout << "No serial ports.\n";
+        return kExitUpdated;
+    }
+    std::size_t width = 0;
+    for (const SerialPortEntry& port : ports)
+        width = std::max(width, port.path.size());
+    for (std::size_t i = 0; i < ports.size(); ++i)
+        std::cout << std::setw(3) << i + 1 << "  " << std::left
+                  << std::setw(static_cast<int>(width)) << ports[i].path << std::right << "  "
+                  << DescribePort(ports[i]) << "\n";
+    return kExitUpdated;
+}
+
+int ExportTo(const std::string& folder) {
+    std::string error;
+    if (!payloads::ExportPayloads(folder, &error)) {
+        std::cerr << kProgramName << ": " << error << "\n";
+        return kExitTrouble;
+    }
+    std::cout << "Wrote the payloads and SHA256SUMS to " << folder << "\n";
+    return kExitUpdated;
+}
+
+// The language file: --lang-dir's, which must be there, or the one a program finds.
+std::optional<std::string> LanguageFile(const Options& options, std::string* error) {
+    if (options.langDir.empty())
+        return ResolveLanguageFile(WorkingDirectory(), ProgramDirectory());
+    const std::string path = LanguageFilePath(options.langDir);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) {
+        *error =
+            "--lang-dir: there is no " + std::string(kLanguageFileName) + " in " + options.langDir;
+        return std::nullopt;
+    }
+    return path;
+}
+
+int ShowVersion(const std::string& languageFile) {
+    NullStream silent;
+    Options quiet;
+    Console console(quiet, silent, false, 0, false, nullptr, {}, languageFile);
+    std::cout << console.window->Label1.caption << "\n";
+    return kExitUpdated;
+}
+
+// Asks the instrument what it now holds, over a link of its own that ends again afterwards.
+VersionsAfter ReadBack(Tventana_brisca& w, const PlanMarks& plan) {
+    VersionsAfter after;
+    w.Reconnect();
+    after.answered = w.connected;
+    if (!w.connected)
+        return after;
+    LinkContext link = w.Link();
+    const InstrumentVersions versions = ReadInstrumentVersions(link);
+    after.checks = CheckAgainstCarried(versions, w.EmbeddedVersion(), plan.firmware, plan.fpga,
+                                       plan.plans, plan.module);
+    w.Boton_ConectarClick();
+    return after;
+}
+
+void PrintChecks(ConsoleView& view, const VersionsAfter& after) {
+    if (!after.answered) {
+        view.Say("The meter did not answer when asked for its versions.");
+        return;
+    }
+    std::string text = "The meter now reports:";
+    for (const ComponentCheck& check : after.checks) {
+        std::string name = check.component;
+        name.resize(10, ' ');
+        text += "\n  " + name + check.reported +
+                (check.current ? "  (current)" : "  (not current)") +
+                (check.planned ? "" : "  (not updated)");
+    }
+    view.Say(text);
+}
+
+// Typed lines and interrupts wake the event loop at once, so that waits end without delay.
+struct Wakers {
+    explicit Wakers(Console& console, bool canAsk) {
+        if (canAsk) {
+            typed = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+            QObject::connect(typed.get(), &QSocketNotifier::activated, [this, &console] {
+                console.input.Poll();
+                if (console.input.Closed())
+                    typed->setEnabled(false);
+            });
+        }
+        if (InterruptWakeFd() >= 0) {
+            interrupted =
+                std::make_unique<QSocketNotifier>(InterruptWakeFd(), QSocketNotifier::Read);
+            QObject::connect(interrupted.get(), &QSocketNotifier::activated,
+                             [] { DrainInterruptWake(); });
+        }
+    }
+
+    std::unique_ptr<QSocketNotifier> typed;
+    std::unique_ptr<QSocketNotifier> interrupted;
+};
+
+// The session as a user of the window runs it, then the check of what the meter now holds.
+Outcome RunAndJudge(Console& console, const Options& options, const std::string& port) {
+    Tventana_brisca& w = *console.window;
+    console.pump.PumpOnce();
+    // The first press arms the search, the second searches and updates.
+    w.Button_buscar_puertoClick();
+    console.pump.PumpOnce();
+    w.Button_buscar_puertoClick();
+    console.pump.PumpOnce();
+    console.record.Finish(w);
+
+    std::optional<VersionsAfter> after;
+    const bool interrupted = console.pump.Interrupted();
+    if (w.Image_accion.index == kPictureUpdated && !interrupted && console.record.Plan()) {
+        console.view.Say("Asking the meter for the versions it now holds...");
+        after = ReadBack(w, *console.record.Plan());
+        if (!options.json)
+            PrintChecks(console.view, *after);
+    }
+    std::optional<bool> verified;
+    if (after)
+        verified = after->answered && AllPlannedCurrent(after->checks);
+    const Outcome outcome = DecideOutcome(w.Image_accion.index, w.resultCode, w.eraseRefused,
+                                          interrupted || console.desk.StoppedByAnswer(), verified);
+    console.view.Finish();
+    if (options.json) {
+        const QJsonDocument report(BuildReport(outcome, w, console.record, port, after));
+        std::cout << report.toJson(QJsonDocument::Indented).toStdString();
+        std::cout.flush();
+    } else {
+        console.view.Say("\n" + outcome.summary);
+    }
+    return outcome;
+}
+
+int RunSession(const Options& options, const std::string& languageFile) {
+    InstallInterruptHandlers();
+    // A reader that goes away (`| head`) must not end the program in the middle of a transfer.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::unique_ptr<std::ofstream> trace;
+    if (!options.traceFile.empty()) {
+        trace = std::make_unique<std::ofstream>(options.traceFile);
+        if (!*trace) {
+            std::cerr << kProgramName << ": cannot write " << options.traceFile << "\n";
+            return kExitTrouble;
+        }
+    }
+
+    SimulatorProcess simulator;
+    std::string port = options.port;
+    if (options.simulate) {
+        const std::string program = SimulatorProcess::Locate(ProgramDirectory());
+        std::string error =
+            "kell-sim not found (put it beside kell-update-cli or name it in "
+            "KELL_SIM)";
+        if (program.empty() || !simulator.Start(program, options.scenario, &error)) {
+            std::cerr << kProgramName << ": " << error << "\n";
+            return kExitTrouble;
+        }
+        SetChildToStopOnExit(static_cast<pid_t>(simulator.ProcessId()));
+        port = simulator.PortPath();
+    }
+
+    // Under --json the console view goes to standard error and nothing is asked.
+    std::ostream& screen = options.json ? std::cerr : std::cout;
+    const int screenFd = options.json ? STDERR_FILENO : STDOUT_FILENO;
+    const bool canAsk = !options.json && CanReadTerminal(STDIN_FILENO);
+    int status = kExitFailed;
+    {
+        Console console(options, screen, TerminalDrawsInPlace(screenFd), TerminalColumns(screenFd),
+                        canAsk, trace.get(), port, languageFile);
+        Wakers wakers(console, canAsk);
+        status = RunAndJudge(console, options, port).exitStatus;
+    }
+    simulator.Stop();
+    SetChildToStopOnExit(0);
+    return status;
+}
+
+}  // namespace
+
+int RunConsoleProgram(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(kProgramName);
+
+    const CommandLine commandLine = ParseCommandLine(QCoreApplication::arguments());
+    if (!commandLine.options)
+        return UsageError(commandLine.error);
+    const Options& options = *commandLine.options;
+
+    switch (options.action) {
+        case Action::Help:
+            std::cout << commandLine.helpText;
+            return kExitUpdated;
+        case Action::ListPorts:
+            return ListPorts();
+        case Action::ExportPayloads:
+            return ExportTo(options.exportDir);
+        case Action::Version:
+        case Action::Session:
+            break;
+    }
+    std::string error;
+    const std::optional<std::string> languageFile = LanguageFile(options, &error);
+    if (!languageFile)
+        return UsageError(error);
+    if (options.action == Action::Version)
+        return ShowVersion(*languageFile);
+    return RunSession(options, *languageFile);
+}
+
+}  // namespace kell::cli

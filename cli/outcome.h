@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kell::cli {
+
+// The exit statuses of kell-update-cli.
+enum ExitStatus : int {
+    kExitUpdated = 0,
+    kExitTrouble = 1,  // the program could not do what was asked (simulator, export, trace)
+    kExitNoInstrument = 2,
+    kExitNotUpdated = 3,  // nothing to do, or the update is not allowed for this instrument
+    kExitFailed = 4,      // failed or cancelled
+    kExitUsage = 64,
+    kExitAtOnce = 130,  // a second interrupt
+};
+
+struct Outcome {
+    std::string name;  // "updated", "not-found", "not-updated", "failed", "cancelled",
+                       // "unverified", "incomplete"
+    int exitStatus = kExitFailed;
+    std::string summary;  // one line for the console
+};
+
+// How a session ended, from the action picture the window shows at its end: 5 done, 3 no
+// instrument, 7 refused or nothing to do, 6 failed or cancelled. cancelled: the user stopped
+// it (Ctrl-C, or a Cancel that stops the session); verified: whether the instrument itself
+// reports the planned versions afterwards (empty when it was not asked). A done session that
+// the instrument contradicts is not a success; nor is a picture no finished session leaves.
+Outcome DecideOutcome(int actionPicture, int resultCode, bool eraseRefused, bool cancelled,
+                      std::optional<bool> verified);
+
+}  // namespace kell::cli

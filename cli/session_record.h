@@ -1,0 +1,103 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/module_versions.h"
+#include "platform/clock.h"
+
+namespace kell {
+class Tventana_brisca;
+}
+
+namespace kell::cli {
+
+// The components of an update in the order the session runs them, by their plan marks.
+struct PlanMarks {
+    bool keypad = false;    // "Teclado"
+    bool erase = false;     // "Borrar"
+    bool plans = false;     // "Planes"
+    bool zone = false;      // "Zona"
+    bool fpga = false;      // "Fpga"
+    bool firmware = false;  // "Medidor"
+    bool module = false;    // "Mpeg4_apl"
+
+    static PlanMarks Of(const Tventana_brisca& window);
+    // The names of the steps that show a step text, in the order they run. The channel plans
+    // travel with the main firmware when that is updated, and then have no step of their own.
+    std::vector<std::string> StepNames() const;
+};
+
+// What identification found on the instrument before the update.
+struct VersionsBefore {
+    std::string firmware;
+    int plansType = 0;
+    int plansStoredVersion = 0;
+    ModuleVersions module;
+};
+
+struct StepRecord {
+    int index = 0;
+    int total = 0;
+    std::string component;  // empty when the step could not be named
+    double seconds = 0;
+};
+
+struct QuestionRecord {
+    std::string question;  // QuestionName
+    std::string text;
+    bool ok = false;
+    std::string source;  // AnswerSourceName
+};
+
+// What a session showed and did, for the JSON report: every set of info lines in turn, the
+// message boxes, the questions with their answers, the steps with their durations (measured
+// from one step text to the next), the plan and what the instrument held before.
+class SessionRecord {
+  public:
+    explicit SessionRecord(Clock& clock) : clock_(clock) {}
+
+    // Called at every pump: notes new info lines and step texts.
+    void Observe(const Tventana_brisca& window);
+    // After the session: closes the last step, and takes the plan and the versions from the
+    // window if no session ran to show them.
+    void Finish(const Tventana_brisca& window);
+
+    void AddMessage(std::string text) { messages_.push_back(std::move(text)); }
+    void AddBeep() { ++beeps_; }
+    void AddQuestion(QuestionRecord question) { questions_.push_back(std::move(question)); }
+
+    const std::vector<std::array<std::string, 3>>& Texts() const { return texts_; }
+    const std::vector<std::string>& Messages() const { return messages_; }
+    int Beeps() const { return beeps_; }
+    const std::vector<QuestionRecord>& Questions() const { return questions_; }
+    const std::vector<StepRecord>& Steps() const { return steps_; }
+    const std::optional<PlanMarks>& Plan() const { return plan_; }
+    const std::optional<VersionsBefore>& Before() const { return before_; }
+    bool SessionSeen() const { return sessionSeen_; }
+
+  private:
+    void CloseStep();
+    void TakeBefore(const Tventana_brisca& window);
+
+    Clock& clock_;
+    std::vector<std::array<std::string, 3>> texts_;
+    std::vector<std::string> messages_;
+    int beeps_ = 0;
+    std::vector<QuestionRecord> questions_;
+    std::vector<StepRecord> steps_;
+    std::optional<std::int64_t> stepStartUs_;
+    std::string stepText_;
+    std::optional<PlanMarks> plan_;
+    std::optional<VersionsBefore> before_;
+    bool sessionSeen_ = false;
+};
+
+// The step number and count of a step text ("<PASO4_L3>: 2/4"); nothing for another text.
+std::optional<std::pair<int, int>> ParseStepText(const std::string& text,
+                                                 const std::string& prefix);
+
+}  // namespace kell::cli

@@ -1,0 +1,112 @@
+#include "cli/outcome.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "app/ventana_brisca.h"
+#include "cli/instrument_versions.h"
+#include "cli/json_report.h"
+#include "tests/cli/cli_rig.h"
+
+namespace kell::cli {
+namespace {
+
+TEST(SessionOutcome, TheActionPictureDecidesTheExitStatus) {
+    struct Case {
+        int picture;
+        bool eraseRefused;
+        bool cancelled;
+        std::optional<bool> verified;
+        const char* name;
+        int status;
+    };
+    const Case cases[] = {
+        {kPictureUpdated, false, false, std::nullopt, "updated", kExitUpdated},
+        {kPictureUpdated, false, false, true, "updated", kExitUpdated},
+        {kPictureUpdated, false, false, false, "unverified", kExitFailed},
+        {kPictureNotFound, false, false, std::nullopt, "not-found", kExitNoInstrument},
+        {kPictureNotUpdated, false, false, std::nullopt, "not-updated", kExitNotUpdated},
+        {kPictureFailed, false, false, std::nullopt, "failed", kExitFailed},
+        {kPictureFailed, true, false, std::nullopt, "cancelled", kExitFailed},
+        {kPictureFailed, false, true, std::nullopt, "cancelled", kExitFailed},
+        {kPictureNotFound, false, true, std::nullopt, "cancelled", kExitFailed},
+        {kPictureUpdating, false, false, std::nullopt, "incomplete", kExitFailed},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = DecideOutcome(c.picture, 20, c.eraseRefused, c.cancelled, c.verified);
+        EXPECT_EQ(o.name, c.name) << c.picture;
+        EXPECT_EQ(o.exitStatus, c.status) << c.picture;
+    }
+    EXPECT_NE(DecideOutcome(kPictureFailed, 20, false, false, {}).summary.find("20"),
+              std::string::npos);
+}
+
+InstrumentVersions Current() {
+    InstrumentVersions v;
+    v.firmware = "2.04.00000";
+    v.fpgaMajor = 3;
+    v.fpgaMinor = 4;
+    v.plansTypeByte = 1;
+    v.plansVersion = 103;
+    v.module = {162, 0, 1, 1};
+    return v;
+}
+
+TEST(VersionsAfter, EachComponentIsJudgedByTheIdentificationsRules) {
+    auto checks = CheckAgainstCarried(Current(), "2.04.00000", true, true, true, true);
+    ASSERT_EQ(checks.size(), 4u);
+    for (const ComponentCheck& check : checks)
+        EXPECT_TRUE(check.current) << check.component << " " << check.reported;
+    EXPECT_TRUE(AllPlannedCurrent(checks));
+    EXPECT_EQ(checks[1].reported, "3.4");
+
+    InstrumentVersions old = Current();
+    old.firmware = "1.89.00000";
+    old.fpgaMinor = 3;
+    old.plansTypeByte = 4;  // judged by its own carried version, 111
+    old.plansVersion = 111;
+    old.module = {};  // silent: proves nothing
+    checks = CheckAgainstCarried(old, "2.04.00000", true, true, false, false);
+    EXPECT_FALSE(checks[0].current);
+    EXPECT_FALSE(checks[1].current);
+    EXPECT_TRUE(checks[2].current);
+    EXPECT_FALSE(checks[3].current);
+    EXPECT_EQ(checks[3].reported, "no answer");
+    EXPECT_FALSE(AllPlannedCurrent(checks));
+    // What the session did not plan is reported but does not count.
+    checks = CheckAgainstCarried(old, "2.04.00000", false, false, false, false);
+    EXPECT_TRUE(AllPlannedCurrent(checks));
+}
+
+TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
+    testing::CliRig rig;
+    Tventana_brisca& w = rig.w();
+    w.Image_accion.index = kPictureNotFound;
+    rig.record.Finish(w);
+    QJsonObject report = BuildReport(DecideOutcome(kPictureNotFound, 0, false, false, {}), w,
+                                     rig.record, "/dev/pts/9", std::nullopt);
+    EXPECT_EQ(report["outcome"].toString(), "not-found");
+    EXPECT_EQ(report["exitStatus"].toInt(), kExitNoInstrument);
+    EXPECT_EQ(report["port"].toString(), "/dev/pts/9");
+    EXPECT_EQ(report["version"].toString(), "Version 2.04");
+    EXPECT_EQ(report["texts"].toArray().size(), 3);
+    EXPECT_TRUE(report["after"].isNull());
+    EXPECT_FALSE(report.contains("before")) << "no instrument answered";
+
+    w.Image_accion.index = kPictureUpdated;
+    VersionsAfter after{true,
+                        CheckAgainstCarried(Current(), "2.04.00000", true, true, true, false)};
+    report = BuildReport(DecideOutcome(kPictureUpdated, 0, false, false, true), w, rig.record,
+                         "/dev/pts/9", after);
+    const QJsonObject afterObject = report["after"].toObject();
+    EXPECT_TRUE(afterObject["verified"].toBool());
+    const QJsonObject firmware = afterObject["components"].toObject()["firmware"].toObject();
+    EXPECT_EQ(firmware["reported"].toString(), "2.04.00000");
+    EXPECT_TRUE(firmware["current"].toBool());
+    EXPECT_TRUE(report.contains("before") && report.contains("plan"));
+}
+
+}  // namespace
+}  // namespace kell::cli

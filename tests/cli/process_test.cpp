@@ -1,0 +1,135 @@
+// kell-update-cli as a process: the options that need no instrument, a port that stays silent,
+// and whole sessions against the standalone simulator where it is built.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "cli/outcome.h"
+#include "tests/platform_qt/pseudo_terminal.h"
+#include "tests/platform_qt/qt_application.h"
+
+namespace kell::cli {
+namespace {
+
+struct Finished {
+    int status = -1;
+    std::string out;
+    std::string err;
+
+    QJsonObject Json() const {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    }
+};
+
+Finished Start(const QStringList& arguments, int timeoutMs = 60000) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+#ifdef KELL_SIM_PROGRAM
+    environment.insert("KELL_SIM", KELL_SIM_PROGRAM);
+#endif
+    process.setProcessEnvironment(environment);
+    process.start(KELL_UPDATE_CLI, arguments);
+    Finished run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "timed out";
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+using CliProcess = WithQtApplication;
+
+TEST_F(CliProcess, OptionsWithoutAnInstrument) {
+    const Finished usage = Start({"--answer", "time=later"});
+    EXPECT_EQ(usage.status, kExitUsage);
+    EXPECT_NE(usage.err.find("--answer"), std::string::npos);
+    EXPECT_EQ(Start({"--lang-dir", "/nonexistent"}).status, kExitUsage);
+
+    const Finished version = Start({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Version 2.04\n");
+
+    EXPECT_EQ(Start({"--list-ports"}).status, 0);
+
+    QTemporaryDir dir;
+    const Finished exported = Start({"--export-payloads", dir.path() + "/out"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_TRUE(QFile::exists(dir.path() + "/out/SHA256SUMS"));
+    EXPECT_TRUE(QFile::exists(dir.path() + "/out/main_firmware.hex"));
+}
+
+TEST_F(CliProcess, ASilentPortIsNoInstrument) {
+    PseudoTerminal silent;  // its far end is held open and never answers
+    ASSERT_TRUE(silent.Ready());
+    const Finished run = Start({"--port", QString::fromStdString(silent.Path()), "--json"});
+    ASSERT_EQ(run.status, kExitNoInstrument) << run.err;
+    const QJsonObject report = run.Json();
+    EXPECT_EQ(report["outcome"].toString(), "not-found");
+    EXPECT_EQ(report["texts"].toArray()[0].toString(), "No meter was found.");
+    EXPECT_TRUE(report["after"].isNull());
+    // The rendering went to standard error; standard output is the JSON alone.
+    EXPECT_NE(run.err.find("Looking for the meter"), std::string::npos);
+    EXPECT_EQ(run.out.rfind("{", 0), 0u);
+}
+
+#ifdef KELL_SIM_PROGRAM
+
+QString Scenario(const char* name) {
+    return QString(KELL_SIM_SCENARIOS) + "/" + name;
+}
+
+constexpr int kSessionTimeoutMs = 15 * 60 * 1000;
+
+TEST_F(CliProcess, AnUpToDateMeterIsNotUpdated) {
+    const Finished run = Start({"--simulate", Scenario("up-to-date.json"), "--yes", "--json"});
+    ASSERT_EQ(run.status, kExitNotUpdated) << run.err;
+    EXPECT_EQ(run.Json()["outcome"].toString(), "not-updated");
+    EXPECT_EQ(run.Json()["before"].toObject()["firmware"].toString(), "2.04.00000");
+}
+
+TEST_F(CliProcess, AFullUpdateEndsWithTheMeterReportingTheNewVersions) {
+    const Finished run =
+        Start({"--simulate", Scenario("full-update.json"), "--yes", "--json"}, kSessionTimeoutMs);
+    ASSERT_EQ(run.status, kExitUpdated) << run.err;
+    const QJsonObject report = run.Json();
+    EXPECT_EQ(report["outcome"].toString(), "updated");
+    EXPECT_EQ(report["resultCode"].toInt(), 0);
+    EXPECT_EQ(report["before"].toObject()["firmware"].toString(), "1.89.00000");
+    EXPECT_TRUE(report["plan"].toObject()["firmware"].toBool());
+    const QJsonObject after = report["after"].toObject();
+    EXPECT_TRUE(after["verified"].toBool());
+    EXPECT_EQ(after["components"].toObject()["firmware"].toObject()["reported"].toString(),
+              "2.04.00000");
+    const QJsonArray steps = report["steps"].toArray();
+    ASSERT_FALSE(steps.isEmpty());
+    EXPECT_EQ(steps.last().toObject()["component"].toString(), "module");
+    EXPECT_GT(steps.first().toObject()["seconds"].toDouble(), 0.0);
+    EXPECT_EQ(report["questions"].toArray().first().toObject()["question"].toString(), "time");
+}
+
+TEST_F(CliProcess, AnEraseAnsweredCancelStopsTheUpdate) {
+    const Finished run = Start({"--simulate", Scenario("plan-type-0-old.json"), "--answer",
+                                "plans=ok,erase=cancel", "--json"},
+                               kSessionTimeoutMs);
+    ASSERT_EQ(run.status, kExitFailed) << run.err;
+    const QJsonObject report = run.Json();
+    EXPECT_EQ(report["outcome"].toString(), "cancelled");
+    EXPECT_TRUE(report["eraseRefused"].toBool());
+    EXPECT_EQ(report["texts"].toArray()[0].toString(), "The update was cancelled.");
+}
+
+#endif
+
+}  // namespace
+}  // namespace kell::cli
