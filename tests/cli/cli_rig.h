@@ -23,12 +23,12 @@
 namespace kell::cli::testing {
 
 // Answers as --answer and --yes give them: Answers("erase=cancel"), Answers("", true).
-inline AnswerOptions Answers(const std::string& spec, bool yes = false) {
+inline AnswerOptions Answers(const std::string& given, bool yes = false) {
     AnswerOptions answers;
     answers.yes = yes;
     std::string error;
-    if (!spec.empty())
-        ParseAnswers(spec, answers, &error);
+    if (!given.empty())
+        ParseAnswers(given, answers, &error);
     return answers;
 }
 
