@@ -46,7 +46,7 @@ inline double ProcessCpuSeconds() {
 
 // The program's main window on the real device stack (QSerialPort, the system clock, the Qt
 // event loop) against kell-sim on a pseudo-terminal, in real time. The user answers every
-// question with OK.
+// question with OK unless told otherwise.
 class RealSessionRig {
   public:
     explicit RealSessionRig(const std::string& scenarioJson) {
@@ -75,6 +75,9 @@ class RealSessionRig {
         window->Button_buscar_puertoClick();
     }
 
+    // How the user answers the attention panel, by its first line: 1 OK, -1 Cancel, 0 not yet.
+    std::function<int(const std::string& line1)> answerPanel = [](const std::string&) { return 1; };
+
     bool started = false;
     SimulatorProcess simulator;
     SystemClock clock;
@@ -86,8 +89,13 @@ class RealSessionRig {
 
   private:
     void PlayTheUser() {
-        if (window && window->Panel_atencion.visible)
+        if (!window || !window->Panel_atencion.visible)
+            return;
+        const int answer = answerPanel(window->Label_atencion_linea1.caption);
+        if (answer > 0)
             window->Button_atencion_okClick();
+        else if (answer < 0)
+            window->Button_atencion_cancelClick();
     }
 
     QTemporaryDir dir_;
