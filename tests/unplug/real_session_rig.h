@@ -19,25 +19,6 @@
 
 namespace kell::testing {
 
-// The Qt event loop, with the user answering the window between two passes.
-class UserPlayingPump : public EventPump {
-  public:
-    void PumpOnce() override {
-        inner_.PumpOnce();
-        if (onPump)
-            onPump();
-    }
-    void WaitForEvent(std::uint32_t maxWaitMs) override {
-        inner_.WaitForEvent(maxWaitMs);
-        if (onPump)
-            onPump();
-    }
-    std::function<void()> onPump;
-
-  private:
-    QtEventPump inner_;
-};
-
 inline double ProcessCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -82,7 +63,8 @@ class RealSessionRig {
     SimulatorProcess simulator;
     SystemClock clock;
     QtSerialDevice serial;
-    UserPlayingPump pump;
+    QtEventPump events;
+    ObservingPump pump{events};  // the user answers the window between two passes
     RecordingNotifier notifier;
     FixedPortCatalog ports;
     std::unique_ptr<Tventana_brisca> window;
