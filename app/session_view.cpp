@@ -3,19 +3,7 @@
 namespace kell {
 
 SessionContext Tventana_brisca::Session() {
-    SessionContext session{Link(),
-                           stopSession,
-                           resultCode,
-                           overallPosition,
-                           stepStartTime,
-                           connected,
-                           Barra_progreso,
-                           ProgressBar_general,
-                           Timer_desconexion,
-                           {},
-                           {},
-                           {},
-                           {}};
+    SessionContext session = SessionOver(Link(), *this);
     session.IsWow64 = [this] { return IsWow64(); };
     session.Boton_ConectarClick = [this] { Boton_ConectarClick(); };
     session.Reconnect = [this] { Reconnect(); };

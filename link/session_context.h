@@ -37,4 +37,23 @@ struct SessionContext {
     }
 };
 
+// A context over the fields of `owner` that carry the context's names: the main window's own,
+// or a test's stand-ins for them. The connection handlers are the owner's to set.
+template <class Owner>
+SessionContext SessionOver(LinkContext link, Owner& owner) {
+    return SessionContext{link,
+                          owner.stopSession,
+                          owner.resultCode,
+                          owner.overallPosition,
+                          owner.stepStartTime,
+                          owner.connected,
+                          owner.Barra_progreso,
+                          owner.ProgressBar_general,
+                          owner.Timer_desconexion,
+                          {},
+                          {},
+                          {},
+                          {}};
+}
+
 }  // namespace kell

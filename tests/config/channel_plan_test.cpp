@@ -41,7 +41,6 @@ std::vector<Programmed> ProgrammedOnce(const test::ScriptedInstrument& instrumen
 
 struct PlanRig : ConfigRig {
     bool Send(int planType) {
-        auto session = Session();
         const bool ok = SendChannelPlan(session, *image, planType);
         clock.AdvanceBy(100'000);  // what is still on the wire
         return ok;
@@ -66,7 +65,7 @@ TEST(ChannelPlan, TypeZeroFillsBothSectors) {
     EXPECT_EQ(ProgrammedOnce(rig.instrument),
               (std::vector<Programmed>{{30, 73596, XorOf(plan)},
                                        {31, 8061, XorOf(plan.subspan(65535))}}));
-    EXPECT_EQ(rig.stepBar.maximum, 73596);
+    EXPECT_EQ(rig.Barra_progreso.maximum, 73596);
     EXPECT_EQ(rig.resultCode, 0);
 }
 

@@ -4,13 +4,10 @@
 
 #include "config/channel_plan.h"
 #include "config/param_defecto.h"
-#include "link/port_lock.h"
-#include "link/serial_channel.h"
 #include "payloads/payloads.h"
-#include "platform/virtual/test_doubles.h"
 #include "sim/instrument.h"
-#include "sim/virtual_rig.h"
 #include "tests/config/config_rig.h"
+#include "tests/support/simulated_end.h"
 
 namespace kell {
 namespace {
@@ -18,35 +15,7 @@ namespace {
 using test::Bytes;
 
 // The updater's channel and session fields over the simulated instrument.
-struct SimulatorRig {
-    SimulatorRig() : rig(sim::Scenario{}, false) {
-        ports.Set(1, sim::VirtualRig::kPath);
-        serial.Configure(1, PortSettings{});
-    }
-
-    SessionContext Session() {
-        return SessionContext{link,      stop,    resultCode, overallPosition, stepStartTime,
-                              connected, stepBar, overallBar, timer,           {},
-                              {},        {},      {}};
-    }
-    const sim::Instrument& Instrument() const { return *rig.instrument; }
-
-    sim::VirtualRig rig;
-    FixedPortCatalog ports;
-    TMonitorPSerie serial{rig.host, ports, rig.clock,
-                          std::make_shared<PortLock>("/nonexistent/kell-test.lock")};
-    ScriptedEventPump pump{&rig.clock};
-    RecordingNotifier notifier;
-    bool stop = false;
-    LinkContext link{serial, rig.clock, pump, notifier, &stop};
-    int resultCode = 0;
-    int overallPosition = 0;
-    std::int64_t stepStartTime = 0;
-    bool connected = true;
-    ProgressBar stepBar;
-    ProgressBar overallBar;
-    Timer timer;
-};
+using SimulatorRig = test::SessionRig<test::SimulatedEnd>;
 
 Bytes Head(std::span<const std::uint8_t> bytes, std::size_t count) {
     return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
@@ -54,14 +23,14 @@ Bytes Head(std::span<const std::uint8_t> bytes, std::size_t count) {
 
 TEST(AgainstTheSimulator, ZoneStepAndClosingLeaveTheRecordsInTheParameterStore) {
     SimulatorRig s;
-    TFParam_defecto holder(s.Session(), test::IdentifiedFacts());
+    TFParam_defecto holder(s.session, test::IdentifiedFacts());
     holder.BuildZoneRecords();
-    ASSERT_TRUE(holder.WriteZoneConfiguration()) << s.Instrument().Report();
+    ASSERT_TRUE(holder.WriteZoneConfiguration()) << s.instrument.Report();
     holder.SendClosingFrame();
     ASSERT_TRUE(holder.WriteUserBandsPrimary());
     ASSERT_TRUE(holder.WriteUserBandsSecondary());
 
-    const sim::Instrument& instrument = s.Instrument();
+    const sim::Instrument& instrument = s.instrument;
     const ConfigRecordAreas& areas = holder.areas;
     EXPECT_EQ(instrument.Eeprom('R', 8, 0x0300, 1024), Head(areas.profileArea, 1024));
     EXPECT_EQ(instrument.Eeprom('R', 8, 0x0100, 254), Head(areas.generalRecord, 254));
@@ -80,27 +49,27 @@ TEST(AgainstTheSimulator, DefaultsWindowWritesRecordsTheInstrumentAccepts) {
     SimulatorRig s;
     InstrumentFacts facts = test::IdentifiedFacts();
     facts.accessLetter = kServiceAccessLetter;
-    TFParam_defecto window(s.Session(), facts);
+    TFParam_defecto window(s.session, facts);
     window.check_grabar_perfiles.checked = true;
     window.Button_okClick(nullptr);
 
     EXPECT_TRUE(s.notifier.messages.empty());
-    EXPECT_EQ(s.Instrument().Eeprom('R', 8, 0x0100, 254), Head(window.areas.generalRecord, 254));
-    EXPECT_EQ(s.Instrument().Eeprom('R', 8, 0x0100, 1)[0], 0xA0);
-    EXPECT_TRUE(s.Instrument().Violations().Empty()) << s.Instrument().Report();
+    EXPECT_EQ(s.instrument.Eeprom('R', 8, 0x0100, 254), Head(window.areas.generalRecord, 254));
+    EXPECT_EQ(s.instrument.Eeprom('R', 8, 0x0100, 1)[0], 0xA0);
+    EXPECT_TRUE(s.instrument.Violations().Empty()) << s.instrument.Report();
 }
 
 TEST(AgainstTheSimulator, PlanTypeZeroLandsInSectorsThirtyAndThirtyOne) {
     SimulatorRig s;
-    auto session = s.Session();
+    auto session = s.session;
     auto image = std::make_unique<ChannelPlanImage>();
-    ASSERT_TRUE(SendChannelPlan(session, *image, 0)) << s.Instrument().Report();
+    ASSERT_TRUE(SendChannelPlan(session, *image, 0)) << s.instrument.Report();
 
     const std::span<const std::uint8_t> plan = payloads::ChannelPlan(0);
-    EXPECT_EQ(s.Instrument().Flash(30u << 16, 0x10000), Head(plan, 0x10000));
-    EXPECT_EQ(s.Instrument().Flash(31u << 16, 8061), Head(plan.subspan(65535), 8061));
+    EXPECT_EQ(s.instrument.Flash(30u << 16, 0x10000), Head(plan, 0x10000));
+    EXPECT_EQ(s.instrument.Flash(31u << 16, 8061), Head(plan.subspan(65535), 8061));
     EXPECT_EQ(s.resultCode, 0);
-    EXPECT_TRUE(s.Instrument().Violations().Empty()) << s.Instrument().Report();
+    EXPECT_TRUE(s.instrument.Violations().Empty()) << s.instrument.Report();
 }
 
 // The placeholder plans are 0xFF past their first kilobytes; an image without repeats checks
@@ -110,11 +79,11 @@ TEST(AgainstTheSimulator, SecondSectorTakesTheBytesFromOffset65535) {
     Bytes plan(73596);
     for (std::size_t i = 0; i < plan.size(); ++i)
         plan[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
-    auto session = s.Session();
+    auto session = s.session;
     auto image = std::make_unique<ChannelPlanImage>();
-    ASSERT_TRUE(SendPlanImage(session, *image, plan)) << s.Instrument().Report();
-    EXPECT_EQ(s.Instrument().Flash(31u << 16, 8061), Bytes(plan.begin() + 65535, plan.end()));
-    EXPECT_TRUE(s.Instrument().Violations().Empty()) << s.Instrument().Report();
+    ASSERT_TRUE(SendPlanImage(session, *image, plan)) << s.instrument.Report();
+    EXPECT_EQ(s.instrument.Flash(31u << 16, 8061), Bytes(plan.begin() + 65535, plan.end()));
+    EXPECT_TRUE(s.instrument.Violations().Empty()) << s.instrument.Report();
 }
 
 }  // namespace

@@ -32,18 +32,19 @@ TEST(ZoneConfiguration, WritesInOrderAndMovesBothBars) {
     ConfigRig rig;
     auto window = rig.Window();
     window->BuildZoneRecords();
-    rig.overallBar.SetRange(0, 1015);
+    rig.ProgressBar_general.SetRange(0, 1015);
     rig.overallPosition = 100;
     std::vector<std::pair<int, int>> bars;
     rig.pump.onPump = [&] {
-        const std::pair<int, int> now{rig.stepBar.position, rig.overallBar.position};
+        const std::pair<int, int> now{rig.Barra_progreso.position,
+                                      rig.ProgressBar_general.position};
         if (bars.empty() || bars.back() != now)
             bars.push_back(now);
     };
 
     EXPECT_TRUE(window->WriteZoneConfiguration());
     EXPECT_EQ(EepromWrites(rig.instrument), FullZoneWrite());
-    EXPECT_EQ(rig.stepBar.maximum, 7);
+    EXPECT_EQ(rig.Barra_progreso.maximum, 7);
     EXPECT_EQ(bars, (std::vector<std::pair<int, int>>{
                         {0, 0}, {1, 107}, {2, 114}, {3, 121}, {4, 128}, {5, 135}}));
     EXPECT_EQ(rig.overallPosition, 450);
@@ -81,7 +82,7 @@ TEST(ZoneConfiguration, FirstFailureRecordsItsCodeAndStopsTheRest) {
         ASSERT_EQ(writes.size(), c.writesSent);
         EXPECT_EQ(writes.back().address, c.address);
         // The bars still reach the end of the step.
-        EXPECT_EQ(rig.stepBar.position, 5);
+        EXPECT_EQ(rig.Barra_progreso.position, 5);
         EXPECT_EQ(rig.overallPosition, 350);
     }
 }

@@ -8,6 +8,7 @@
 #include "firmware/diferencial.h"
 #include "link/loader_blocks.h"
 #include "tests/firmware/loader_line.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::test {
 
@@ -57,9 +58,9 @@ inline std::string DataRun(std::uint16_t address, int records, std::size_t size 
 // A main-firmware transfer on a scripted loader: the session's fields, the graphics uploader
 // and a firmware text, as the main window would lend them. The loader blocks are restored
 // afterwards, as a patch in one test would otherwise hold for the next.
-struct FirmwareRig : LoaderLine {
+struct FirmwareRig : SessionRig<LoaderEnd> {
     explicit FirmwareRig(std::string text = EndOfFile(), std::uint32_t baud = 500000)
-        : LoaderLine(baud), hexText(std::move(text)) {
+        : SessionRig(kMidSecond, baud), hexText(std::move(text)) {
         reader.recordCount =
             static_cast<std::int32_t>(std::count(hexText.begin(), hexText.end(), '\n'));
         Timer_desconexion.enabled = true;
@@ -87,27 +88,6 @@ struct FirmwareRig : LoaderLine {
     std::string hexText;
     TFile_op fileOp{hexText};
     TInterprete_hex reader{fileOp};
-
-    int resultCode = 0;
-    int overallPosition = 0;
-    std::int64_t stepStartTime = 0;
-    bool connected = true;
-    ProgressBar Barra_progreso;
-    ProgressBar ProgressBar_general;
-    Timer Timer_desconexion;
-    SessionContext session{link,
-                           stopSession,
-                           resultCode,
-                           overallPosition,
-                           stepStartTime,
-                           connected,
-                           Barra_progreso,
-                           ProgressBar_general,
-                           Timer_desconexion,
-                           {},
-                           {},
-                           {},
-                           {}};
 
     TGraficos graficos;
     PageFlags pagePresent{};

@@ -77,7 +77,7 @@ TEST(SendBlockTest, AResentFrameThatIsNotAcceptedFailsWithOneBeep) {
 
 TEST(SendBlockTest, TheStopFlagSetBeforeTheCallStillWritesTheFrameOnce) {
     LinkRig rig;
-    rig.stop = true;
+    rig.stopSession = true;
     rig.farEnd.On(kFrame, {'0'}, 50'000);
     const std::int64_t start = rig.clock.NowUs();
     EXPECT_FALSE(Send(rig));
@@ -93,7 +93,7 @@ TEST(SendBlockTest, TheStopFlagSeenWhileWaitingFailsTheBlock) {
     const std::int64_t start = rig.clock.NowUs();
     rig.pump.onPump = [&] {
         if (rig.clock.NowUs() - start > 100'000)
-            rig.stop = true;
+            rig.stopSession = true;
     };
     EXPECT_FALSE(Send(rig));
     EXPECT_LT(rig.SecondsSince(start), 0.5);
@@ -102,7 +102,7 @@ TEST(SendBlockTest, TheStopFlagSeenWhileWaitingFailsTheBlock) {
 
 TEST(SendBlockTest, TheGraphicsRulesFailAtOnceOnTheStopFlag) {
     LinkRig rig;
-    rig.stop = true;
+    rig.stopSession = true;
     const std::int64_t start = rig.clock.NowUs();
     EXPECT_FALSE(Send(rig, kGraphicsBlocks));
     EXPECT_LT(rig.SecondsSince(start), 0.05);
@@ -112,7 +112,7 @@ TEST(SendBlockTest, TheGraphicsRulesFailAtOnceOnTheStopFlag) {
 TEST(SendBlockTest, TheStopFlagIsNotWatchedDuringTheResend) {
     LinkRig rig;
     rig.farEnd.On(kFrame, {'f'}, 1000, 1).On({0xFF, 0xFF, 0xFF}, {'?'}, 1000, 1).OnDo(kFrame, [&] {
-        rig.stop = true;
+        rig.stopSession = true;
         rig.farEnd.Say({'0'}, 100'000);
     });
     EXPECT_TRUE(Send(rig));

@@ -24,7 +24,7 @@ Bytes Flags(int first, int last) {
 
 struct FpgaRig : ModuleRig {
     explicit FpgaRig(int count = 3, bool mainFirmwareSelected = false,
-                     std::int64_t startUs = kStartUs)
+                     std::int64_t startUs = kMidSecond)
         : ModuleRig(startUs), dialog(session, mainFirmwareSelected) {
         dialog.count = count;
         pump.onPump = [this] { statusTexts.insert(dialog.Lbl_estado_fpga.caption); };
@@ -102,8 +102,8 @@ TEST(FpgaSetTest, WithTheMainFirmwareSelectedTheSetStaysStagedForItsCommit) {
 TEST(FpgaStagingTest, AnEraseAnswerAfterMoreThanTwoSecondsIsAFailedTry) {
     // Started off the polls' millisecond grid, so that one poll of the first try spans the
     // moment its third whole second begins, and takes a 'p' that arrives just after it.
-    const std::int64_t secondStart = kStartUs - 500'000;
-    ModuleRig rig(kStartUs + 2'000);
+    const std::int64_t secondStart = kMidSecond - 500'000;
+    ModuleRig rig(kMidSecond + 2'000);
     rig.instrument.eraseAnswers = {std::nullopt};
     rig.clock.At(secondStart + 3 * kSecondUs - 50, [&rig] {
         const std::uint8_t p = 'p';

@@ -58,9 +58,9 @@ TEST(KeypadProgrammer, FullRunSendsTablesBlocksAndBothRecords) {
     // Everything but the end record was read.
     EXPECT_EQ(keypad.TextPosition(), 36301u - 13u);
     // The bars stand where the last block put them.
-    EXPECT_EQ(rig.stepBar.maximum, 256);
-    EXPECT_EQ(rig.stepBar.position, 255);
-    EXPECT_EQ(rig.overallBar.position, 255 * 180 / 256 + 100);
+    EXPECT_EQ(rig.Barra_progreso.maximum, 256);
+    EXPECT_EQ(rig.Barra_progreso.position, 255);
+    EXPECT_EQ(rig.ProgressBar_general.position, 255 * 180 / 256 + 100);
 }
 
 TEST(KeypadProgrammer, AfterRequest6BlocksTakeTheShortSequenceAndTheLastNone) {
@@ -192,8 +192,8 @@ TEST(KeypadProgrammer, CorruptDataLineStopsTheBlocksAndTheRequestsGoOn) {
         EXPECT_EQ(rig.MessageTexts(), std::vector<std::string>{c.message});
         EXPECT_EQ(rig.notifier.beeps.size(), 1u);
         EXPECT_EQ(rig.resultCode, 0);
-        EXPECT_EQ(rig.stepBar.position, 3);
-        EXPECT_EQ(rig.overallBar.position, 3 * 180 / 256 + 40);
+        EXPECT_EQ(rig.Barra_progreso.position, 3);
+        EXPECT_EQ(rig.ProgressBar_general.position, 3 * 180 / 256 + 40);
     }
 }
 
@@ -348,7 +348,7 @@ TEST(KeypadProgrammer, ClosedOrVanishedPortDoesNotHang) {
         if (unplug)
             rig.line.Unplug();
         else
-            rig.channel.Close();
+            rig.serial.Close();
         CTeclado keypad(rig.session, Image().Span());
         const std::int64_t start = rig.clock.NowUs();
 

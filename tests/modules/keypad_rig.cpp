@@ -203,13 +203,9 @@ std::vector<Bytes> Frames(const Bytes& heard) {
 }
 
 KeypadRig::KeypadRig() {
-    lines.Add("/dev/ttyV0", &line);
-    ports.Set(1, "/dev/ttyV0");
-    line.Attach(&instrument);
-    channel.Configure(1, PortSettings{});
-    stepBar.SetRange(0, 100);
-    overallBar.SetRange(0, 2000);
-    disconnectionWatch.enabled = true;
+    Barra_progreso.SetRange(0, 100);
+    ProgressBar_general.SetRange(0, 2000);
+    Timer_desconexion.enabled = true;
 }
 
 std::vector<std::string> KeypadRig::MessageTexts() const {

@@ -4,17 +4,13 @@
 #include <cstdint>
 #include <deque>
 #include <map>
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "link/serial_channel.h"
-#include "link/session_context.h"
 #include "platform/line_device.h"
-#include "platform/virtual/test_doubles.h"
 #include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
+#include "tests/support/session_rig.h"
 
 // A keypad image, a scripted instrument and a session on the virtual line, written from the
 // instrument's side and apart from the programmer on purpose.
@@ -105,46 +101,11 @@ class KeypadScript {
 std::vector<Bytes> Frames(const Bytes& heard);
 
 // A session on a virtual line with the instrument attached and the channel open.
-struct KeypadRig {
-    VirtualClock clock;
-    VirtualLine line{clock};
-    // Before the channel, which still closes the line when the rig goes.
-    PlanInstrument instrument{clock, line};
-    KeypadScript script{instrument};
-    VirtualLineSet lines;
-    VirtualSerialDevice device{lines};
-    FixedPortCatalog ports;
-    TMonitorPSerie channel{device, ports, clock,
-                           std::make_shared<PortLock>("/nonexistent/kell-keypad-test.lock")};
-    ScriptedEventPump pump{&clock};
-    RecordingNotifier notifier;
-
-    bool stopSession = false;
-    int resultCode = 0;
-    int overallPosition = 0;
-    std::int64_t stepStartTime = 0;
-    bool connected = true;
-    ProgressBar stepBar;
-    ProgressBar overallBar;
-    Timer disconnectionWatch;
-    SessionContext session{
-        .link = {channel, clock, pump, notifier, &stopSession},
-        .stopSession = stopSession,
-        .resultCode = resultCode,
-        .overallPosition = overallPosition,
-        .stepStartTime = stepStartTime,
-        .connected = connected,
-        .Barra_progreso = stepBar,
-        .ProgressBar_general = overallBar,
-        .Timer_desconexion = disconnectionWatch,
-        .Boton_ConectarClick = {},
-        .Reconnect = {},
-        .SetPortBaud = {},
-        .IsWow64 = {},
-    };
-
+struct KeypadRig : SessionRig<InstrumentEnd<PlanInstrument>> {
     KeypadRig();
     std::vector<std::string> MessageTexts() const;
+
+    KeypadScript script{instrument};
 };
 
 }  // namespace kell::test

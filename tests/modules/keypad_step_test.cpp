@@ -22,9 +22,9 @@ TEST(KeypadStep, ProgramsAndResetsTheStepBar) {
     RunKeypadStep(rig.session, Image().Span());
 
     EXPECT_TRUE(rig.instrument.PlanDone());
-    EXPECT_FALSE(rig.disconnectionWatch.enabled);
-    EXPECT_EQ(rig.stepBar.position, 0);
-    EXPECT_EQ(rig.overallBar.position, 255 * 180 / 256 + 60);
+    EXPECT_FALSE(rig.Timer_desconexion.enabled);
+    EXPECT_EQ(rig.Barra_progreso.position, 0);
+    EXPECT_EQ(rig.ProgressBar_general.position, 255 * 180 / 256 + 60);
     EXPECT_EQ(rig.overallPosition, 60);  // the sequence adds the step's share afterwards
     EXPECT_EQ(rig.resultCode, 0);
 }
@@ -44,7 +44,7 @@ TEST(KeypadStep, ConnectsFirstWhenTheLinkIsDown) {
     EXPECT_EQ(connects, 1);
     EXPECT_EQ(rig.instrument.heard, Bytes{0xBB});
     EXPECT_TRUE(rig.instrument.PlanDone());
-    EXPECT_FALSE(rig.disconnectionWatch.enabled);
+    EXPECT_FALSE(rig.Timer_desconexion.enabled);
 }
 
 TEST(KeypadStep, GivesUpQuietlyWhenItCannotConnect) {
@@ -52,7 +52,7 @@ TEST(KeypadStep, GivesUpQuietlyWhenItCannotConnect) {
         SCOPED_TRACE(withHook ? "connect fails" : "no connect handler");
         KeypadRig rig;
         rig.connected = false;
-        rig.stepBar.SetPosition(7);
+        rig.Barra_progreso.SetPosition(7);
         int connects = 0;
         if (withHook)
             rig.session.Boton_ConectarClick = [&] { ++connects; };
@@ -61,8 +61,8 @@ TEST(KeypadStep, GivesUpQuietlyWhenItCannotConnect) {
 
         EXPECT_EQ(connects, withHook ? 1 : 0);
         EXPECT_TRUE(rig.instrument.heard.empty());
-        EXPECT_TRUE(rig.disconnectionWatch.enabled);
-        EXPECT_EQ(rig.stepBar.position, 7);
+        EXPECT_TRUE(rig.Timer_desconexion.enabled);
+        EXPECT_EQ(rig.Barra_progreso.position, 7);
         EXPECT_EQ(rig.resultCode, 0);
         EXPECT_TRUE(rig.notifier.messages.empty());
     }
@@ -71,8 +71,8 @@ TEST(KeypadStep, GivesUpQuietlyWhenItCannotConnect) {
 TEST(KeypadStep, SilentInstrumentFailsWithCode1AfterAMinute) {
     KeypadRig rig;
     rig.overallPosition = 60;
-    rig.overallBar.SetPosition(60);
-    rig.stepBar.SetPosition(30);
+    rig.ProgressBar_general.SetPosition(60);
+    rig.Barra_progreso.SetPosition(30);
     const std::int64_t start = rig.clock.NowUs();
 
     RunKeypadStep(rig.session, Image().Span());
@@ -81,9 +81,9 @@ TEST(KeypadStep, SilentInstrumentFailsWithCode1AfterAMinute) {
     EXPECT_LT(rig.clock.NowUs() - start, 60'100'000);
     EXPECT_EQ(rig.resultCode, 1);
     EXPECT_FALSE(rig.stopSession);
-    EXPECT_EQ(rig.stepBar.position, 0);
-    EXPECT_EQ(rig.overallBar.position, 60);
-    EXPECT_FALSE(rig.disconnectionWatch.enabled);
+    EXPECT_EQ(rig.Barra_progreso.position, 0);
+    EXPECT_EQ(rig.ProgressBar_general.position, 60);
+    EXPECT_FALSE(rig.Timer_desconexion.enabled);
     EXPECT_TRUE(rig.notifier.messages.empty());
 }
 

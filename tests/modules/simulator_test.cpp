@@ -9,19 +9,13 @@
 #include "sim/instrument.h"
 #include "tests/modules/fpga_expected_set.h"
 #include "tests/modules/module_rig.h"
+#include "tests/support/simulated_end.h"
 
 namespace kell::test {
 namespace {
 
-struct SimFarEnd {
-    explicit SimFarEnd(std::int64_t startUs) : clock(startUs) {}
-    VirtualClock clock;
-    VirtualLine line{clock};
-    sim::Instrument instrument{clock, clock, line, sim::Scenario{}};
-};
-
-struct SimRig : SessionOn<SimFarEnd> {
-    SimRig() : SessionOn(kStartUs) {}
+struct SimRig : SessionRig<SimulatedEnd> {
+    SimRig() { ProgressBar_general.SetRange(0, 2000); }
 
     Bytes Exchange(Bytes request, std::size_t answerLength) {
         SendBytes(session.link, request);
