@@ -10,17 +10,18 @@ namespace {
 
 constexpr std::uint8_t kUnasked = 0x80;
 constexpr std::uint8_t kWrongSpeed = 0x40;
-constexpr std::uint8_t kDelayBits = 0x3F;
+constexpr std::uint8_t kStall = 0x20;
+constexpr std::uint8_t kDelayBits = 0x1F;
 // Requests that pile up beyond this are dropped: the PC cannot be owed more answers than the
 // input holds anyway.
 constexpr std::size_t kMaxPendingRequests = 1 << 16;
 
 std::int64_t DelayUs(std::uint8_t code) {
-    if (code < 16)
+    if (code < 8)
         return code * 1'000LL;
-    if (code < 48)
-        return (code - 15) * 100'000LL;
-    return (code - 47) * 1'000'000LL;
+    if (code < 24)
+        return (code - 7) * 100'000LL;
+    return (code - 23) * 2'000'000LL;
 }
 
 std::uint32_t OtherSpeed(std::uint32_t speed) {
@@ -37,6 +38,7 @@ ScriptedAnswers::ScriptedAnswers(VirtualClock& clock, VirtualLine& line,
         Answer answer;
         answer.unasked = (script[at] & kUnasked) != 0;
         answer.wrongSpeed = (script[at] & kWrongSpeed) != 0;
+        answer.stall = (script[at] & kStall) != 0;
         answer.delayUs = DelayUs(script[at] & kDelayBits);
         const std::size_t count = std::min<std::size_t>(script[at + 1], script.size() - at - 2);
         answer.bytes = script.subspan(at + 2, count);
@@ -105,6 +107,7 @@ void ScriptedAnswers::Send(const Answer& answer) {
     line_.SetDeviceBaud(sentAt);
     line_.SendToHost(answer.bytes.data(), answer.bytes.size());
     line_.SetDeviceBaud(speed);
+    line_.SetAcceptingInput(!answer.stall);
     const std::int64_t end =
         clock_.NowUs() + static_cast<std::int64_t>(answer.bytes.size()) * ByteTimeUs(sentAt);
     if (!answer.bytes.empty()) {

@@ -17,8 +17,10 @@ namespace kell::fuzz {
 //                    for the PC's next request (bytes from the PC, then two byte times of
 //                    quiet).
 //             bit 6: the bytes go at another speed than the PC listens at (line errors).
-//             bits 0-5: the delay before the first byte: 0-15 ms, then 0.1 s steps up to
-//                    3.2 s, then whole seconds up to 16 s.
+//             bit 5: after the bytes the instrument takes nothing more from the PC (its output
+//                    queue fills) until its next answer, which then has to be unasked.
+//             bits 0-4: the delay before the first byte: 0-7 ms, then 0.1 s steps up to
+//                    1.6 s, then 2 s steps up to 16 s.
 //   header 1  how many bytes follow (fewer when the input ends first).
 // Once every answer is played the instrument is silent.
 //
@@ -50,6 +52,7 @@ class ScriptedAnswers : public LineDevice {
     struct Answer {
         bool unasked = false;
         bool wrongSpeed = false;
+        bool stall = false;
         std::int64_t delayUs = 0;
         std::span<const std::uint8_t> bytes;
     };
