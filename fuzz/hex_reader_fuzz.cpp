@@ -1,24 +1,18 @@
 // The Intel HEX reader and the start-up check of the firmware text, over any text.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <span>
 
 #include "app/ventana_brisca.h"
+#include "fuzz/support/require.h"
 #include "fuzz/support/virtual_instrument.h"
 #include "image/file_op.h"
 #include "image/interprete_hex.h"
 
-namespace {
+using kell::fuzz::Require;
 
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 bool IsDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');

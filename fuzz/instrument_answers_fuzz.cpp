@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +14,7 @@
 
 #include "app/ventana_brisca.h"
 #include "firmware/diferencial.h"
+#include "fuzz/support/require.h"
 #include "fuzz/support/virtual_instrument.h"
 #include "link/block_transfer.h"
 #include "link/device_queries.h"
@@ -23,13 +23,6 @@
 
 namespace kell::fuzz {
 namespace {
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
 
 // A small firmware text with the version 2.04.00012 where the start-up check looks for it.
 std::string HexLine(std::uint8_t type, std::uint16_t address, const std::string& data) {
@@ -96,10 +89,15 @@ struct Rig {
     std::unique_ptr<Tventana_brisca> window;
 };
 
+// How long a write may wait on a full output queue before the channel gives it up.
+constexpr std::int64_t kWrite = 4;
+
 struct Query {
     const char* name;
     // Seconds the query may still run once the instrument has fallen silent: its waits and
-    // retries as the protocol bounds them, with a little room.
+    // retries as the protocol bounds them, each attempt's write allowed the channel's stall
+    // guard (an instrument that stopped taking bytes fills the output queue), and a second of
+    // room.
     std::int64_t boundSeconds;
     bool linkUp;
     void (*run)(Rig&);
@@ -127,46 +125,51 @@ void Peripheral(Rig& rig, bool above180) {
 }
 
 const Query kQueries[] = {
-    {"ReadParameter(526)", 12, true, [](Rig& rig) { Parameter(rig, kParameterZone); }},
-    {"ReadParameter(562)", 12, true, [](Rig& rig) { Parameter(rig, kParameter562); }},
-    {"ReadParameter(571)", 12, true, [](Rig& rig) { Parameter(rig, kParameter571); }},
-    {"ReadIdentity", 12, true,
+    {"ReadParameter(526)", 5 * (kWrite + 2) + 1, true,
+     [](Rig& rig) { Parameter(rig, kParameterZone); }},
+    {"ReadParameter(562)", 5 * (kWrite + 2) + 1, true,
+     [](Rig& rig) { Parameter(rig, kParameter562); }},
+    {"ReadParameter(571)", 5 * (kWrite + 2) + 1, true,
+     [](Rig& rig) { Parameter(rig, kParameter571); }},
+    {"ReadIdentity", 5 * (kWrite + 2) + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          const std::string identity = ReadIdentity(link);
          Require(identity.size() == 14 && IsUpperHex(identity), "identity text");
      }},
-    {"ReadLevelAverage", 50, true,
+    {"ReadLevelAverage", 4 * 5 * (kWrite + 2) + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          const int level = ReadLevelAverage(link);
          Require(level >= 0 && level <= 255, "level");
      }},
-    {"CheckPeripheralStatus(above 1.80)", 20, true, [](Rig& rig) { Peripheral(rig, true); }},
-    {"CheckPeripheralStatus(older)", 40, true, [](Rig& rig) { Peripheral(rig, false); }},
-    {"QueryPeripheral(7 bytes into 2)", 20, true,
+    {"CheckPeripheralStatus(above 1.80)", 5 * (kWrite + 6) + 1, true,
+     [](Rig& rig) { Peripheral(rig, true); }},
+    {"CheckPeripheralStatus(older)", 2 * 5 * (kWrite + 6) + 1, true,
+     [](Rig& rig) { Peripheral(rig, false); }},
+    {"QueryPeripheral(7 bytes into 2)", 5 * (kWrite + 6) + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          std::array<std::uint8_t, 2> buffer = {1, 0};
          QueryPeripheral(link, 0x3F, buffer, 12, 1, 7);
      }},
-    {"ReadModuleVersions", 40, true,
+    {"ReadModuleVersions", 2 * kWrite + 34 + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          ModuleVersions versions;
          ReadModuleVersions(link, versions);
      }},
-    {"SendBlock(main flash)", 10, true,
+    {"SendBlock(main flash)", 3 * kWrite + 9 + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          SendBlock(link, 0xC3, 0x0100, Pattern(kMaxBlockData));
      }},
-    {"SendBlock(pictures)", 10, true,
+    {"SendBlock(pictures)", 3 * kWrite + 9 + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          SendBlock(link, 0x90, 0x0000, Pattern(64), kGraphicsBlocks);
      }},
-    {"SendLoaderBlocks", 12, true,
+    {"SendLoaderBlocks", 10 * (kWrite + 1) + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          const std::vector<std::uint8_t> data = Pattern(1000);
@@ -174,35 +177,40 @@ const Query kQueries[] = {
          SendLoaderBlocks(link, static_cast<std::uint32_t>(data.size()), data, bar);
          Require(bar.position <= 1000, "step bar past the data");
      }},
-    {"BlankLoaderBlock", 3, true,
+    {"BlankLoaderBlock", kWrite + 2 + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          BlankLoaderBlock(link);
      }},
-    {"EraseFlashSector", 11, true,
+    {"EraseFlashSector", kWrite + 10 + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          EraseFlashSector(link, 33);
      }},
-    {"ProgramFlashSector", 110, true,
+    {"ProgramFlashSector", 10 * (kWrite + 10) + 1, true,
      [](Rig& rig) {
          LinkContext link = rig.window->Link();
          ProgramFlashSector(link, 4096, Pattern(4096), 33, 1, 2);
      }},
-    {"StartBootstrapLoader", 35, true, [](Rig& rig) { rig.Transfer()->StartBootstrapLoader(); }},
-    {"LoadLoaderStage1", 25, true, [](Rig& rig) { rig.Transfer()->LoadLoaderStage1(); }},
-    {"LoadLoaderStage2", 25, true, [](Rig& rig) { rig.Transfer()->LoadLoaderStage2(); }},
-    // The window's own exchanges.
+    {"StartBootstrapLoader", 2 * kWrite + 30 + 1, true,
+     [](Rig& rig) { rig.Transfer()->StartBootstrapLoader(); }},
+    {"LoadLoaderStage1", 2 * kWrite + 21 + 2 + 1, true,
+     [](Rig& rig) { rig.Transfer()->LoadLoaderStage1(); }},
+    {"LoadLoaderStage2", 21 + 2 + 1, true, [](Rig& rig) { rig.Transfer()->LoadLoaderStage2(); }},
+    // The window's own exchanges. A connection identifies the instrument: some twenty queries
+    // of the above, the module asked twice around a reconnection.
     {"Boton_ConectarClick", 300, false, [](Rig& rig) { rig.window->Boton_ConectarClick(); }},
-    {"Reconnect", 15, false, [](Rig& rig) { rig.window->Reconnect(); }},
+    {"Reconnect", 10 * (2 * kWrite + 1) + 1, false, [](Rig& rig) { rig.window->Reconnect(); }},
     {"ReadInstrumentAtConnect", 300, true, [](Rig& rig) { rig.window->ReadInstrumentAtConnect(); }},
-    {"CheckModule", 100, true, [](Rig& rig) { rig.window->CheckModule(); }},
-    {"CheckUpdateAllowed", 12, true, [](Rig& rig) { rig.window->CheckUpdateAllowed(); }},
-    {"EraseMemory", 120, true, [](Rig& rig) { rig.window->EraseMemory(); }},
-    {"SetInstrumentBaud(500000)", 15, true,
+    {"CheckModule", 2 * (2 * kWrite + 34) + 5 + 10 * (2 * kWrite + 1) + 1, true,
+     [](Rig& rig) { rig.window->CheckModule(); }},
+    {"CheckUpdateAllowed", 5 * (kWrite + 2) + 1, true,
+     [](Rig& rig) { rig.window->CheckUpdateAllowed(); }},
+    {"EraseMemory", 10 * (kWrite + 10) + 1, true, [](Rig& rig) { rig.window->EraseMemory(); }},
+    {"SetInstrumentBaud(500000)", 10 * (kWrite + 1) + kWrite + 1 + 1, true,
      [](Rig& rig) { rig.window->SetInstrumentBaud(500000); }},
-    {"SendFinish", 2, true, [](Rig& rig) { rig.window->SendFinish(); }},
-    {"Mira_desconexion", 15, true,
+    {"SendFinish", kWrite + 1 + 1, true, [](Rig& rig) { rig.window->SendFinish(); }},
+    {"Mira_desconexion", 10 + kWrite + 1 + 1, true,
      [](Rig& rig) {
          // The disconnection watch as the front end's timer runs it, for ten seconds.
          Tventana_brisca& window = *rig.window;

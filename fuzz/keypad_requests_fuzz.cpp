@@ -3,10 +3,9 @@
 // (support/scripted_answers.h). The procedure must end once the instrument falls silent.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
+#include "fuzz/support/require.h"
 #include "fuzz/support/virtual_instrument.h"
 #include "link/port_lock.h"
 #include "link/serial_channel.h"
@@ -14,14 +13,9 @@
 #include "modules/keypad_programmer.h"
 #include "modules/keypad_step.h"
 
-namespace {
+using kell::fuzz::Require;
 
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 // A silent instrument ends the procedure after a minute without requests; before that the
 // PC may be in the middle of a table (up to 36 acknowledgements of 2 s) or of a flash block.

@@ -12,15 +12,11 @@
 #include "app/language_file.h"
 #include "app/private_profile.h"
 #include "app/text_encoding.h"
+#include "fuzz/support/require.h"
+
+using kell::fuzz::Require;
 
 namespace {
-
-void Require(bool condition, const char* what, std::string_view key = {}) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s %.*s\n", what, static_cast<int>(key.size()), key.data());
-        std::abort();
-    }
-}
 
 // One file per process, rewritten for every input.
 const std::string& ScratchFile() {
