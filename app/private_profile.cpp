@@ -38,9 +38,27 @@ std::string_view Unquote(std::string_view s) {
     return s;
 }
 
+// inih reads a line in pieces of this many characters at most and takes every further piece
+// for a line of its own; longer lines are cut to it.
+constexpr std::size_t kLineLimit = INI_MAX_LINE - 1;
+
+bool ContinuesCharacter(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Drops what a line holds past kLineLimit, back to the start of the character the limit falls
+// in, so that the tail of an over-long line can be neither a key nor a section header and a
+// value cut short is still UTF-8. (Windows cuts a value too long for the caller's buffer.)
+void CutLongLine(std::string& out, std::size_t lineStart) {
+    std::size_t end = lineStart + kLineLimit;
+    while (end > lineStart && ContinuesCharacter(out[end]))
+        --end;
+    out.resize(end);
+}
+
 // Prepares the text for inih: no byte-order mark, no leading white space on any line (inih
 // would take an indented line for the continuation of the previous value, Windows reads it as a
-// line of its own), and the semicolons stand-in inside lines.
+// line of its own), the semicolons stand-in inside lines, and no line longer than inih reads.
 std::string PrepareForInih(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -48,17 +66,31 @@ std::string PrepareForInih(std::string_view text) {
     out.reserve(text.size());
     bool lineStart = true;
     bool commentLine = false;
+    bool cut = false;
+    std::size_t lineBegin = 0;
     for (char c : text) {
-        if (lineStart && (c == ' ' || c == '\t'))
+        if (c == '\n') {
+            out += c;
+            lineStart = true;
+            cut = false;
             continue;
-        if (lineStart)
+        }
+        if (cut || (lineStart && (c == ' ' || c == '\t')))
+            continue;
+        if (lineStart) {
             commentLine = c == ';';
+            lineBegin = out.size();
+        }
         if (c == '\0')
             c = ' ';  // would end the text for inih
         if (c == ';' && !commentLine)
             c = kSemicolonStandIn;
         out += c;
-        lineStart = c == '\n';
+        lineStart = false;
+        if (out.size() - lineBegin > kLineLimit) {
+            CutLongLine(out, lineBegin);
+            cut = true;
+        }
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -44,6 +45,27 @@ std::optional<std::string> Convert(const char* from, std::string_view bytes,
     return result;
 }
 
+// The text without a UTF-8 lead byte at its end that lacks some of the bytes it announces;
+// the text itself when it does not end so.
+std::string_view WithoutCutCharacter(std::string_view bytes) {
+    const std::size_t size = bytes.size();
+    for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[size - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;  // a continuation byte: the lead is further back
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? bytes.substr(0, size - back) : bytes;
+    }
+    return bytes;
+}
+
+// Whether the text holds a byte of a multi-byte UTF-8 character: evidence that it is UTF-8,
+// where a lone high byte at the end would as well be a Windows-1252 letter.
+bool HasMultiByteCharacter(std::string_view bytes) {
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0x80) != 0; });
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -57,7 +79,15 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::string ToUtf8(std::string_view bytes) {
-    return IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
+    // A UTF-8 text cut off inside its last character (a copy that did not finish) is still
+    // UTF-8: the broken character goes and the rest stays as written, instead of every accent
+    // of it being read as two Windows-1252 letters.
+    const std::string_view whole = WithoutCutCharacter(bytes);
+    if (whole.size() < bytes.size() && HasMultiByteCharacter(whole) && IsValidUtf8(whole))
+        return std::string(whole);
+    return Cp1252ToUtf8(bytes);
 }
 
 }  // namespace kell

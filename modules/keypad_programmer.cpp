@@ -100,6 +100,7 @@ int CTeclado::Program() {
     SendRaw({&start, 1});
     Clock& clock = session_.link.clock;
     std::uint32_t quietSince = clock.TickMs();
+    lastHeardMs_ = quietSince;
     for (;;) {
         std::uint8_t request = 0;
         if (!ReadByte(request) || request >= kFirstUnknownRequest) {
@@ -120,7 +121,10 @@ int CTeclado::Program() {
 CTeclado::Outcome CTeclado::Serve(std::uint8_t request) {
     switch (request) {
         case kRequestBlocks:
-            SendFlashBlocks();
+            if (!SendFlashBlocks()) {
+                session_.RecordResult(kNoRequestCode);
+                return Outcome::Failed;
+            }
             break;
         case kRequestSecurity:
             SendRecordPair(kSecurityRecord);
@@ -167,10 +171,14 @@ void CTeclado::SendTable(int request) {
     }
 }
 
-void CTeclado::SendFlashBlocks() {
+bool CTeclado::SendFlashBlocks() {
     image_.Rewind();
     session_.Barra_progreso.SetRange(0, kBlockCount);
     for (int i = 0; i < kBlockCount; ++i) {
+        // Missing answers only end their waits, so the blocks would go on for two hours, with
+        // a complaint after each, to an instrument that is gone.
+        if (InstrumentSilent())
+            return false;
         const bool last = i == kBlockCount - 1;
         session_.Barra_progreso.SetPosition(i);
         session_.ProgressBar_general.SetPosition(i * kStepWeight / kBlockCount +
@@ -179,7 +187,7 @@ void CTeclado::SendFlashBlocks() {
 
         std::string_view data;
         if (!ReadLine(kDataLine, data))
-            return;
+            return true;
         SendFrame(KeypadHexToBytes(data));
 
         // The short sequence is not needed after the last block; the full one always is.
@@ -198,6 +206,7 @@ void CTeclado::SendFlashBlocks() {
                 Complain(kUnexpectedCode);
         }
     }
+    return true;
 }
 
 void CTeclado::SendRecordPair(const RecordPair& pair) {
@@ -254,11 +263,17 @@ void CTeclado::SendRaw(std::span<const std::uint8_t> bytes) {
 bool CTeclado::ReadByte(std::uint8_t& byte) {
     Clock& clock = session_.link.clock;
     const std::uint32_t before = clock.TickMs();
-    if (session_.link.serial.Read(&byte, 1) == 1)
+    if (session_.link.serial.Read(&byte, 1) == 1) {
+        lastHeardMs_ = clock.TickMs();
         return true;
+    }
     if (clock.TickMs() == before)
         clock.SleepMs(kIdlePauseMs);
     return false;
+}
+
+bool CTeclado::InstrumentSilent() const {
+    return session_.link.clock.TickMs() - lastHeardMs_ >= kRequestSilenceMs;
 }
 
 bool CTeclado::WaitForByte(std::uint8_t& byte) {

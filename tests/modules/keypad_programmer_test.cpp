@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -357,6 +358,43 @@ TEST(KeypadProgrammer, ClosedOrVanishedPortDoesNotHang) {
         EXPECT_LT(rig.clock.NowUs() - start, 60'100'000);
         EXPECT_EQ(rig.resultCode, 1);
     }
+}
+
+// Found by fuzz/keypad_requests_fuzz: an instrument that asks for the blocks and then goes
+// silent kept the PC sending all 256 of them, two hours of unanswered waits and 255 complaints.
+TEST(KeypadProgrammer, InstrumentSilentDuringTheBlocksEndsTheStepWithCode1) {
+    KeypadRig rig;
+    rig.script.Unanswered(14);
+    CTeclado keypad(rig.session, Image().Span());
+    const std::int64_t start = rig.clock.NowUs();
+
+    EXPECT_EQ(keypad.Program(), -1);
+    const std::int64_t elapsed = rig.clock.NowUs() - start;
+    EXPECT_GE(elapsed, 60'000'000);
+    // A minute of silence, noticed at the start of the next block.
+    EXPECT_LT(elapsed, 95'000'000);
+    EXPECT_EQ(rig.resultCode, 1);
+    const std::vector<Bytes> frames = Frames(rig.instrument.heard);
+    EXPECT_LE(frames.size(), 3u * 15u);
+    EXPECT_LE(rig.notifier.messages.size(), 3u);
+}
+
+TEST(KeypadProgrammer, AnInstrumentThatStillAnswersKeepsTheBlocksGoingWithoutItsCodes) {
+    KeypadRig rig;
+    // No request code after any block, but every acknowledgement: a minute passes in no
+    // single wait, so the transfer goes through with a complaint per block.
+    std::map<int, int> noCodes;
+    for (int i = 0; i < 255; ++i)
+        noCodes[i] = -1;
+    rig.script.Blocks(256, noCodes).Request(18);
+    CTeclado keypad(rig.session, Image().Span());
+
+    EXPECT_EQ(keypad.Program(), 0);
+    std::vector<Bytes> expected;
+    AppendBlocks(expected, Image(), 256, false);
+    EXPECT_EQ(Frames(rig.instrument.heard), expected);
+    EXPECT_EQ(rig.notifier.messages.size(), 255u);
+    EXPECT_EQ(rig.resultCode, 0);
 }
 
 }  // namespace
