@@ -111,5 +111,30 @@ TEST(UpdateSession, PlansAloneAreOneStepWithoutAQuestion) {
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
+TEST(UpdateSession, AnInstrumentInItsBootstrapModeIsUpdatedThroughTheLoader) {
+    SessionRig rig(sim::scenarios::Bootstrap());
+    Tventana_brisca& w = *rig.window;
+    rig.Search();
+
+    ASSERT_EQ(w.Image_accion.index, kPictureUpdated)
+        << w.Label_info1.caption << " / " << w.resultCode << rig.instrument->Report(40);
+    EXPECT_EQ(w.resultCode, 0);
+    // The loader went in through the processor's bootstrap mode first.
+    EXPECT_EQ(rig.instrument->Loader().bootstrapBlock1.size(), 32u);
+    EXPECT_EQ(rig.instrument->Loader().bootstrapBlock3.size(), 968u);
+    EXPECT_EQ(rig.stepTexts.back(), w.texts.PASO4_L3 + ": 4/4");
+    std::string mismatch;
+    EXPECT_GT(CompareFirmwareInFlash(*rig.instrument, mismatch), 1'600'000u) << mismatch;
+    EXPECT_EQ(rig.instrument->FirmwareVersion(), "2.04.00000");
+    EXPECT_TRUE(rig.instrument->Module().finished);
+    EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
+
+    // It came back running its new firmware, with nothing left to do.
+    rig.SearchAgain();
+    EXPECT_EQ(rig.instrument->CurrentMode(), sim::Mode::Running);
+    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO7_L1);
+}
+
 }  // namespace
 }  // namespace kell::testing
