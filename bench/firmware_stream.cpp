@@ -2,12 +2,11 @@
 // every block at once: how much of the step's virtual time is the wire's, how much the host
 // adds on top (drains, polls, pumping, pauses that are not the instrument's), and what a block
 // costs the processor. Goal: host overhead under 5 % of the blocks' wire time.
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
+#include "bench/measure.h"
 #include "firmware/diferencial.h"
 #include "link/port_lock.h"
 #include "payloads/payloads.h"
@@ -18,6 +17,7 @@
 namespace {
 
 using namespace kell;
+using kell::bench::CpuSeconds;
 
 constexpr std::uint32_t kBaud = 500000;
 
@@ -51,12 +51,6 @@ class InstantLoader : public LineDevice {
     int left_ = 0;
 };
 
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 }  // namespace
 
 int main() {
@@ -78,10 +72,7 @@ int main() {
     ScriptedEventPump pump{&clock};
     RecordingNotifier notifier;
 
-    long toDevice = 0, toHost = 0;
-    line.SetTap([&](VirtualLine::Direction d, std::int64_t, std::uint8_t) {
-        ++(d == VirtualLine::Direction::ToDevice ? toDevice : toHost);
-    });
+    kell::bench::WireMeter wire{line};
 
     bool stopSession = false, connected = true;
     int resultCode = 0, overallPosition = 0;
@@ -123,13 +114,12 @@ int main() {
         std::printf("firmware_stream: the stream failed after %ld blocks\n", loader.blocks);
         return 1;
     }
-    const double byteUs = static_cast<double>(ByteTimeUs(kBaud));
-    const double blocksWireS = static_cast<double>(toDevice) * byteUs / 1e6;
-    const double answersWireS = static_cast<double>(toHost) * byteUs / 1e6;
+    const double blocksWireS = static_cast<double>(wire.toDeviceUs) / 1e6;
+    const double answersWireS = static_cast<double>(wire.toHostUs) / 1e6;
     const double stepS = static_cast<double>(stepUs) / 1e6;
     const double overheadS = stepS - blocksWireS - answersWireS;
     std::printf("firmware_stream: %d records, %ld blocks, %ld bytes to the instrument at %u baud\n",
-                reader.recordCount, loader.blocks, toDevice, kBaud);
+                reader.recordCount, loader.blocks, wire.toDeviceBytes, kBaud);
     std::printf("firmware_stream: step %.3f s virtual; blocks on the wire %.3f s, answers %.3f s\n",
                 stepS, blocksWireS, answersWireS);
     std::printf(
