@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(Windows, FirmwarePlan,
                          [](const auto& info) { return info.param.wow64 ? "Wow64" : "Native"; });
 
 TEST(ChannelPlansOfTypeZero, TheCurrentPlanIsNotAskedAboutAndStaysAsItIs) {
-    sim::Scenario scenario = OldFirmware();
+    sim::Scenario scenario = sim::scenarios::UpToDate();
+    scenario.fpgaMinor = 3;  // something else to update
     scenario.planType = 0;
     scenario.planVersion = 112;
     SessionRig rig(scenario);
@@ -109,10 +110,10 @@ TEST(ChannelPlansOfTypeZero, TheCurrentPlanIsNotAskedAboutAndStaysAsItIs) {
     EXPECT_EQ(rig.panelsAnswered, 0);
     EXPECT_FALSE(w.Check_planes.checked);
     EXPECT_FALSE(w.Check_borrar.checked);
-    EXPECT_EQ(w.stepTotal, 4);
+    EXPECT_FALSE(w.plansSelected);
+    EXPECT_EQ(w.stepTotal, 1);
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     EXPECT_EQ(SectorsErasedByLoader(*rig.instrument), std::vector<std::uint8_t>{});
-    ExpectFirmwareInstalled(rig);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -133,6 +134,8 @@ TEST(ChannelPlansOfTypeZero, RefusedNewPlansLeaveTheStoredOnesAndNoStepForThem) 
     EXPECT_FALSE(w.plansSelected);
     EXPECT_EQ(w.stepTotal, 0);
     EXPECT_EQ(rig.stepTexts, std::vector<std::string>{});
+    // Nothing was planned any more and nothing failed.
+    EXPECT_EQ(w.Image_accion.index, kPictureUpdated);
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     EXPECT_EQ(SectorsErasedByLoader(*rig.instrument), std::vector<std::uint8_t>{});
     EXPECT_FALSE(w.eraseRefused);
@@ -183,6 +186,45 @@ TEST(ChannelPlansOfTypeZero, AcceptedPlansBringTheEraseAndInstallTheNewTable) {
     const auto table = payloads::ChannelPlan(0);
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, table.size()), Bytes(table));
     EXPECT_EQ(w.resultCode, 0);
+    EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
+}
+
+// Identification marks every plan of type 4 (it compares them as type 0); the sequence knows
+// the type's own version, compares it with the one the instrument holds and asks only when
+// they differ.
+TEST(ChannelPlansOfTypeFour, TheCurrentPlanIsNotAskedAboutButStillSent) {
+    sim::Scenario scenario = sim::scenarios::UpToDate();
+    scenario.planType = 4;
+    scenario.planVersion = 111;
+    SessionRig rig(scenario);
+    Tventana_brisca& w = *rig.window;
+    rig.Search();
+
+    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
+    EXPECT_EQ(rig.panelsAnswered, 0);
+    EXPECT_TRUE(w.Check_planes.checked);
+    EXPECT_FALSE(w.Check_borrar.checked);
+    EXPECT_EQ(w.plansExpectedVersion, 111);
+    EXPECT_EQ(rig.stepTexts, StepTexts(w, 1));
+    const auto table = payloads::ChannelPlan(4);
+    EXPECT_EQ(rig.instrument->Flash(0x1E0000, table.size()), Bytes(table));
+    EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
+}
+
+TEST(ChannelPlansOfTypeFour, AnOldPlanIsAskedAbout) {
+    sim::Scenario scenario = sim::scenarios::UpToDate();
+    scenario.planType = 4;
+    scenario.planVersion = 100;
+    SessionRig rig(scenario);
+    Tventana_brisca& w = *rig.window;
+    rig.answerPanel = [](const std::string&) { return -1; };
+    const std::vector<std::uint8_t> plans = rig.instrument->FlashSegment(0x1E);
+    rig.Search();
+
+    EXPECT_EQ(rig.panelsAnswered, 1);
+    EXPECT_EQ(w.plansStoredVersion, 100);
+    EXPECT_FALSE(w.Check_planes.checked);
+    EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
