@@ -1,14 +1,16 @@
 #include "tests/session/session_checks.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 
 #include "payloads/payloads.h"
 
 namespace kell::testing {
 
-const std::map<std::uint32_t, std::uint8_t>& EmbeddedFirmwareBytes() {
-    static const std::map<std::uint32_t, std::uint8_t> bytes = [] {
-        std::map<std::uint32_t, std::uint8_t> out;
+const FirmwareSegments& EmbeddedFirmwareSegments() {
+    static const FirmwareSegments segments = [] {
+        FirmwareSegments out;
         auto text = payloads::MainFirmwareHex();
         auto hex = [&](std::size_t at) {
             auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
@@ -18,13 +20,18 @@ const std::map<std::uint32_t, std::uint8_t>& EmbeddedFirmwareBytes() {
         std::uint32_t upper = 0;
         for (std::size_t at = 0; at < text.size();) {
             const std::uint8_t count = hex(at + 1);
-            const auto address = static_cast<std::uint16_t>(hex(at + 3) << 8 | hex(at + 5));
+            const std::uint32_t address =
+                static_cast<std::uint32_t>(hex(at + 3) << 8 | hex(at + 5));
             const std::uint8_t type = hex(at + 7);
             if (type == 4)
                 upper = static_cast<std::uint32_t>(hex(at + 9) << 8 | hex(at + 11));
             if (type == 0) {
-                for (std::uint8_t i = 0; i < count; ++i)
-                    out[(upper << 16) + address + i] = hex(at + 9 + 2 * i);
+                for (std::uint32_t i = 0; i < count; ++i) {
+                    const std::uint32_t full = (upper << 16) + address + i;
+                    auto& segment = out[static_cast<std::uint8_t>(full >> 16)];
+                    segment.resize(0x10000, -1);
+                    segment[full & 0xFFFF] = hex(at + 9 + 2 * i);
+                }
             }
             if (type == 1)
                 break;
@@ -32,27 +39,49 @@ const std::map<std::uint32_t, std::uint8_t>& EmbeddedFirmwareBytes() {
         }
         return out;
     }();
-    return bytes;
+    return segments;
 }
 
 std::size_t CompareFirmwareInFlash(const sim::Instrument& instrument, std::string& mismatch) {
+    constexpr std::uint8_t kRegionSegment = 0x18;
+    constexpr std::uint32_t kRegionEnd = 0x10;
+    constexpr std::uint8_t kPlanSegment = 0x1E;
     std::size_t compared = 0;
-    for (const auto& [address, byte] : EmbeddedFirmwareBytes()) {
-        if ((address >> 16) == 0x18 && (address & 0xFFFF) < 0x10)
-            continue;  // the region text is the instrument's own
-        if ((address >> 16) == 0x1E)
-            continue;  // the plan page
-        const std::uint8_t held = instrument.Flash(address, 1).at(0);
-        if (held != byte) {
-            std::ostringstream text;
-            text << std::hex << "flash 0x" << address << " holds 0x" << int{held} << ", not 0x"
-                 << int{byte};
-            mismatch = text.str();
-            return compared;
+    for (const auto& [segment, bytes] : EmbeddedFirmwareSegments()) {
+        if (segment == kPlanSegment)
+            continue;  // what the plans step decided
+        const std::vector<std::uint8_t> held = instrument.FlashSegment(segment);
+        for (std::uint32_t offset = 0; offset < bytes.size(); ++offset) {
+            if (bytes[offset] < 0 || (segment == kRegionSegment && offset < kRegionEnd))
+                continue;  // no record, or the region text, which is the instrument's own
+            if (held[offset] != bytes[offset]) {
+                std::ostringstream text;
+                text << std::hex << "flash 0x" << (segment << 16 | offset) << " holds 0x"
+                     << int{held[offset]} << ", not 0x" << bytes[offset];
+                mismatch = text.str();
+                return compared;
+            }
+            ++compared;
         }
-        ++compared;
     }
     return compared;
+}
+
+void ExpectFirmwareInstalled(const sim::Instrument& instrument) {
+    std::string mismatch;
+    EXPECT_GT(CompareFirmwareInFlash(instrument, mismatch), 1'600'000u) << mismatch;
+    EXPECT_EQ(mismatch, "");
+    EXPECT_EQ(instrument.FirmwareVersion(), "2.04.00000");
+    EXPECT_TRUE(instrument.Module().finished);
+    EXPECT_EQ(instrument.Module().application, Bytes(payloads::Mpeg4Application()));
+    EXPECT_EQ(instrument.Flash(0x300000 + 2 + 8, 2), (std::vector<std::uint8_t>{4, 3}));  // 3.4
+}
+
+std::vector<std::string> StepTexts(const LocalisedTexts& texts, int total) {
+    std::vector<std::string> steps;
+    for (int i = 1; i <= total; ++i)
+        steps.push_back(texts.PASO4_L3 + ": " + std::to_string(i) + "/" + std::to_string(total));
+    return steps;
 }
 
 bool SpeedChangeAsked(const sim::Instrument& instrument) {

@@ -15,6 +15,8 @@
 
 namespace kell::testing {
 
+inline constexpr std::int64_t kSecond = 1'000'000;  // in the virtual clock's microseconds
+
 // The program's main window over the simulated instrument on port 1, on virtual time, with the
 // shipped language file and the embedded payloads: a whole session runs in milliseconds.
 class SessionRig {
@@ -32,6 +34,7 @@ class SessionRig {
             std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
                                               std::string(KELL_DATA_DIR) + "/idiomas.ini");
         pump.onPump = [this] { PlayTheUser(); };
+        notifier.onMessage = [this](const RecordingNotifier::Message& m) { NoteEstimate(m); };
     }
     ~SessionRig() {
         window.reset();
@@ -67,6 +70,12 @@ class SessionRig {
     FixedPortCatalog ports;
     std::unique_ptr<Tventana_brisca> window;
     int panelsAnswered = 0;
+    // What the window showed when it asked the time question.
+    struct Estimate {
+        std::string text;
+        int maximum = -1;  // of the overall bar
+        int stepTotal = -1;
+    } estimate;
     // The step texts ("Step: 2/4") the window showed, in order.
     std::vector<std::string> stepTexts;
 
@@ -95,6 +104,12 @@ class SessionRig {
             lastWatchUs_ = now;
             window->Mira_desconexion();
         }
+    }
+
+    void NoteEstimate(const RecordingNotifier::Message& m) {
+        if (m.text.rfind(window->texts.TIEMPO_TOTAL1, 0) != 0)
+            return;
+        estimate = {m.text, window->ProgressBar_general.maximum, window->stepTotal};
     }
 
     void NoteStepText() {

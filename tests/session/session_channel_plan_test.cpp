@@ -1,5 +1,5 @@
-// Whole sessions that check what the plan makes of the estimate, the step count and the
-// questions: the main firmware plan on both kinds of Windows, and the channel plans of type 0.
+// Whole sessions with new channel plans to offer: the questions, the step count, the erase
+// they bring and what the instrument's plan pages hold afterwards.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,90 +11,6 @@
 
 namespace kell::testing {
 namespace {
-
-// Only the main firmware is old; the plan brings the FPGA, zone and module steps with it.
-sim::Scenario OldFirmware() {
-    sim::Scenario s = sim::scenarios::UpToDate();
-    s.name = "old-firmware";
-    s.firmwareRelease = "1.89";
-    return s;
-}
-
-// What the window showed when it asked the time question.
-struct Estimate {
-    std::string text;
-    int maximum = -1;
-    int stepTotal = -1;
-};
-
-void NoteEstimate(SessionRig& rig, Estimate& estimate) {
-    rig.notifier.onMessage = [&rig, &estimate](const RecordingNotifier::Message& m) {
-        if (m.text.rfind(rig.window->texts.TIEMPO_TOTAL1, 0) != 0)
-            return;
-        estimate.text = m.text;
-        estimate.maximum = rig.window->ProgressBar_general.maximum;
-        estimate.stepTotal = rig.window->stepTotal;
-    };
-}
-
-std::vector<std::string> StepTexts(const Tventana_brisca& w, int total) {
-    std::vector<std::string> texts;
-    for (int i = 1; i <= total; ++i)
-        texts.push_back(w.texts.PASO4_L3 + ": " + std::to_string(i) + "/" + std::to_string(total));
-    return texts;
-}
-
-void ExpectFirmwareInstalled(const SessionRig& rig) {
-    std::string mismatch;
-    EXPECT_GT(CompareFirmwareInFlash(*rig.instrument, mismatch), 1'600'000u) << mismatch;
-    EXPECT_EQ(mismatch, "");
-    EXPECT_EQ(rig.instrument->FirmwareVersion(), "2.04.00000");
-    EXPECT_TRUE(rig.instrument->Module().finished);
-    EXPECT_EQ(rig.instrument->Flash(0x300000, 1).at(0), 3);  // three FPGA configurations
-}
-
-struct FirmwarePlanCase {
-    bool wow64;
-    int maximum;
-    const char* minutes;
-};
-
-class FirmwarePlan : public ::testing::TestWithParam<FirmwarePlanCase> {};
-
-TEST_P(FirmwarePlan, EstimatesStepsAndLineSpeedFollowTheKindOfWindows) {
-    const FirmwarePlanCase c = GetParam();
-    SessionRig rig(OldFirmware());
-    Tventana_brisca& w = *rig.window;
-    w.isWow64 = [&] { return c.wow64; };
-    Estimate estimate;
-    NoteEstimate(rig, estimate);
-    std::uint32_t fastestHostBaud = 0;
-    rig.line.SetTap([&](VirtualLine::Direction, std::int64_t, std::uint8_t) {
-        fastestHostBaud = std::max(fastestHostBaud, rig.line.HostBaud());
-    });
-    rig.Search();
-
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
-    EXPECT_EQ(estimate.maximum, c.maximum);
-    EXPECT_EQ(estimate.text, w.texts.TIEMPO_TOTAL1 + c.minutes + " min.\n" + w.texts.AVISOMEM3);
-    EXPECT_EQ(estimate.stepTotal, 4);
-    EXPECT_EQ(rig.stepTexts, StepTexts(w, 4));
-    EXPECT_EQ(rig.panelsAnswered, 0);
-    EXPECT_EQ(w.resultCode, 0);
-    // Under 64-bit Windows the line never leaves 115200.
-    EXPECT_EQ(SpeedChangeAsked(*rig.instrument), !c.wow64);
-    EXPECT_EQ(fastestHostBaud, c.wow64 ? 115200u : 500000u);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
-    ExpectFirmwareInstalled(rig);
-    // The plan page was not part of the plan: it holds what it held.
-    EXPECT_EQ(rig.instrument->Flash(0x1E0000, 5)[3], 103);
-    EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
-}
-
-INSTANTIATE_TEST_SUITE_P(Windows, FirmwarePlan,
-                         ::testing::Values(FirmwarePlanCase{false, 1015, "16"},
-                                           FirmwarePlanCase{true, 1355, "22"}),
-                         [](const auto& info) { return info.param.wow64 ? "Wow64" : "Native"; });
 
 TEST(ChannelPlansOfTypeZero, TheCurrentPlanIsNotAskedAboutAndStaysAsItIs) {
     sim::Scenario scenario = sim::scenarios::UpToDate();
@@ -121,13 +37,11 @@ TEST(ChannelPlansOfTypeZero, RefusedNewPlansLeaveTheStoredOnesAndNoStepForThem) 
     SessionRig rig(sim::scenarios::PlanTypeZeroOldPlan());
     Tventana_brisca& w = *rig.window;
     rig.answerPanel = [](const std::string&) { return -1; };
-    Estimate estimate;
-    NoteEstimate(rig, estimate);
     const std::vector<std::uint8_t> plans = rig.instrument->FlashSegment(0x1E);
     rig.Search();
 
-    EXPECT_EQ(estimate.stepTotal, 1);
-    EXPECT_EQ(estimate.maximum, 30);
+    EXPECT_EQ(rig.estimate.stepTotal, 1);
+    EXPECT_EQ(rig.estimate.maximum, 30);
     EXPECT_EQ(rig.panelsAnswered, 1);  // the plan question only: nothing to erase
     EXPECT_FALSE(w.Check_planes.checked);
     EXPECT_FALSE(w.Check_borrar.checked);
@@ -155,9 +69,9 @@ TEST(ChannelPlansOfTypeZero, RefusedPlansWithTheFirmwareKeepItsStepsAndTheStored
     ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
     EXPECT_EQ(rig.panelsAnswered, 1);
     EXPECT_EQ(w.stepTotal, 4);
-    EXPECT_EQ(rig.stepTexts, StepTexts(w, 4));
+    EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 4));
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
-    ExpectFirmwareInstalled(rig);
+    ExpectFirmwareInstalled(*rig.instrument);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -169,18 +83,16 @@ TEST(ChannelPlansOfTypeZero, AcceptedPlansBringTheEraseAndInstallTheNewTable) {
         asked.push_back(line1);
         return 1;
     };
-    Estimate estimate;
-    NoteEstimate(rig, estimate);
     rig.Search();
 
     ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
     EXPECT_EQ(asked, (std::vector<std::string>{w.texts.AVISOPLAN1, w.texts.AVISOMEM1}));
     EXPECT_TRUE(w.Check_borrar.checked);
     // The erase is one more step; the estimate was made before and stays.
-    EXPECT_EQ(estimate.stepTotal, 1);
+    EXPECT_EQ(rig.estimate.stepTotal, 1);
     EXPECT_EQ(w.stepTotal, 2);
     EXPECT_EQ(w.ProgressBar_general.maximum, 30);
-    EXPECT_EQ(rig.stepTexts, StepTexts(w, 2));
+    EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 2));
     EXPECT_EQ(SectorsErasedByLoader(*rig.instrument),
               (std::vector<std::uint8_t>{1, 32, 33, 36, 37, 38, 39, 40, 41, 42, 43, 44}));
     const auto table = payloads::ChannelPlan(0);
@@ -205,7 +117,7 @@ TEST(ChannelPlansOfTypeFour, TheCurrentPlanIsNotAskedAboutButStillSent) {
     EXPECT_TRUE(w.Check_planes.checked);
     EXPECT_FALSE(w.Check_borrar.checked);
     EXPECT_EQ(w.plansExpectedVersion, 111);
-    EXPECT_EQ(rig.stepTexts, StepTexts(w, 1));
+    EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 1));
     const auto table = payloads::ChannelPlan(4);
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, table.size()), Bytes(table));
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
