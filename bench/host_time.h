@@ -24,14 +24,10 @@ class PauseCountingClock : public Clock {
     }
     bool Sleeping() const { return sleeping_; }
 
-    // The sleeps of at least `ms`: shorter ones are the gaps between polls of a wait, not
-    // pauses.
-    std::int64_t TotalMs(std::uint32_t shortest) const {
+    std::int64_t TotalMs() const {
         std::int64_t total = 0;
-        for (const auto& [ms, count] : countByLength) {
-            if (ms >= shortest)
-                total += static_cast<std::int64_t>(ms) * count;
-        }
+        for (const auto& [ms, count] : countByLength)
+            total += static_cast<std::int64_t>(ms) * count;
         return total;
     }
 
