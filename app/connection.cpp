@@ -46,6 +46,10 @@ void Tventana_brisca::Boton_ConectarClick(int) {
         // A port that is there but refused to this user is worth telling apart from silence.
         if (monitorPSerie.LastOpenResult() == OpenResult::PermissionDenied)
             portPermissionRefused = true;
+        // Another program (another copy of this one) holds the port: its exchanges are left
+        // alone, and the user is told why the meter was not reached.
+        if (monitorPSerie.LastOpenResult() == OpenResult::Busy)
+            portHeldElsewhere = true;
         monitorPSerie.Close();
         return;
     }

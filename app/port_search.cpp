@@ -38,6 +38,7 @@ void Tventana_brisca::Button_buscar_puertoClick() {
     ShowSearchButton(false);
     SetInfoLines(texts.PASO3_L1, texts.PASO3_L2 + std::to_string(portNumber), texts.PASO3_L3);
     portPermissionRefused = false;
+    portHeldElsewhere = false;
 
     if (Auto1.checked) {
         SearchAutomatically();
@@ -99,6 +100,8 @@ void Tventana_brisca::ShowNoInstrument() {
         SetInfoLines(texts.P6_E5_L1, texts.P6_E5_L2, texts.P6_E5_L3);
     } else if (portPermissionRefused) {
         SetInfoLines(texts.P6_E8_L1, texts.P6_E8_L2, texts.P6_E8_L3);
+    } else if (portHeldElsewhere) {
+        SetInfoLines(texts.P6_E9_L1, texts.P6_E9_L2, texts.P6_E9_L3);
     } else {
         SetInfoLines(texts.P6_E1_L1, texts.P6_E1_L2, texts.P6_E1_L3);
     }

@@ -19,7 +19,8 @@ namespace kell {
     X(MENU3_L2, "Acerca de")
 
 // The text keys, in the order they are read. Each is empty unless the language file gives it.
-// P6_E8 (a port that exists but may not be opened) is this program's own addition.
+// P6_E8 (a port that exists but may not be opened) and P6_E9 (a port another program holds)
+// are this program's own additions.
 // clang-format off
 #define KELL_TEXT_KEYS(X)                                    \
     X(PASO1_L1) X(PASO1_L2) X(PASO1_L3)                      \
@@ -43,7 +44,8 @@ namespace kell {
     X(AVISOPLAN1) X(AVISOPLAN2) X(AVISOPLAN3)                \
     X(AVISOACT) X(AVISOSI) X(AVISONO)                        \
     X(PROGRESO_GENERAL) X(TIEMPO_TOTAL1) X(TIEMPO_TOTAL2)    \
-    X(P6_E8_L1) X(P6_E8_L2) X(P6_E8_L3)
+    X(P6_E8_L1) X(P6_E8_L2) X(P6_E8_L3)                      \
+    X(P6_E9_L1) X(P6_E9_L2) X(P6_E9_L3)
 // clang-format on
 
 // The captions of the nine menu items, one field per key, starting at their built-in values.
@@ -90,6 +92,6 @@ inline constexpr TextKey kTextKeys[] = {
 inline constexpr std::size_t kMenuKeyCount = std::size(kMenuKeys);
 inline constexpr std::size_t kTextKeyCount = std::size(kTextKeys);
 static_assert(kMenuKeyCount == 9);
-static_assert(kTextKeyCount == 61 + 3, "the 61 texts of the window and the three of P6_E8");
+static_assert(kTextKeyCount == 61 + 6, "the 61 texts of the window, P6_E8 and P6_E9");
 
 }  // namespace kell

@@ -275,6 +275,7 @@ class Tventana_brisca {
     std::string identityAfterRestart;
     // A port of the last search existed but might not be opened (no permission).
     bool portPermissionRefused = false;
+    bool portHeldElsewhere = false;  // a port of the search was open in another program
 
     // Identification results.
     int zoneCode = 0;

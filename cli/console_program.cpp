@@ -28,7 +28,6 @@
 #include "cli/outcome.h"
 #include "cli/question_desk.h"
 #include "cli/session_record.h"
-#include "cli/simulator_process.h"
 #include "cli/tracing_serial_device.h"
 #include "payloads/export/payload_export.h"
 #include "payloads/payloads.h"
@@ -36,6 +35,7 @@
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_port_catalog.h"
 #include "platform/qt/qt_serial_device.h"
+#include "platform/qt/simulator_process.h"
 #include "platform/qt/system_clock.h"
 
 namespace kell::cli {
@@ -274,11 +274,13 @@ int RunSession(const Options& options, const std::string& languageFile) {
     std::string port = options.port;
     if (options.simulate) {
         const std::string program = SimulatorProcess::Locate(ProgramDirectory());
-        std::string error =
-            "kell-sim not found (put it beside kell-update-cli or name it in "
-            "KELL_SIM)";
-        if (program.empty() || !simulator.Start(program, options.scenario, &error)) {
-            std::cerr << kProgramName << ": " << error << "\n";
+        if (program.empty() || !simulator.Start(program, options.scenario)) {
+            std::cerr << kProgramName << ": "
+                      << (program.empty()
+                              ? "kell-sim not found (put it beside kell-update-cli or name it in "
+                                "KELL_SIM)"
+                              : simulator.Error())
+                      << "\n";
             return kExitTrouble;
         }
         SetChildToStopOnExit(static_cast<pid_t>(simulator.ProcessId()));

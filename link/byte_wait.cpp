@@ -48,6 +48,21 @@ PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uin
     }
 }
 
+void SettleLine(LinkContext& link, std::uint32_t quietMs, std::uint32_t maxMs) {
+    const std::int64_t start = link.clock.MonotonicUs();
+    std::int64_t lastByte = start;
+    for (;;) {
+        const std::int64_t now = link.clock.MonotonicUs();
+        if (now - lastByte >= std::int64_t{quietMs} * 1000 ||
+            now - start >= std::int64_t{maxMs} * 1000)
+            return;
+        if (PollByte(link))
+            lastByte = link.clock.MonotonicUs();
+        else if (link.clock.MonotonicUs() == now)
+            link.clock.SleepMs(1);  // a closed channel answers at once: do not spin
+    }
+}
+
 int SendBytes(LinkContext& link, std::span<const std::uint8_t> bytes) {
     return link.serial.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }

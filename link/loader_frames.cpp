@@ -17,6 +17,11 @@ constexpr std::uint8_t kCallCommand = 0x02;
 constexpr std::uint8_t kBufferAccepted = 0xA5;
 constexpr std::uint8_t kSectorDone = 0xB5;
 constexpr int kTries = 10;
+// Before a resend the line must have been quiet this long (and is given at most kSettleMaxMs):
+// the loader's answers follow a frame within milliseconds, so a quiet tenth of a second means
+// that no late answer to the try that gave up is still on its way.
+constexpr std::uint32_t kSettleQuietMs = 100;
+constexpr std::uint32_t kSettleMaxMs = 1000;
 constexpr std::size_t kMaxCallData = 252;
 
 using BufferFrame = std::array<std::uint8_t, 4 + kLoaderFrameData + 1>;
@@ -43,6 +48,8 @@ bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const 
 bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const AnswerRule& rule,
                   int tries) {
     for (int i = 0; i < tries; ++i) {
+        if (i > 0)
+            SettleLine(link, kSettleQuietMs, kSettleMaxMs);
         if (SendAndAwait(link, frame, rule))
             return true;
     }

@@ -8,6 +8,10 @@ namespace kell {
 namespace {
 
 constexpr std::size_t kDrainLimit = 65536;
+// A read that finds nothing takes at least this long, even when the device fails at once (a
+// closed channel, an unplugged adapter): every loop that polls the line is paced by its reads,
+// and must not spin a core on a port that is gone.
+constexpr std::uint32_t kEmptyReadMs = 4;
 
 LineSettings ToLineSettings(const PortSettings& s) {
     LineSettings line;
@@ -156,8 +160,16 @@ int TMonitorPSerie::Write(const std::uint8_t* data, std::uint32_t count) {
 std::uint32_t TMonitorPSerie::Read(std::uint8_t* dest, std::uint32_t count) {
     if (count == kReadAvailable)
         count = receiveSize_;
-    if (!IsOpen())
+    const std::int64_t startUs = clock_.MonotonicUs();
+    const auto paceEmptyRead = [&] {
+        const std::int64_t spentMs = (clock_.MonotonicUs() - startUs) / 1000;
+        if (spentMs < kEmptyReadMs)
+            clock_.SleepMs(kEmptyReadMs - static_cast<std::uint32_t>(spentMs));
+    };
+    if (!IsOpen()) {
+        paceEmptyRead();
         return 0;
+    }
     PortLockGuard guard(*lock_);
     dest[0] = 0;
     std::uint32_t total = 0;
@@ -170,6 +182,8 @@ std::uint32_t TMonitorPSerie::Read(std::uint8_t* dest, std::uint32_t count) {
         std::memcpy(dest + total, bounce_.data(), got);
         total += static_cast<std::uint32_t>(got);
     }
+    if (total == 0)
+        paceEmptyRead();
     return total;
 }
 

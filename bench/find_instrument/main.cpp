@@ -30,26 +30,6 @@ constexpr int kPortCounts[] = {1, 2, 4, 8};
 // The firmware text and the language file play no part in finding the instrument.
 constexpr const char* kNoLanguageFile = "/nonexistent/idiomas.ini";
 
-// A pump that lets the benchmark see each pass.
-class ObservingPump : public EventPump {
-  public:
-    explicit ObservingPump(EventPump& inner) : inner_(inner) {}
-    void PumpOnce() override {
-        inner_.PumpOnce();
-        if (onPump)
-            onPump();
-    }
-    void WaitForEvent(std::uint32_t maxWaitMs) override {
-        inner_.WaitForEvent(maxWaitMs);
-        if (onPump)
-            onPump();
-    }
-    std::function<void()> onPump;
-
-  private:
-    EventPump& inner_;
-};
-
 class NoEvents : public EventPump {
   public:
     void PumpOnce() override {}

@@ -5,8 +5,8 @@
 
 #include "app/ventana_brisca.h"
 #include "gui/program_options.h"
-#include "gui/simulator_process.h"
 #include "gui/update_program.h"
+#include "platform/qt/simulator_process.h"
 
 int main(int argc, char** argv) {
     // The command line is read before the windows start, so that --help works without a screen.
@@ -27,16 +27,16 @@ int main(int argc, char** argv) {
     const kell::gui::ProgramOptions& options = parsed.options;
     const QString programDirectory = QApplication::applicationDirPath();
 
-    kell::gui::SimulatorProcess simulator;
+    kell::SimulatorProcess simulator;
     std::string portPath = options.port;
     if (options.simulate) {
-        const QString program = kell::gui::SimulatorProcess::Locate(programDirectory);
-        if (program.isEmpty()) {
+        const std::string program = kell::SimulatorProcess::Locate(programDirectory.toStdString());
+        if (program.empty()) {
             std::fputs("kell-update: kell-sim was not found (set KELL_SIM to its path)\n", stderr);
             return 1;
         }
         if (!simulator.Start(program, options.scenario)) {
-            std::fprintf(stderr, "kell-update: %s\n", qPrintable(simulator.Error()));
+            std::fprintf(stderr, "kell-update: %s\n", simulator.Error().c_str());
             return 1;
         }
         portPath = simulator.PortPath();

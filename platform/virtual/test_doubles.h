@@ -33,6 +33,27 @@ class ScriptedEventPump : public EventPump {
     VirtualClock* clock_;
 };
 
+// Another pump (a real event loop) with an observer after each of its passes: a benchmark or a
+// test over the real device stack sees every pass, and may play the user there.
+class ObservingPump : public EventPump {
+  public:
+    explicit ObservingPump(EventPump& inner) : inner_(inner) {}
+    void PumpOnce() override {
+        inner_.PumpOnce();
+        if (onPump)
+            onPump();
+    }
+    void WaitForEvent(std::uint32_t maxWaitMs) override {
+        inner_.WaitForEvent(maxWaitMs);
+        if (onPump)
+            onPump();
+    }
+    std::function<void()> onPump;
+
+  private:
+    EventPump& inner_;
+};
+
 // Records beeps and message boxes; answers message boxes from a queue (OK when it is empty).
 class RecordingNotifier : public Notifier {
   public:

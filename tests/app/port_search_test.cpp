@@ -130,6 +130,32 @@ TEST(AutomaticSearch, ABusyInstrumentIsAskedOnceAndReported) {
     ExpectReadyForNextPress(w);
 }
 
+// Two copies of the program on one meter: the second finds the port open in the first and
+// must neither write to it nor report that no meter was there.
+TEST(AutomaticSearch, APortHeldByAnotherCopyIsLeftAloneAndReportedAsInUse) {
+    SearchRig rig;
+    testing::ScriptedInstrument& meter = rig.AddInstrument(1, scenarios::UpToDate());
+    VirtualSerialDevice firstCopy(rig.lines);
+    ASSERT_EQ(firstCopy.Open(rig.PathOf(1)), OpenResult::Ok);
+    const std::size_t receivedBefore = meter.received.size();
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+    EXPECT_FALSE(w.connected);
+    EXPECT_EQ(meter.received.size(), receivedBefore) << "nothing of the second copy reached it";
+    EXPECT_TRUE(w.portHeldElsewhere);
+    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    ExpectInfoLines(w, w.texts.P6_E9_L1, w.texts.P6_E9_L2, w.texts.P6_E9_L3);
+    EXPECT_FALSE(w.texts.P6_E9_L1.empty());
+    ExpectReadyForNextPress(w);
+
+    // Once the first copy lets go, the next search reaches the meter.
+    firstCopy.Close();
+    rig.Search();
+    EXPECT_GT(meter.probes, 0);
+    EXPECT_FALSE(w.portHeldElsewhere);
+    EXPECT_NE(w.Label_info1.caption, w.texts.P6_E9_L1);
+}
+
 TEST(AutomaticSearch, APortRefusedForPermissionIsReportedAsSuch) {
     SearchRig rig;
     rig.AddRefusedPort(1);

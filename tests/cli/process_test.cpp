@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "cli/outcome.h"
+#include "platform/qt/qt_serial_device.h"
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
 
@@ -81,6 +82,20 @@ TEST_F(CliProcess, ASilentPortIsNoInstrument) {
     // The rendering went to standard error; standard output is the JSON alone.
     EXPECT_NE(run.err.find("Looking for the meter"), std::string::npos);
     EXPECT_EQ(run.out.rfind("{", 0), 0u);
+}
+
+// A second copy of the program started while the first holds the meter's port: it is told the
+// port is in use, and nothing it does reaches the meter between the first copy's exchanges.
+TEST_F(CliProcess, ASecondCopyIsToldThePortIsInUse) {
+    PseudoTerminal meter;
+    ASSERT_TRUE(meter.Ready());
+    QtSerialDevice firstCopy;
+    ASSERT_EQ(firstCopy.Open(meter.Path()), OpenResult::Ok);
+    const Finished run = Start({"--port", QString::fromStdString(meter.Path()), "--json"});
+    ASSERT_EQ(run.status, kExitNoInstrument) << run.err;
+    EXPECT_EQ(run.Json()["texts"].toArray()[0].toString(),
+              "The meter's USB port is in use by another program.");
+    EXPECT_TRUE(meter.Receive(1, 200).empty());
 }
 
 #ifdef KELL_SIM_PROGRAM

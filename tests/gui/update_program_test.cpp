@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "gui/simulator_process.h"
 #include "gui/update_program.h"
+#include "platform/qt/simulator_process.h"
 #include "tests/gui/gui_world.h"
 
 namespace kell::gui::testing {
@@ -104,7 +104,7 @@ TEST_F(UpdateProgramTest, TheRealProgramFindsTheSimulatorOnItsPseudoTerminal) {
     SimulatorProcess simulator;
     ASSERT_TRUE(
         simulator.Start(KELL_SIM_PROGRAM, std::string(KELL_SIM_SCENARIO_DIR) + "/up-to-date.json"))
-        << simulator.Error().toStdString();
+        << simulator.Error();
     ProgramOptions options;
     options.languageDir = KELL_DATA_DIR;
     UpdateProgram program(options, simulator.PortPath(), "");

@@ -108,6 +108,28 @@ TEST(SendLoaderBlocksTest, AnAcknowledgementAfterTheSecondChangedIsAFailedTry) {
     EXPECT_EQ(rig.farEnd.Count(BufferFrame(0, data)), 2);
 }
 
+// An answer that comes after its try gave up must not be taken as the answer to the resend,
+// or every later frame is judged by its predecessor's answer: a frame the loader never took
+// would then pass as accepted.
+TEST(SendLoaderBlocksTest, ALateAnswerIsNotTakenForTheNextFrame) {
+    LinkRig rig(kEarlyInSecond);
+    const Bytes data = Counting(256);
+    const Bytes first = BufferFrame(0, Slice(data, 0, 128));
+    const Bytes second = BufferFrame(128, Slice(data, 128, 128));
+    rig.farEnd
+        .OnDo(
+            first, [&] { rig.farEnd.Say({0xA5}, 1'030'000); }, 1)  // after the try gave up
+        .OnDo(
+            first, [&] { rig.farEnd.Say({0xA5}, 60'000); }, 1)
+        .OnDo(
+            second, [] {}, 1)  // lost: the loader never saw it
+        .On(second, {0xA5});
+    ProgressBar bar;
+    EXPECT_TRUE(SendLoaderBlocks(rig.link, 256, data, bar));
+    EXPECT_EQ(rig.farEnd.Count(first), 2);
+    EXPECT_EQ(rig.farEnd.Count(second), 2) << "the lost frame is sent again";
+}
+
 // --- The single frames ------------------------------------------------------------------------
 
 TEST(SendLoaderCallTest, SendsTheCallFrameUnanswered) {

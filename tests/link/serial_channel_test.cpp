@@ -247,6 +247,22 @@ TEST_F(ChannelOnLine, UnpluggedDeviceFailsWritesAndReadsNothing) {
     EXPECT_EQ(channel.Read(in, 1), 0u);
 }
 
+// A device that fails at once must not turn the callers' poll loops into a spin: an empty read
+// takes its few milliseconds whether the device waited or not, and the channel is closed too.
+TEST_F(ChannelOnLine, AnEmptyReadTakesItsTimeEvenWhenTheDeviceFailsAtOnce) {
+    ASSERT_TRUE(Connect());
+    line.Unplug();
+    std::uint8_t in = 0;
+    std::int64_t before = clock.NowUs();
+    EXPECT_EQ(channel.Read(&in, 1), 0u);
+    EXPECT_GE(clock.NowUs() - before, 4000);
+
+    channel.Close();
+    before = clock.NowUs();
+    EXPECT_EQ(channel.Read(&in, 1), 0u);
+    EXPECT_GE(clock.NowUs() - before, 4000);
+}
+
 // --- Reading ---------------------------------------------------------------------------------
 
 TEST(ChannelReads, ArrivedDataIsServedInChunksOfAtMostTheReceiveSize) {

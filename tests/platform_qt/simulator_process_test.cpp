@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "gui/simulator_process.h"
+#include "platform/qt/simulator_process.h"
 
-namespace kell::gui {
+namespace kell {
 namespace {
 
 // A stand-in for kell-sim: a shell script with the given body.
@@ -20,8 +20,8 @@ class FakeSimulator {
             file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
     }
-    const QString& Path() const { return path_; }
-    QString Directory() const { return dir_.path(); }
+    std::string Path() const { return path_.toStdString(); }
+    std::string Directory() const { return dir_.path().toStdString(); }
 
   private:
     QTemporaryDir dir_;
@@ -31,7 +31,7 @@ class FakeSimulator {
 TEST(SimulatorProcessTest, TheFirstLineIsThePortAndTheScenarioIsPassedOn) {
     FakeSimulator fake("echo \"/dev/pts/$1\"\necho more\nexec sleep 30\n");
     SimulatorProcess simulator;
-    ASSERT_TRUE(simulator.Start(fake.Path(), "busy.json")) << simulator.Error().toStdString();
+    ASSERT_TRUE(simulator.Start(fake.Path(), "busy.json")) << simulator.Error();
     EXPECT_EQ(simulator.PortPath(), "/dev/pts/busy.json");
     simulator.Stop();  // ends the sleeping child rather than waiting for it
 }
@@ -40,7 +40,7 @@ TEST(SimulatorProcessTest, ASimulatorThatGivesNoPortIsAFailure) {
     FakeSimulator quits("exit 3\n");
     SimulatorProcess first;
     EXPECT_FALSE(first.Start(quits.Path(), ""));
-    EXPECT_FALSE(first.Error().isEmpty());
+    EXPECT_FALSE(first.Error().empty());
 
     FakeSimulator silent("exec sleep 30\n");
     SimulatorProcess second;
@@ -58,13 +58,13 @@ TEST(SimulatorProcessTest, TheSimulatorIsFoundBesideTheProgramOrThroughKellSim) 
     FakeSimulator fake("exit 0\n");
     qunsetenv("KELL_SIM");
     EXPECT_EQ(SimulatorProcess::Locate(fake.Directory()), fake.Path());
-    qputenv("KELL_SIM", fake.Path().toLocal8Bit());
+    qputenv("KELL_SIM", QByteArray::fromStdString(fake.Path()));
     EXPECT_EQ(SimulatorProcess::Locate("/nonexistent"), fake.Path());
     qputenv("KELL_SIM", "/nonexistent/kell-sim");
-    EXPECT_TRUE(SimulatorProcess::Locate(fake.Directory()).isEmpty())
+    EXPECT_TRUE(SimulatorProcess::Locate(fake.Directory()).empty())
         << "a named simulator that is not there is not replaced by another";
     qunsetenv("KELL_SIM");
 }
 
 }  // namespace
-}  // namespace kell::gui
+}  // namespace kell

@@ -1,19 +1,22 @@
-#include "cli/simulator_process.h"
+#include "platform/qt/simulator_process.h"
 
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdlib>
 
-namespace kell::cli {
+namespace kell {
 namespace {
 
 constexpr const char* kSimulatorName = "kell-sim";
 constexpr int kStopTimeoutMs = 5000;
+// A first line longer than any path is not a port's name; reading stops there.
+constexpr qint64 kLongestPortPath = 4096;
 
 bool IsProgram(const QString& path) {
     const QFileInfo info(path);
@@ -29,17 +32,19 @@ SimulatorProcess::~SimulatorProcess() {
 std::string SimulatorProcess::Locate(const std::string& programDirectory) {
     if (const char* named = std::getenv("KELL_SIM"); named && *named)
         return IsProgram(named) ? std::string(named) : std::string();
-    const QString dir = QString::fromStdString(programDirectory);
-    for (const QString& candidate :
-         {dir + "/" + kSimulatorName, dir + "/../sim/" + kSimulatorName}) {
+    const QDir here(QString::fromStdString(programDirectory));
+    for (const char* relative : {"kell-sim", "../sim/kell-sim"}) {
+        const QString candidate = here.filePath(QString::fromLatin1(relative));
         if (IsProgram(candidate))
             return QFileInfo(candidate).canonicalFilePath().toStdString();
     }
-    return QStandardPaths::findExecutable(kSimulatorName).toStdString();
+    return QStandardPaths::findExecutable(QString::fromLatin1(kSimulatorName)).toStdString();
 }
 
 bool SimulatorProcess::Start(const std::string& program, const std::string& scenario,
-                             std::string* error, int startTimeoutMs) {
+                             int timeoutMs) {
+    portPath_.clear();
+    error_.clear();
     QStringList arguments;
     if (!scenario.empty())
         arguments << QString::fromStdString(scenario);
@@ -52,32 +57,22 @@ bool SimulatorProcess::Start(const std::string& program, const std::string& scen
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     });
     process_.start();
-    if (!process_.waitForStarted(startTimeoutMs)) {
-        *error = "cannot start " + program + ": " + process_.errorString().toStdString();
+    if (!process_.waitForStarted(timeoutMs)) {
+        error_ = "cannot start " + program + ": " + process_.errorString().toStdString();
         return false;
     }
-    const QDeadlineTimer deadline(startTimeoutMs);
-    while (!process_.canReadLine()) {
-        if (process_.state() != QProcess::Running || deadline.hasExpired() ||
-            !process_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-            if (process_.canReadLine())
-                break;
-            *error = program + " did not name its port";
-            Stop();
-            return false;
-        }
-    }
-    portPath_ = QString::fromLocal8Bit(process_.readLine()).trimmed().toStdString();
-    if (portPath_.empty()) {
-        *error = program + " named no port";
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!process_.canReadLine() && process_.state() == QProcess::Running &&
+           process_.bytesAvailable() < kLongestPortPath && !deadline.hasExpired())
+        process_.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    const QString line = QString::fromLocal8Bit(process_.readLine(kLongestPortPath)).trimmed();
+    if (line.isEmpty() || !line.startsWith(QLatin1Char('/'))) {
+        error_ = program + " named no port";
         Stop();
         return false;
     }
+    portPath_ = line.toStdString();
     return true;
-}
-
-qint64 SimulatorProcess::ProcessId() const {
-    return process_.processId();
 }
 
 void SimulatorProcess::Stop() {
@@ -90,4 +85,4 @@ void SimulatorProcess::Stop() {
     }
 }
 
-}  // namespace kell::cli
+}  // namespace kell
