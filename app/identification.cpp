@@ -135,9 +135,12 @@ bool Tventana_brisca::CheckPlans(int expectedType) {
     LinkContext link = Link();
     const auto table = ReadBytes<3>(link, kPlanTable);
     plansType = PlansTypeFromByte(table[4]);
+    // Taken before the type is compared: the update sequence compares a plan of type 4 (which
+    // is compared here as type 0) with its own version, and must not do so with a version
+    // left from nothing or from another instrument.
+    plansStoredVersion = table[2] * 256 + table[3];
     if (plansType != expectedType)
         return true;
-    plansStoredVersion = table[2] * 256 + table[3];
     plansExpectedVersion = PlansExpectedVersion(expectedType);
     return plansStoredVersion != plansExpectedVersion;
 }

@@ -83,8 +83,10 @@ class Tventana_brisca {
     void Button_atencion_okClick();
     void Button_atencion_cancelClick();
 
-    // Whether a 32-bit program runs under 64-bit Windows; never on this platform.
-    bool IsWow64() const { return false; }
+    // Whether a 32-bit program runs under 64-bit Windows: never on this platform, unless
+    // isWow64 stands in for the answer (a test of the slower line and the heavier weights).
+    bool IsWow64() const { return isWow64 ? isWow64() : false; }
+    std::function<bool()> isWow64;
 
     // The context every exchange with the instrument works with; the stop flag is this
     // session's.

@@ -4,7 +4,6 @@
 // block costs the processor. Goal: host overhead under 5 % of the blocks' wire time. Then over a
 // pseudo-terminal against the standalone simulator (kell-sim, its delays at zero) on the real
 // device stack: blocks per second and CPU time per block, of this program and of the simulator.
-#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -19,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/measure.h"
 #include "firmware/diferencial.h"
 #include "link/port_lock.h"
 #include "payloads/payloads.h"
@@ -33,6 +33,7 @@
 namespace {
 
 using namespace kell;
+using kell::bench::CpuSeconds;
 
 constexpr std::uint32_t kBaud = 500000;
 
@@ -65,12 +66,6 @@ class InstantLoader : public LineDevice {
     DevicePort& port_;
     int left_ = 0;
 };
-
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 // User plus system time another process has used so far, from /proc (nothing when unreadable).
 std::optional<double> ProcessCpuSeconds(long long pid) {
@@ -222,10 +217,7 @@ int main(int argc, char** argv) {
     ScriptedEventPump pump{&clock};
     RecordingNotifier notifier;
 
-    long toDevice = 0, toHost = 0;
-    line.SetTap([&](VirtualLine::Direction d, std::int64_t, std::uint8_t) {
-        ++(d == VirtualLine::Direction::ToDevice ? toDevice : toHost);
-    });
+    kell::bench::WireMeter wire{line};
 
     const StreamRun run = Stream(
         serial, clock, pump, notifier, [&] { return clock.NowUs(); }, false);
@@ -233,13 +225,12 @@ int main(int argc, char** argv) {
         std::printf("firmware_stream: the stream failed after %ld blocks\n", loader.blocks);
         return 1;
     }
-    const double byteUs = static_cast<double>(ByteTimeUs(kBaud));
-    const double blocksWireS = static_cast<double>(toDevice) * byteUs / 1e6;
-    const double answersWireS = static_cast<double>(toHost) * byteUs / 1e6;
+    const double blocksWireS = static_cast<double>(wire.toDeviceUs) / 1e6;
+    const double answersWireS = static_cast<double>(wire.toHostUs) / 1e6;
     const double stepS = static_cast<double>(run.stepUs) / 1e6;
     const double overheadS = stepS - blocksWireS - answersWireS;
     std::printf("firmware_stream: %ld blocks, %ld bytes to the instrument at %u baud\n",
-                loader.blocks, toDevice, kBaud);
+                loader.blocks, wire.toDeviceBytes, kBaud);
     std::printf("firmware_stream: step %.3f s virtual; blocks on the wire %.3f s, answers %.3f s\n",
                 stepS, blocksWireS, answersWireS);
     std::printf(

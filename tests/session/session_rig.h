@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ventana_brisca.h"
 #include "payloads/payloads.h"
@@ -13,6 +14,8 @@
 #include "sim/named_scenarios.h"
 
 namespace kell::testing {
+
+inline constexpr std::int64_t kSecond = 1'000'000;  // in the virtual clock's microseconds
 
 // The program's main window over the simulated instrument on port 1, on virtual time, with the
 // shipped language file and the embedded payloads: a whole session runs in milliseconds.
@@ -31,6 +34,7 @@ class SessionRig {
             std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
                                               std::string(KELL_DATA_DIR) + "/idiomas.ini");
         pump.onPump = [this] { PlayTheUser(); };
+        notifier.onMessage = [this](const RecordingNotifier::Message& m) { NoteEstimate(m); };
     }
     ~SessionRig() {
         window.reset();
@@ -51,6 +55,8 @@ class SessionRig {
     std::function<int(const std::string& line1)> answerPanel = [](const std::string&) { return 1; };
     // Runs when the window waits for the search button to be pressed again.
     std::function<void()> onRePressWait = [this] { window->Button_buscar_puertoClick(); };
+    // Runs at every pump after the user's part: where a test acts at a chosen point.
+    std::function<void()> onPump;
 
     std::int64_t NowUs() const { return clock.NowUs(); }
 
@@ -64,11 +70,56 @@ class SessionRig {
     FixedPortCatalog ports;
     std::unique_ptr<Tventana_brisca> window;
     int panelsAnswered = 0;
+    // What the window showed when it asked the time question.
+    struct Estimate {
+        std::string text;
+        int maximum = -1;  // of the overall bar
+        int stepTotal = -1;
+    } estimate;
+    // The step texts ("Step: 2/4") the window showed, in order.
+    std::vector<std::string> stepTexts;
 
   private:
     void PlayTheUser() {
         if (!window)
             return;
+        TendWatch();
+        NoteStepText();
+        AnswerTheWindow();
+        if (onPump)
+            onPump();
+    }
+
+    // The disconnection watch fires every interval while it is enabled, as a front end's timer
+    // does between the window's events.
+    void TendWatch() {
+        if (!window->Timer_desconexion.enabled) {
+            lastWatchUs_ = -1;
+            return;
+        }
+        const std::int64_t now = clock.NowUs();
+        if (lastWatchUs_ < 0) {
+            lastWatchUs_ = now;
+        } else if (now - lastWatchUs_ >= window->Timer_desconexion.intervalMs * 1000LL) {
+            lastWatchUs_ = now;
+            window->Mira_desconexion();
+        }
+    }
+
+    void NoteEstimate(const RecordingNotifier::Message& m) {
+        if (m.text.rfind(window->texts.TIEMPO_TOTAL1, 0) != 0)
+            return;
+        estimate = {m.text, window->ProgressBar_general.maximum, window->stepTotal};
+    }
+
+    void NoteStepText() {
+        const std::string& line = window->Label_info3.caption;
+        if (line.rfind(window->texts.PASO4_L3 + ": ", 0) == 0 &&
+            (stepTexts.empty() || stepTexts.back() != line))
+            stepTexts.push_back(line);
+    }
+
+    void AnswerTheWindow() {
         if (window->Panel_atencion.visible) {
             ++panelsAnswered;
             if (answerPanel(window->Label_atencion_linea1.caption) == 1)
@@ -79,6 +130,8 @@ class SessionRig {
             onRePressWait();
         }
     }
+
+    std::int64_t lastWatchUs_ = -1;
 };
 
 }  // namespace kell::testing

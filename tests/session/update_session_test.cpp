@@ -2,47 +2,15 @@
 // simulated instrument on virtual time.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "payloads/payloads.h"
+#include "tests/session/session_checks.h"
 #include "tests/session/session_rig.h"
 
 namespace kell::testing {
 namespace {
-
-// The data records of the embedded main firmware, by 24-bit address: decoded here on its own,
-// so that a fault in the program's reader cannot hide itself.
-std::map<std::uint32_t, std::uint8_t> EmbeddedFirmwareBytes() {
-    std::map<std::uint32_t, std::uint8_t> bytes;
-    auto text = payloads::MainFirmwareHex();
-    auto hex = [&](std::size_t at) {
-        auto digit = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
-        return static_cast<std::uint8_t>(digit(static_cast<char>(text[at])) * 16 +
-                                         digit(static_cast<char>(text[at + 1])));
-    };
-    std::uint32_t upper = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::uint8_t count = hex(at + 1);
-        const std::uint16_t address = static_cast<std::uint16_t>(hex(at + 3) << 8 | hex(at + 5));
-        const std::uint8_t type = hex(at + 7);
-        if (type == 4)
-            upper = static_cast<std::uint32_t>(hex(at + 9) << 8 | hex(at + 11));
-        if (type == 0) {
-            for (std::uint8_t i = 0; i < count; ++i)
-                bytes[(upper << 16) + address + i] = hex(at + 9 + 2 * i);
-        }
-        if (type == 1)
-            break;
-        at += 11 + 2 * count + 2;  // colon, fields, data, checksum, CR LF
-    }
-    return bytes;
-}
-
-std::vector<std::uint8_t> Span(std::span<const std::uint8_t> s) {
-    return {s.begin(), s.end()};
-}
 
 TEST(UpdateSession, FullUpdateLeavesTheInstrumentHoldingWhatTheProgramCarries) {
     SessionRig rig(sim::scenarios::NeedsFullUpdate());
@@ -64,23 +32,16 @@ TEST(UpdateSession, FullUpdateLeavesTheInstrumentHoldingWhatTheProgramCarries) {
     EXPECT_NE(rig.notifier.messages.front().text.find("16 min.\n"), std::string::npos);
 
     // Every byte of the embedded firmware is in the instrument's flash.
-    std::size_t compared = 0;
-    for (const auto& [address, byte] : EmbeddedFirmwareBytes()) {
-        if ((address >> 16) == 0x18 && (address & 0xFFFF) < 0x10)
-            continue;  // the region text is the instrument's own
-        if ((address >> 16) == 0x1E)
-            continue;  // the plan page holds the new channel plans, checked below
-        ASSERT_EQ(rig.instrument->Flash(address, 1).at(0), byte) << std::hex << address;
-        ++compared;
-    }
-    EXPECT_GT(compared, 1'600'000u);
+    std::string mismatch;
+    EXPECT_GT(CompareFirmwareInFlash(*rig.instrument, mismatch), 1'600'000u) << mismatch;
+    EXPECT_EQ(mismatch, "");
     EXPECT_EQ(rig.instrument->FirmwareVersion(), "2.04.00000");
     auto plans = payloads::ChannelPlan(1);
-    EXPECT_EQ(rig.instrument->Flash(0x1E0000, plans.size()), Span(plans));
+    EXPECT_EQ(rig.instrument->Flash(0x1E0000, plans.size()), Bytes(plans));
     // The module took both images; the FPGA set reports 3.4.
     EXPECT_TRUE(rig.instrument->Module().finished);
-    EXPECT_EQ(rig.instrument->Module().application, Span(payloads::Mpeg4Application()));
-    EXPECT_EQ(rig.instrument->Module().secondImage, Span(payloads::Mpeg4SecondImage()));
+    EXPECT_EQ(rig.instrument->Module().application, Bytes(payloads::Mpeg4Application()));
+    EXPECT_EQ(rig.instrument->Module().secondImage, Bytes(payloads::Mpeg4SecondImage()));
     auto directory = rig.instrument->Flash(0x300000, 16);
     EXPECT_EQ(directory[0], 3);  // three configurations
     EXPECT_EQ(directory[2 + 9], 3);
@@ -126,10 +87,7 @@ TEST(UpdateSession, RefusedEraseEndsWithItsTextsAfterTheSpeedChangeAndTheFinish)
     EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E7_L1);
     EXPECT_EQ(w.Label_info3.caption, w.texts.P6_E7_L3);
     // The line-speed change still happened, and the plan was not touched.
-    bool speedChange = false;
-    for (const auto& call : rig.instrument->Calls())
-        speedChange = speedChange || (call.selector == 0 && call.word == 0xFEB4);
-    EXPECT_TRUE(speedChange) << w.resultCode << rig.instrument->Report(30);
+    EXPECT_TRUE(SpeedChangeAsked(*rig.instrument)) << w.resultCode << rig.instrument->Report(30);
     auto header = rig.instrument->Flash(0x1E0000, 5);
     EXPECT_EQ(header[3], 111);
     EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
@@ -151,6 +109,31 @@ TEST(UpdateSession, PlansAloneAreOneStepWithoutAQuestion) {
               std::vector<std::uint8_t>(payloads::ChannelPlan(1).begin(),
                                         payloads::ChannelPlan(1).begin() + 5));
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
+}
+
+TEST(UpdateSession, AnInstrumentInItsBootstrapModeIsUpdatedThroughTheLoader) {
+    SessionRig rig(sim::scenarios::Bootstrap());
+    Tventana_brisca& w = *rig.window;
+    rig.Search();
+
+    ASSERT_EQ(w.Image_accion.index, kPictureUpdated)
+        << w.Label_info1.caption << " / " << w.resultCode << rig.instrument->Report(40);
+    EXPECT_EQ(w.resultCode, 0);
+    // The loader went in through the processor's bootstrap mode first.
+    EXPECT_EQ(rig.instrument->Loader().bootstrapBlock1.size(), 32u);
+    EXPECT_EQ(rig.instrument->Loader().bootstrapBlock3.size(), 968u);
+    EXPECT_EQ(rig.stepTexts.back(), w.texts.PASO4_L3 + ": 4/4");
+    std::string mismatch;
+    EXPECT_GT(CompareFirmwareInFlash(*rig.instrument, mismatch), 1'600'000u) << mismatch;
+    EXPECT_EQ(rig.instrument->FirmwareVersion(), "2.04.00000");
+    EXPECT_TRUE(rig.instrument->Module().finished);
+    EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
+
+    // It came back running its new firmware, with nothing left to do.
+    rig.SearchAgain();
+    EXPECT_EQ(rig.instrument->CurrentMode(), sim::Mode::Running);
+    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO7_L1);
 }
 
 }  // namespace
