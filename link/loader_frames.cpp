@@ -18,6 +18,9 @@ constexpr std::uint8_t kBufferAccepted = 0xA5;
 constexpr std::uint8_t kSectorDone = 0xB5;
 constexpr int kTries = 10;
 constexpr std::size_t kMaxCallData = 252;
+// Time an answer is given to come in after a failed try, beyond the frame's time on the wire.
+constexpr std::uint32_t kLateAnswerMs = 100;
+constexpr std::uint32_t kBitsPerByte = 11;
 
 using BufferFrame = std::array<std::uint8_t, 4 + kLoaderFrameData + 1>;
 using SectorFrame = std::array<std::uint8_t, 12>;
@@ -40,9 +43,24 @@ bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const 
     return answer.Is(rule.expected) && answer.elapsed <= rule.latest;
 }
 
+// A whole-second limit can run out while the frame is still on its way, and the answer to that
+// try can then arrive during the next one, where it would pass for the answer to the frame sent
+// after it. Before a frame goes again, its earlier copy is let finish and its answer come, to be
+// drained with the rest.
+void LetEarlierTryEnd(LinkContext& link, std::size_t frameBytes) {
+    const std::uint32_t baud = link.serial.LineSettingsApplied().BaudRate;
+    const std::uint32_t wireMs =
+        baud == 0
+            ? 0
+            : static_cast<std::uint32_t>((frameBytes * kBitsPerByte * 1000 + baud - 1) / baud);
+    link.clock.SleepMs(wireMs + kLateAnswerMs);
+}
+
 bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const AnswerRule& rule,
                   int tries) {
     for (int i = 0; i < tries; ++i) {
+        if (i > 0)
+            LetEarlierTryEnd(link, frame.size());
         if (SendAndAwait(link, frame, rule))
             return true;
     }
