@@ -349,6 +349,9 @@ bool Tventana_brisca::RunUpdateSequence() {
     SendFinish();
     if (connected)
         Boton_ConectarClick();
+    // A link lost on the way leaves the port as the last reconnection or speed change opened
+    // it; the window must not hold it while it waits for the next press.
+    monitorPSerie.Close();
     // A session that stopped early may have left the PC's side at the fast speed; the next
     // connection must find the instrument, which comes back at the normal one.
     PortSettings.BaudRate = kNormalLine;

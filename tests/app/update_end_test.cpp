@@ -1,0 +1,33 @@
+// How an update session ends when the instrument is lost on the way.
+#include <gtest/gtest.h>
+
+#include "tests/app/search_rig.h"
+
+namespace kell {
+namespace {
+
+using testing::SearchRig;
+
+// The reconnection after the plans step fails while the instrument still restarts; the line-speed
+// change then opens the port again. The session fails at its next step, and must not leave the
+// port open behind it: the window would hold it while it waits for the next press.
+TEST(UpdateEnd, ALinkLostOnTheWayLeavesThePortClosed) {
+    SearchRig rig;
+    sim::Scenario scenario = sim::scenarios::UpToDate();
+    scenario.planVersion = 102;  // old plans
+    scenario.fpgaMinor = 3;      // an old FPGA set
+    scenario.faults.push_back({sim::Event::Restart, sim::Action::Delay, 1, 1, {}, 60'000});
+    rig.AddSimulated(1, scenario);
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+
+    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
+    EXPECT_NE(w.resultCode, 0);
+    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " " + std::to_string(w.resultCode));
+    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.monitorPSerie.IsOpen());
+    EXPECT_FALSE(w.sessionRunning);
+}
+
+}  // namespace
+}  // namespace kell
