@@ -100,6 +100,7 @@ int CTeclado::Program() {
     SendRaw({&start, 1});
     Clock& clock = session_.link.clock;
     std::uint32_t quietSince = clock.TickMs();
+    lastHeardMs_ = quietSince;
     for (;;) {
         std::uint8_t request = 0;
         if (!ReadByte(request) || request >= kFirstUnknownRequest) {
@@ -113,6 +114,11 @@ int CTeclado::Program() {
         const Outcome outcome = Serve(request);
         if (outcome != Outcome::Serving)
             return outcome == Outcome::Succeeded ? 0 : -1;
+        // Serving stops early when the instrument fell silent meanwhile; it has stopped asking.
+        if (InstrumentSilent()) {
+            session_.RecordResult(kNoRequestCode);
+            return -1;
+        }
         quietSince = clock.TickMs();
     }
 }
@@ -162,8 +168,11 @@ void CTeclado::SendTable(int request) {
                                        static_cast<std::uint8_t>(word)};
         SendFrame(bytes);
         // The instrument acknowledges each word; after the last its next request follows.
-        if (k + 1 < table.size())
+        if (k + 1 < table.size()) {
+            if (InstrumentSilent())
+                return;
             WaitForAck();
+        }
     }
 }
 
@@ -171,6 +180,8 @@ void CTeclado::SendFlashBlocks() {
     image_.Rewind();
     session_.Barra_progreso.SetRange(0, kBlockCount);
     for (int i = 0; i < kBlockCount; ++i) {
+        if (InstrumentSilent())
+            return;
         const bool last = i == kBlockCount - 1;
         session_.Barra_progreso.SetPosition(i);
         session_.ProgressBar_general.SetPosition(i * kStepWeight / kBlockCount +
@@ -254,11 +265,17 @@ void CTeclado::SendRaw(std::span<const std::uint8_t> bytes) {
 bool CTeclado::ReadByte(std::uint8_t& byte) {
     Clock& clock = session_.link.clock;
     const std::uint32_t before = clock.TickMs();
-    if (session_.link.serial.Read(&byte, 1) == 1)
+    if (session_.link.serial.Read(&byte, 1) == 1) {
+        lastHeardMs_ = clock.TickMs();
         return true;
+    }
     if (clock.TickMs() == before)
         clock.SleepMs(kIdlePauseMs);
     return false;
+}
+
+bool CTeclado::InstrumentSilent() const {
+    return session_.link.clock.TickMs() - lastHeardMs_ >= kRequestSilenceMs;
 }
 
 bool CTeclado::WaitForByte(std::uint8_t& byte) {

@@ -36,8 +36,8 @@ class CTeclado {
 
     // The whole procedure: 0 when the instrument reports success, -1 otherwise. Failures that
     // end the procedure store their result code in the session (only when none is stored).
-    // When no request (a code below 23) comes for kRequestSilenceMs, the procedure fails with
-    // kNoRequestCode.
+    // When no request (a code below 23) comes for kRequestSilenceMs, or nothing at all comes
+    // for that long while a request is served, the procedure fails with kNoRequestCode.
     int Program();
 
     std::uint32_t TextPosition() const { return image_.Position(); }
@@ -80,6 +80,9 @@ class CTeclado {
     void SendRaw(std::span<const std::uint8_t> bytes);
     // One short read of the channel; never returns at once without time having passed.
     bool ReadByte(std::uint8_t& byte);
+    // Nothing at all has come from the instrument for kRequestSilenceMs: it has stopped taking
+    // part, and the acknowledgements still awaited would only wait out their 2 s each.
+    bool InstrumentSilent() const;
     // One byte within kAckWaitSeconds, pumping messages while waiting.
     bool WaitForByte(std::uint8_t& byte);
     void WaitForAck();
@@ -88,6 +91,7 @@ class CTeclado {
     SessionContext& session_;
     KeypadImageCursor image_;
     bool shortSequence_ = false;
+    std::uint32_t lastHeardMs_ = 0;  // tick of the last byte from the instrument
     std::vector<std::uint8_t> frame_;
 };
 
