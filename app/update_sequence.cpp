@@ -44,6 +44,7 @@ constexpr std::uint32_t kUserWaitSliceMs = 100;
 constexpr int kFastLine = 500000;
 constexpr int kNormalLine = 115200;
 
+constexpr int kCodeKeypad = 1;
 constexpr int kCodeFpgaPreparation = 16;
 constexpr int kCodeModuleNotStarted = 11;
 constexpr int kCodeProfilesFailed = 5;
@@ -202,7 +203,11 @@ bool Tventana_brisca::RunUpdateSequence() {
         Dialogo_fichero.fileName.clear();
         connected = false;
         // The keypad's own failure codes are recorded by the programmer; the session must not
-        // go on as if the keypad had been programmed.
+        // go on as if the keypad had been programmed. A keypad that ended with its silent
+        // failure code, or could not be reached, records none: the session says it was the
+        // keypad all the same.
+        if (!programmed)
+            session.RecordResult(kCodeKeypad);
         record(programmed);
         if (notLast()) {
             seams.clock.SleepMs(kAfterKeypadMs);

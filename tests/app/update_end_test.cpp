@@ -29,5 +29,27 @@ TEST(UpdateEnd, ALinkLostOnTheWayLeavesThePortClosed) {
     EXPECT_FALSE(w.sessionRunning);
 }
 
+// The instrument ends the keypad procedure with its silent failure code, which records no code
+// of its own. The session stops there; the failure it shows must name the keypad, not "0".
+TEST(UpdateEnd, AKeypadThatFailsSilentlyIsShownAsTheKeypadsFailure) {
+    SearchRig rig;
+    sim::Scenario scenario = sim::scenarios::UpToDate();
+    scenario.keypadRequests = {3, 14, 16, 17, 21};
+    rig.AddSimulated(1, scenario);
+    Tventana_brisca& w = rig.Window();
+    // Nothing the instrument reports marks the keypad; it is marked before the gate looks.
+    rig.onPump = [&w] {
+        if (w.connected && !w.sessionRunning && w.stage == 1)
+            w.Check_teclado.checked = true;
+    };
+    rig.Search();
+
+    EXPECT_EQ(w.stepTotal, 1);
+    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.resultCode, 1);
+    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 1");
+    EXPECT_FALSE(w.monitorPSerie.IsOpen());
+}
+
 }  // namespace
 }  // namespace kell
