@@ -350,6 +350,10 @@ bool Tventana_brisca::RunUpdateSequence() {
         }
         seams.pump.PumpOnce();
     }
+    // A failure recorded on the way without stopping the session (the line-speed command) still
+    // makes it a failed one: success is never shown over a recorded result code.
+    if (resultCode != 0)
+        stopSession = true;
 
     SendFinish();
     if (connected)

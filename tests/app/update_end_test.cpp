@@ -29,6 +29,25 @@ TEST(UpdateEnd, ALinkLostOnTheWayLeavesThePortClosed) {
     EXPECT_FALSE(w.sessionRunning);
 }
 
+// The restart after the plans were installed takes so long that the line-speed command after
+// them goes unanswered (code 8), yet the instrument is back for the closing records. The session
+// did record a failure, so it must not show the update as done.
+TEST(UpdateEnd, AFailedLineSpeedCommandIsNotShownAsSuccess) {
+    SearchRig rig;
+    sim::Scenario scenario = sim::scenarios::UpToDate();
+    scenario.planVersion = 102;  // old plans, the one step
+    scenario.faults.push_back({sim::Event::Restart, sim::Action::Delay, 1, 1, {}, 15'000});
+    sim::Instrument& instrument = rig.AddSimulated(1, scenario);
+    Tventana_brisca& w = rig.Window();
+    rig.Search();
+
+    EXPECT_EQ(w.resultCode, 8);
+    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 8");
+    // The closing records were written all the same.
+    EXPECT_EQ(instrument.Eeprom('Q', 9, 0x1000, 1)[0], 0xA0);
+}
+
 // The instrument ends the keypad procedure with its silent failure code, which records no code
 // of its own. The session stops there; the failure it shows must name the keypad, not "0".
 TEST(UpdateEnd, AKeypadThatFailsSilentlyIsShownAsTheKeypadsFailure) {
