@@ -48,6 +48,16 @@ PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uin
     }
 }
 
+PolledByte WaitForAnswer(LinkContext& link, const Deadline& deadline, Pace pace) {
+    for (;;) {
+        PolledByte got = WaitForByte(link, deadline, pace);
+        if (!got.Arrived() || !link.serial.StillSending())
+            return got;
+        if (deadline.Expired())
+            return {WaitEnd::TimedOut, 0, deadline.Elapsed()};
+    }
+}
+
 int SendBytes(LinkContext& link, std::span<const std::uint8_t> bytes) {
     return link.serial.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }

@@ -39,7 +39,8 @@ constexpr AnswerRule kSectorFrameAnswer{kSectorDone, 10, 9};
 bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const AnswerRule& rule) {
     link.serial.Drain();
     SendBytes(link, frame);
-    const PolledByte answer = WaitForByte(link, Deadline(link.clock, rule.limit), Pace::Pumping());
+    const PolledByte answer =
+        WaitForAnswer(link, Deadline(link.clock, rule.limit), Pace::Pumping());
     return answer.Is(rule.expected) && answer.elapsed <= rule.latest;
 }
 

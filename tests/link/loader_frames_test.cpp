@@ -126,6 +126,20 @@ TEST(SendLoaderBlocksTest, TheLateAnswerOfAnEarlierTryIsNotTakenForTheNextFrame)
     EXPECT_EQ(rig.farEnd.Count(second), 2);
 }
 
+// The same with a doubled acknowledgement: the second 0xA5 arrives while the next frame is
+// going out and must not count as that frame's.
+TEST(SendLoaderBlocksTest, ADoubledAnswerIsNotTakenForTheNextFrame) {
+    LinkRig rig;
+    const Bytes data = Counting(256);
+    const Bytes first = BufferFrame(0, Slice(data, 0, 128));
+    const Bytes second = BufferFrame(128, Slice(data, 128, 128));
+    rig.farEnd.On(first, {0xA5, 0xA5}, 200).On(second, {0x3F}, 200, 1).On(second, {0xA5}, 200);
+    ProgressBar bar;
+    EXPECT_TRUE(SendLoaderBlocks(rig.link, 256, data, bar));
+    EXPECT_EQ(rig.farEnd.Count(first), 1);
+    EXPECT_EQ(rig.farEnd.Count(second), 2);
+}
+
 // --- The single frames ------------------------------------------------------------------------
 
 TEST(SendLoaderCallTest, SendsTheCallFrameUnanswered) {
