@@ -175,6 +175,8 @@ bool Tventana_brisca::RunUpdateSequence() {
     }
     // The records are built after the questions, which may have changed the plan marks.
     defaults.facts = Facts();
+    // A refused erase stops the session before any step; the line-speed change still follows.
+    const bool stoppedByTheQuestions = stopSession;
 
     stepIndex = 0;
     bool lastStepResult = false;
@@ -234,7 +236,10 @@ bool Tventana_brisca::RunUpdateSequence() {
         advance(kPlansWeight);
     }
 
-    if (!declined && !wow64) {
+    // After a step that failed nothing more is sent but the finish: a speed command would only
+    // wait out its tries, record its own code over a failure that has none, and leave the
+    // finish to go out at a speed the instrument may not have taken.
+    if (!declined && !wow64 && (stoppedByTheQuestions || !stopSession)) {
         SetInstrumentBaud(kFastLine);
         SetPortBaud(kFastLine);
         seams.clock.SleepMs(kAfterLineSpeedMs);

@@ -48,6 +48,30 @@ TEST(UpdateEnd, AFailedLineSpeedCommandIsNotShownAsSuccess) {
     EXPECT_EQ(instrument.Eeprom('Q', 9, 0x1000, 1)[0], 0xA0);
 }
 
+// The erase step fails (its blank frame goes unanswered); it has no code of its own. The
+// line-speed command must not follow it: its own failure would be shown as the session's.
+TEST(UpdateEnd, NoLineSpeedCommandFollowsAFailedStep) {
+    SearchRig rig;
+    sim::Scenario scenario = sim::scenarios::PlanTypeZeroOldPlan();  // asks to erase first
+    scenario.faults.push_back({sim::Event::BufferFrame, sim::Action::NoAnswer, 1, 0, {}, 0});
+    sim::Instrument& instrument = rig.AddSimulated(1, scenario);
+    Tventana_brisca& w = rig.Window();
+    rig.onPump = [&w] {
+        if (w.Panel_atencion.visible)
+            w.Button_atencion_okClick();
+    };
+    rig.Search();
+
+    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.resultCode, 0);
+    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
+    for (const sim::CallRecord& call : instrument.Calls())
+        EXPECT_FALSE(call.selector == 0 && call.word == 0xFEB4) << "a line-speed command";
+    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    // The finish went out at the speed the instrument has: it restarted.
+    EXPECT_GE(instrument.Restarts(), 1);
+}
+
 // The instrument ends the keypad procedure with its silent failure code, which records no code
 // of its own. The session stops there; the failure it shows must name the keypad, not "0".
 TEST(UpdateEnd, AKeypadThatFailsSilentlyIsShownAsTheKeypadsFailure) {
