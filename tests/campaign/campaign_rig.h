@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@ class CampaignRig {
     static constexpr const char* kPath = "/dev/ttyACM0";
 
     explicit CampaignRig(sim::Scenario scenario) {
+        KeepThePortLockInThisProcess();
         lines.Add(kPath, &line);
         instrument = std::make_unique<sim::Instrument>(clock, clock, faults, std::move(scenario));
         faults.Attach(instrument.get());
@@ -58,6 +60,9 @@ class CampaignRig {
     std::function<void(Tventana_brisca&)> beforeSession;
     // Runs once, when the update session has started (its step count is known).
     std::function<void(Tventana_brisca&)> onSessionStart;
+    // Looked at every pump: once it holds, the instrument stops answering for good.
+    std::function<bool(const Tventana_brisca&)> silenceWhen;
+    std::int64_t silencedAtUs = -1;
 
     VirtualClock clock;
     VirtualLine line{clock};
@@ -73,6 +78,13 @@ class CampaignRig {
     bool sessionStarted = false;
 
   private:
+    // The window's channel locks every operation across the machine through a file in the
+    // runtime directory: a system call each time, millions in a campaign, and a lock shared
+    // with whatever else runs. A directory that does not exist keeps the lock in this process.
+    static void KeepThePortLockInThisProcess() {
+        ::setenv("XDG_RUNTIME_DIR", "/nonexistent/kell-campaign", 1);
+    }
+
     // The user answers every question OK and presses the search button when asked to.
     void PlayTheUser() {
         if (!window)
@@ -80,6 +92,10 @@ class CampaignRig {
         Tventana_brisca& w = *window;
         if (!w.sessionRunning && w.connected && w.stage == 1 && beforeSession)
             beforeSession(w);
+        if (silenceWhen && !faults.Silenced() && silenceWhen(w)) {
+            faults.Silence();
+            silencedAtUs = NowUs();
+        }
         if (w.sessionRunning && !sessionStarted) {
             sessionStarted = true;
             if (onSessionStart)

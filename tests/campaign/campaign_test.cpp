@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <string>
 
@@ -100,14 +101,14 @@ TEST(FaultCampaign, EverySessionEndsHonestlyInTimeAndWithThePortClosed) {
             ADD_FAILURE() << plan.Describe() << "\n  " << problem << rerun;
             continue;
         }
-        const auto sessionStarted = std::chrono::steady_clock::now();
+        const std::clock_t sessionStarted = std::clock();
         SessionOutcome outcome = RunSession(plan.components, plan.faults, &reference);
         if (verbose) {
-            std::printf("%s\n  -> %s, code %d, %.1f s virtual, %.0f ms\n", plan.Describe().c_str(),
-                        ShownName(outcome.shown), outcome.resultCode, outcome.durationUs / 1e6,
-                        std::chrono::duration<double, std::milli>(
-                            std::chrono::steady_clock::now() - sessionStarted)
-                            .count());
+            std::printf(
+                "%s\n  -> %s, code %d, %.1f s virtual, %.0f ms of processor time\n",
+                plan.Describe().c_str(), ShownName(outcome.shown), outcome.resultCode,
+                outcome.durationUs / 1e6,
+                1000.0 * static_cast<double>(std::clock() - sessionStarted) / CLOCKS_PER_SEC);
         }
 
         // The time bound: a session without faults of what it set out to update, and for each
@@ -131,7 +132,8 @@ TEST(FaultCampaign, EverySessionEndsHonestlyInTimeAndWithThePortClosed) {
                 text += "\n  " + p;
             ADD_FAILURE() << plan.Describe() << "\n  ended " << ShownName(outcome.shown)
                           << " with result code " << outcome.resultCode << " after "
-                          << outcome.durationUs / 1'000'000 << " s" << text << rerun;
+                          << outcome.durationUs / 1'000'000 << " s" << text << rerun << "\n"
+                          << outcome.report;
         }
     }
     const double seconds =

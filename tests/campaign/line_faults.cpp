@@ -54,6 +54,8 @@ void LineFaults::OnHostClosed() {
 void LineFaults::SendToHost(const std::uint8_t* data, std::size_t count) {
     const std::uint64_t first = toHost_;
     toHost_ += count;
+    if (silenced_)
+        return;
     auto strikes = [&](const Fault& f) { return f.atByte >= first && f.atByte < toHost_; };
     if (std::none_of(toHostFaults_.begin(), toHostFaults_.end(), strikes)) {
         line_.SendToHost(data, count);

@@ -41,6 +41,9 @@ class LineFaults : public LineDevice, public DevicePort {
 
     void Attach(LineDevice* device) { device_ = device; }
     void Add(Fault fault);
+    // From now on nothing the instrument sends reaches the PC: it has stopped answering.
+    void Silence() { silenced_ = true; }
+    bool Silenced() const { return silenced_; }
 
     // How many faults of a kind struck a byte so far.
     int Fired(Kind kind) const { return fired_[static_cast<std::size_t>(kind)]; }
@@ -75,6 +78,7 @@ class LineFaults : public LineDevice, public DevicePort {
     std::uint64_t toHost_ = 0;
     std::uint64_t toDevice_ = 0;
     std::array<int, kKinds> fired_{};
+    bool silenced_ = false;
     std::vector<std::uint8_t> out_;
 };
 

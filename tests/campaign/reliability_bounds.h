@@ -24,6 +24,12 @@ inline constexpr std::int64_t kBufferFrame = 1 * kSecond;
 inline constexpr std::int64_t kLoaderFrameTries = 10;
 inline constexpr std::int64_t kBlankBlock = 2 * kSecond;
 inline constexpr std::int64_t kSectorFrame = 10 * kSecond;
+// After a failed try the frame's late answer is let in: 100 ms beyond the frame's wire time
+// (a buffer frame takes 12.7 ms at 115200 baud).
+inline constexpr std::int64_t kLateAnswer = 100 + 13;
+// Pictures: the raster clear waits 30 s from the step's start; two failed blocks in a row end a
+// picture.
+inline constexpr std::int64_t kRasterClear = 31 * kSecond;
 // Loader stages: 20 s from the step's start each; the bootstrap upload 30 s.
 inline constexpr std::int64_t kLoaderStage = 20 * kSecond;
 inline constexpr std::int64_t kBootstrapUpload = 30 * kSecond;
@@ -34,7 +40,7 @@ inline constexpr std::int64_t kCommit = 600 * kSecond;  // main firmware and FPG
 inline constexpr std::int64_t kKeypadAck = 2 * kSecond;
 inline constexpr std::int64_t kKeypadSilence = 60 * kSecond;
 // MPEG4 module: 10 s per staging clear try (3), 60 s for the start's answer, 1900 s to its end.
-inline constexpr std::int64_t kModuleClear = 3 * 10 * kSecond;
+inline constexpr std::int64_t kModuleClear = 3 * (10 * kSecond + 500);  // 500 ms after a try
 inline constexpr std::int64_t kModuleStart = 60 * kSecond;
 inline constexpr std::int64_t kModuleEnd = 1900 * kSecond;
 // EEPROM writes: 1 s (short) or 5 s (long) per attempt, 5 attempts.
@@ -66,28 +72,36 @@ inline constexpr std::int64_t kIdentificationQueries = 24;
 inline constexpr std::int64_t kIdentification =
     kIdentificationQueries * kQuery + 2 * kModuleIdentification + kReconnect;
 
-// What a session does after a step failed: the line-speed change (one buffer frame), its
-// pauses, the finish and the end of the link.
+// The line-speed change: one buffer frame, 500 ms, the call frame.
+inline constexpr std::int64_t kLineSpeedChange =
+    kLoaderFrameTries * kBufferFrame + (kLoaderFrameTries - 1) * kLateAnswer + 500;
+// A picture that fails: its raster clear and two blocks.
+inline constexpr std::int64_t kFailedPicture = kRasterClear + 2 * kBlock;
+// What a session does after a step failed: the line-speed change, its pauses, the finish and
+// the end of the link.
 inline constexpr std::int64_t kAfterFailure =
-    kLoaderFrameTries * kBufferFrame + kAfterLineSpeed + kBeforeFpga + kAfterFinish + kSecond;
+    kLineSpeedChange + kAfterLineSpeed + kBeforeFpga + kAfterFinish + kSecond;
 // The closing of a session that went well: finish, pause, reconnection, closing frame and the
 // two user-band records.
 inline constexpr std::int64_t kClosing =
     kAfterFinish + kBeforeClosing + kReconnect + 3 * kRecordWrite + kRecordSettle;
 
 // The most one step may wait before it gives up when the instrument stops answering in it.
-inline constexpr std::int64_t kKeypadStep = kKeypadSilence + 16 * kKeypadAck;
+// The keypad: a minute without a byte from the instrument, counted from its last one, and the
+// acknowledgement wait under way then.
+inline constexpr std::int64_t kKeypadStep = kKeypadSilence + kKeypadAck;
 inline constexpr std::int64_t kEraseStep =
     kLoaderFrameTries * kBlankBlock + kLoaderFrameTries * kSectorFrame;
-inline constexpr std::int64_t kPlansStep =
-    kLoaderFrameTries * kBufferFrame + kLoaderFrameTries * kSectorFrame;
+inline constexpr std::int64_t kPlansStep = kLoaderFrameTries * (kSectorFrame + kLateAnswer);
 // The zone step, and its second run after the instrument was restarted by hand.
 inline constexpr std::int64_t kZoneStep = 2 * kRecordWrite + kReconnect + kQuery + kRecordSettle;
 inline constexpr std::int64_t kLoaderStart = 2 * (kLoaderStage + 2 * kSecond);
-inline constexpr std::int64_t kFpgaStep = kLoaderStart + 2 * kStagingErase + kBlock + kCommit;
-inline constexpr std::int64_t kFirmwareStep = kLoaderStart + 2 * kStagingErase + kBlock + kCommit;
+inline constexpr std::int64_t kFpgaStep =
+    kLoaderStart + kFailedPicture + kStagingErase + kBlock + kCommit;
+inline constexpr std::int64_t kFirmwareStep =
+    kLoaderStart + 2 * kFailedPicture + 2 * kStagingErase + kBlock + kCommit;
 inline constexpr std::int64_t kModuleStep =
-    kModuleClear + kBlock + kModuleStart + kModuleEnd + kReconnect;
+    kModuleClear + 2 * kFailedPicture + kBlock + kModuleStart + kModuleEnd + kReconnect;
 
 // The most a step of `updated` may wait when the instrument stops answering in it.
 inline std::int64_t LongestStep(const UpdatedComponents& updated) {

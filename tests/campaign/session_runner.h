@@ -35,6 +35,8 @@ struct SessionOutcome {
     // Broken invariants of the outcome (texts, port, contents); the time bound is the
     // caller's, which knows the bounds.
     std::vector<std::string> problems;
+    // The instrument's own account with the transcript's tail, when KELL_CAMPAIGN_REPORT asks.
+    std::string report;
 
     int FiredTotal() const;
 };
