@@ -55,6 +55,14 @@ class CampaignRig {
 
     std::int64_t NowUs() const { return clock.NowUs(); }
 
+    // Another instrument on the same port, for the next session of the same window.
+    void ReplaceInstrument(sim::Scenario scenario) {
+        faults.Attach(nullptr);
+        instrument = std::make_unique<sim::Instrument>(clock, clock, faults, std::move(scenario));
+        faults.Attach(instrument.get());
+        sessionStarted = false;
+    }
+
     // Runs at every pump while the window is connected and no update session runs yet: after
     // identification has made its plan and before the session reads it.
     std::function<void(Tventana_brisca&)> beforeSession;
