@@ -11,9 +11,9 @@ namespace {
 
 // One session in kHeavyOneIn carries the main firmware and the module: they are worth testing
 // often, but each costs about as much as twenty light sessions. Their instruments vary less
-// (no keypad, three FPGA configurations, plans of type 0 or 1), so that few sessions without
-// faults are needed as their references.
-constexpr std::uint64_t kHeavyOneIn = 16;
+// (three kinds, no keypad, three FPGA configurations, plans of type 0 or 1 or none), so that
+// few sessions without faults are needed as their references.
+constexpr std::uint64_t kHeavyOneIn = 20;
 constexpr int kPlanTypes = 4;  // 0 to 3; type 0 brings the erase question and step
 
 // How many faults a session gets: none in 15 of 100, one in 55, two in 20, three in 10.
@@ -119,11 +119,24 @@ SessionPlan PlanSession(std::uint64_t seed) {
     plan.seed = seed;
     Components& c = plan.components;
     if (draws.Below(kHeavyOneIn) == 0) {
-        c.firmware = draws.Chance(3, 4);
-        c.module = !c.firmware || draws.Chance(1, 3);
-        c.firmwareBelow189 = c.firmware && draws.Chance(1, 2);
-        c.plans = draws.Chance(2, 3);
-        c.planType = c.plans ? static_cast<int>(draws.Below(2)) : 1;
+        // Firmware 1.89 with an old module, firmware 2.03 alone, or an old module alone (which
+        // marks the firmware all the same).
+        switch (draws.Below(3)) {
+            case 0:
+                c.firmware = c.module = c.firmwareBelow189 = true;
+                break;
+            case 1:
+                c.firmware = true;
+                c.firmwareBelow189 = false;
+                break;
+            default:
+                c.module = true;
+                c.firmwareBelow189 = false;
+                break;
+        }
+        const std::uint64_t plans = draws.Below(3);
+        c.plans = plans < 2;
+        c.planType = plans == 0 ? 0 : 1;
     } else {
         // At least one of the four light components.
         do {
