@@ -25,6 +25,9 @@ const CleanFigures& CleanRuns::For(const Components& components, std::string* pr
                        " with result code " + std::to_string(clean.resultCode);
         for (const std::string& p : clean.problems)
             *problem += (problem->empty() ? "" : "; ") + p;
+        if (clean.violations > 0)
+            *problem += (problem->empty() ? "" : "; ") + std::to_string(clean.violations) +
+                        " protocol violation(s) without a fault";
     }
     return runs_.emplace(key, clean.figures).first->second;
 }

@@ -196,6 +196,7 @@ SessionOutcome RunSession(const Components& components, const std::vector<Planne
     outcome.figures = {outcome.durationUs, line.BytesToHost(), line.BytesToDevice(),
                        rig->instrument->Restarts(), TakeEepromSnapshot(*rig->instrument)};
 
+    outcome.violations = rig->instrument->Violations().Entries().size();
     CheckShownOutcome(w, outcome);
     if (rig->serial.IsOpen())
         outcome.problems.push_back("the port was left open");

@@ -32,6 +32,7 @@ struct SessionOutcome {
     std::int64_t durationUs = 0;
     std::array<int, kFaultKinds> fired{};  // faults that struck, by kind
     CleanFigures figures;                  // what this session measured
+    std::size_t violations = 0;            // protocol violations the instrument found
     // Broken invariants of the outcome (texts, port, contents); the time bound is the
     // caller's, which knows the bounds.
     std::vector<std::string> problems;
