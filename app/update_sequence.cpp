@@ -44,6 +44,7 @@ constexpr std::uint32_t kUserWaitSliceMs = 100;
 constexpr int kFastLine = 500000;
 constexpr int kNormalLine = 115200;
 
+constexpr int kCodeKeypad = 1;
 constexpr int kCodeFpgaPreparation = 16;
 constexpr int kCodeModuleNotStarted = 11;
 constexpr int kCodeProfilesFailed = 5;
@@ -174,6 +175,8 @@ bool Tventana_brisca::RunUpdateSequence() {
     }
     // The records are built after the questions, which may have changed the plan marks.
     defaults.facts = Facts();
+    // A refused erase stops the session before any step; the line-speed change still follows.
+    const bool stoppedByTheQuestions = stopSession;
 
     stepIndex = 0;
     bool lastStepResult = false;
@@ -202,7 +205,11 @@ bool Tventana_brisca::RunUpdateSequence() {
         Dialogo_fichero.fileName.clear();
         connected = false;
         // The keypad's own failure codes are recorded by the programmer; the session must not
-        // go on as if the keypad had been programmed.
+        // go on as if the keypad had been programmed. A keypad that ended with its silent
+        // failure code, or could not be reached, records none: the session says it was the
+        // keypad all the same.
+        if (!programmed)
+            session.RecordResult(kCodeKeypad);
         record(programmed);
         if (notLast()) {
             seams.clock.SleepMs(kAfterKeypadMs);
@@ -229,7 +236,10 @@ bool Tventana_brisca::RunUpdateSequence() {
         advance(kPlansWeight);
     }
 
-    if (!declined && !wow64) {
+    // After a step that failed nothing more is sent but the finish: a speed command would only
+    // wait out its tries, record its own code over a failure that has none, and leave the
+    // finish to go out at a speed the instrument may not have taken.
+    if (!declined && !wow64 && (stoppedByTheQuestions || !stopSession)) {
         SetInstrumentBaud(kFastLine);
         SetPortBaud(kFastLine);
         seams.clock.SleepMs(kAfterLineSpeedMs);
@@ -345,10 +355,17 @@ bool Tventana_brisca::RunUpdateSequence() {
         }
         seams.pump.PumpOnce();
     }
+    // A failure recorded on the way without stopping the session (the line-speed command) still
+    // makes it a failed one: success is never shown over a recorded result code.
+    if (resultCode != 0)
+        stopSession = true;
 
     SendFinish();
     if (connected)
         Boton_ConectarClick();
+    // A link lost on the way leaves the port as the last reconnection or speed change opened
+    // it; the window must not hold it while it waits for the next press.
+    monitorPSerie.Close();
     // A session that stopped early may have left the PC's side at the fast speed; the next
     // connection must find the instrument, which comes back at the normal one.
     PortSettings.BaudRate = kNormalLine;

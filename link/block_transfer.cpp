@@ -62,7 +62,7 @@ bool SendBlock(LinkContext& link, std::uint8_t bank, std::uint16_t address,
     const std::vector<std::uint8_t> frame = BlockFrame(bank, address, data);
     Deadline deadline(link.clock, kAnswerLimitSeconds);
     SendBytes(link, frame);
-    const PolledByte first = WaitForByte(link, deadline, Pace::PumpingWatchingStop());
+    const PolledByte first = WaitForAnswer(link, deadline, Pace::PumpingWatchingStop());
     if (first.end == WaitEnd::Stopped) {
         if (rules.pauseOnStop)
             link.clock.SleepMs(kStopPauseMs);
@@ -74,7 +74,7 @@ bool SendBlock(LinkContext& link, std::uint8_t bank, std::uint16_t address,
     if (Resynchronise(link)) {
         deadline.Restart();
         SendBytes(link, frame);
-        if (WaitForByte(link, deadline, Pace::Pumping()).Is(kAccepted))
+        if (WaitForAnswer(link, deadline, Pace::Pumping()).Is(kAccepted))
             return true;
     }
     link.Beep();

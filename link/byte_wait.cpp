@@ -48,18 +48,13 @@ PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uin
     }
 }
 
-void SettleLine(LinkContext& link, std::uint32_t quietMs, std::uint32_t maxMs) {
-    const std::int64_t start = link.clock.MonotonicUs();
-    std::int64_t lastByte = start;
+PolledByte WaitForAnswer(LinkContext& link, const Deadline& deadline, Pace pace) {
     for (;;) {
-        const std::int64_t now = link.clock.MonotonicUs();
-        if (now - lastByte >= std::int64_t{quietMs} * 1000 ||
-            now - start >= std::int64_t{maxMs} * 1000)
-            return;
-        if (PollByte(link))
-            lastByte = link.clock.MonotonicUs();
-        else if (link.clock.MonotonicUs() == now)
-            link.clock.SleepMs(1);  // a closed channel answers at once: do not spin
+        PolledByte got = WaitForByte(link, deadline, pace);
+        if (!got.Arrived() || !link.serial.StillSending())
+            return got;
+        if (deadline.Expired())
+            return {WaitEnd::TimedOut, 0, deadline.Elapsed()};
     }
 }
 

@@ -51,10 +51,10 @@ PolledByte WaitForByte(LinkContext& link, const Deadline& deadline, Pace pace);
 PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uint8_t wanted,
                            Pace pace);
 
-// Reads and drops whatever the line still brings until it has been quiet for `quietMs`, for
-// at most `maxMs` in all: a late answer to a try that gave up is taken off the line before the
-// resend, so that it cannot pass for the resend's own answer.
-void SettleLine(LinkContext& link, std::uint32_t quietMs, std::uint32_t maxMs);
+// As WaitForByte, for the answer to a frame just written: a byte read while the frame is still
+// being sent cannot answer it, as the instrument has not had all of it. It is a late answer to
+// an earlier frame or noise, and is passed over, so that it cannot count as this frame's.
+PolledByte WaitForAnswer(LinkContext& link, const Deadline& deadline, Pace pace);
 
 // Writes a request with one write; the channel's result (count, 0 when closed, -1 on failure).
 int SendBytes(LinkContext& link, std::span<const std::uint8_t> bytes);

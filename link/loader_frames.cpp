@@ -17,12 +17,10 @@ constexpr std::uint8_t kCallCommand = 0x02;
 constexpr std::uint8_t kBufferAccepted = 0xA5;
 constexpr std::uint8_t kSectorDone = 0xB5;
 constexpr int kTries = 10;
-// Before a resend the line must have been quiet this long (and is given at most kSettleMaxMs):
-// the loader's answers follow a frame within milliseconds, so a quiet tenth of a second means
-// that no late answer to the try that gave up is still on its way.
-constexpr std::uint32_t kSettleQuietMs = 100;
-constexpr std::uint32_t kSettleMaxMs = 1000;
 constexpr std::size_t kMaxCallData = 252;
+// Time an answer is given to come in after a failed try, beyond the frame's time on the wire.
+constexpr std::uint32_t kLateAnswerMs = 100;
+constexpr std::uint32_t kBitsPerByte = 11;
 
 using BufferFrame = std::array<std::uint8_t, 4 + kLoaderFrameData + 1>;
 using SectorFrame = std::array<std::uint8_t, 12>;
@@ -41,15 +39,29 @@ constexpr AnswerRule kSectorFrameAnswer{kSectorDone, 10, 9};
 bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const AnswerRule& rule) {
     link.serial.Drain();
     SendBytes(link, frame);
-    const PolledByte answer = WaitForByte(link, Deadline(link.clock, rule.limit), Pace::Pumping());
+    const PolledByte answer =
+        WaitForAnswer(link, Deadline(link.clock, rule.limit), Pace::Pumping());
     return answer.Is(rule.expected) && answer.elapsed <= rule.latest;
+}
+
+// A whole-second limit can run out while the frame is still on its way, and the answer to that
+// try can then arrive during the next one, where it would pass for the answer to the frame sent
+// after it. Before a frame goes again, its earlier copy is let finish and its answer come, to be
+// drained with the rest.
+void LetEarlierTryEnd(LinkContext& link, std::size_t frameBytes) {
+    const std::uint32_t baud = link.serial.LineSettingsApplied().BaudRate;
+    const std::uint32_t wireMs =
+        baud == 0
+            ? 0
+            : static_cast<std::uint32_t>((frameBytes * kBitsPerByte * 1000 + baud - 1) / baud);
+    link.clock.SleepMs(wireMs + kLateAnswerMs);
 }
 
 bool SendAndAwait(LinkContext& link, std::span<const std::uint8_t> frame, const AnswerRule& rule,
                   int tries) {
     for (int i = 0; i < tries; ++i) {
         if (i > 0)
-            SettleLine(link, kSettleQuietMs, kSettleMaxMs);
+            LetEarlierTryEnd(link, frame.size());
         if (SendAndAwait(link, frame, rule))
             return true;
     }

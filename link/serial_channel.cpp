@@ -111,11 +111,22 @@ int TMonitorPSerie::OutputRoom() {
     PortLockGuard guard(*lock_);
     if (IsOpen()) {
         SerialStatus status = device_.QueryStatus();
+        status.errors |= heldErrors_;
+        heldErrors_ = 0;
         if (status.ok && status.errors == 0 && status.outQueued <= transmitSize_) {
             result = static_cast<int>(transmitSize_ - status.outQueued);
         }
     }
     return result;
+}
+
+bool TMonitorPSerie::StillSending() {
+    if (!IsOpen())
+        return false;
+    PortLockGuard guard(*lock_);
+    const SerialStatus status = device_.QueryStatus();
+    heldErrors_ |= status.errors;
+    return status.ok && status.outQueued > 0;
 }
 
 int TMonitorPSerie::Write(const std::uint8_t* data, std::uint32_t count) {
@@ -214,6 +225,7 @@ void TMonitorPSerie::SetRts(std::uint8_t on) {
 }
 
 void TMonitorPSerie::Close() {
+    heldErrors_ = 0;
     if (!IsOpen())
         return;
     PortLockGuard guard(*lock_);

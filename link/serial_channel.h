@@ -45,6 +45,9 @@ class TMonitorPSerie {
     // Free bytes in the output queue, or kRoomFailure when a line error is pending (the query
     // clears it) or the status cannot be read.
     int OutputRoom();
+    // Whether bytes written are still queued for the wire. Line errors the query finds are kept
+    // for the next OutputRoom, which reports them as it would have.
+    bool StillSending();
     void Purge(std::uint8_t receive, std::uint8_t transmit);
     void SetRts(std::uint8_t on);
     void Close();
@@ -75,6 +78,7 @@ class TMonitorPSerie {
     std::uint32_t transmitSize_ = 2048;
     std::uint32_t writeTimeoutMs_ = 4000;
     std::vector<std::uint8_t> bounce_;
+    std::uint32_t heldErrors_ = 0;  // found by StillSending, not yet reported
     OpenResult lastOpenResult_ = OpenResult::NotFound;
 };
 

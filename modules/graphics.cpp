@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kLeftColumn = 85;
 constexpr int kPictureBytes = TGraficos::kPictureWidth * TGraficos::kPictureRows * 2;
+constexpr int kFailuresThatEndAPicture = 2;
 
 int TopRowOf(int n) {
     return n <= 2 ? 82 : 132;
@@ -62,6 +63,7 @@ void TGraficos::SendPictureBytes(LinkContext& link, std::span<const std::uint8_t
     currentBank = firstBank;
     std::uint32_t crossings = 0;
     std::size_t next = 0;
+    int failedInARow = 0;
     for (int r = 0; r < kPictureRows; ++r) {
         for (int x = 0; x < kPictureWidth; x += 100) {
             const int pixelsInBlock = std::min(100, kPictureWidth - x);
@@ -81,7 +83,14 @@ void TGraficos::SendPictureBytes(LinkContext& link, std::span<const std::uint8_t
             next += length;
             if (link.StopRequested())
                 return;
-            SendBlock(link, currentBank, address, block, kGraphicsBlocks);
+            // A refused block is skipped. A second one in a row means the line is down: each of
+            // the up to 150 blocks would wait out its answer and resynchronisation, a quarter of
+            // an hour for a picture that decides nothing.
+            failedInARow = SendBlock(link, currentBank, address, block, kGraphicsBlocks)
+                               ? 0
+                               : failedInARow + 1;
+            if (failedInARow >= kFailuresThatEndAPicture)
+                return;
         }
     }
 }

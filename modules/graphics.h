@@ -20,7 +20,8 @@ class TGraficos {
     // Clears the raster. Its wait for the answer ends at the latest 30 s after the step's
     // start time (not after the frame was sent).
     void ClearGraphicsArea(LinkContext& link, std::int64_t stepStartTime);
-    // Writes picture 1..4 (its bytes as stored) at its place in the raster.
+    // Writes picture 1..4 (its bytes as stored) at its place in the raster. A refused block is
+    // skipped; two failed blocks in a row end the picture.
     void SendPicture(LinkContext& link, int n);
     // The same for any picture of 22500 bytes, for tests and other callers.
     void SendPictureBytes(LinkContext& link, std::span<const std::uint8_t> pixels, int topRow);

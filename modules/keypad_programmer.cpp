@@ -114,6 +114,11 @@ int CTeclado::Program() {
         const Outcome outcome = Serve(request);
         if (outcome != Outcome::Serving)
             return outcome == Outcome::Succeeded ? 0 : -1;
+        // Serving stops early when the instrument fell silent meanwhile; it has stopped asking.
+        if (InstrumentSilent()) {
+            session_.RecordResult(kNoRequestCode);
+            return -1;
+        }
         quietSince = clock.TickMs();
     }
 }
@@ -121,10 +126,7 @@ int CTeclado::Program() {
 CTeclado::Outcome CTeclado::Serve(std::uint8_t request) {
     switch (request) {
         case kRequestBlocks:
-            if (!SendFlashBlocks()) {
-                session_.RecordResult(kNoRequestCode);
-                return Outcome::Failed;
-            }
+            SendFlashBlocks();
             break;
         case kRequestSecurity:
             SendRecordPair(kSecurityRecord);
@@ -166,19 +168,20 @@ void CTeclado::SendTable(int request) {
                                        static_cast<std::uint8_t>(word)};
         SendFrame(bytes);
         // The instrument acknowledges each word; after the last its next request follows.
-        if (k + 1 < table.size())
+        if (k + 1 < table.size()) {
+            if (InstrumentSilent())
+                return;
             WaitForAck();
+        }
     }
 }
 
-bool CTeclado::SendFlashBlocks() {
+void CTeclado::SendFlashBlocks() {
     image_.Rewind();
     session_.Barra_progreso.SetRange(0, kBlockCount);
     for (int i = 0; i < kBlockCount; ++i) {
-        // Missing answers only end their waits, so the blocks would go on for two hours, with
-        // a complaint after each, to an instrument that is gone.
         if (InstrumentSilent())
-            return false;
+            return;
         const bool last = i == kBlockCount - 1;
         session_.Barra_progreso.SetPosition(i);
         session_.ProgressBar_general.SetPosition(i * kStepWeight / kBlockCount +
@@ -187,7 +190,7 @@ bool CTeclado::SendFlashBlocks() {
 
         std::string_view data;
         if (!ReadLine(kDataLine, data))
-            return true;
+            return;
         SendFrame(KeypadHexToBytes(data));
 
         // The short sequence is not needed after the last block; the full one always is.
@@ -206,7 +209,6 @@ bool CTeclado::SendFlashBlocks() {
                 Complain(kUnexpectedCode);
         }
     }
-    return true;
 }
 
 void CTeclado::SendRecordPair(const RecordPair& pair) {

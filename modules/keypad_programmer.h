@@ -36,9 +36,8 @@ class CTeclado {
 
     // The whole procedure: 0 when the instrument reports success, -1 otherwise. Failures that
     // end the procedure store their result code in the session (only when none is stored).
-    // When no request (a code below 23) comes for kRequestSilenceMs, the procedure fails with
-    // kNoRequestCode; so it does when the instrument sends nothing at all for that long while
-    // the flash blocks go out.
+    // When no request (a code below 23) comes for kRequestSilenceMs, or nothing at all comes
+    // for that long while a request is served, the procedure fails with kNoRequestCode.
     int Program();
 
     std::uint32_t TextPosition() const { return image_.Position(); }
@@ -72,8 +71,7 @@ class CTeclado {
 
     Outcome Serve(std::uint8_t request);
     void SendTable(int request);
-    // False when the instrument fell silent for kRequestSilenceMs during the blocks.
-    bool SendFlashBlocks();
+    void SendFlashBlocks();
     void SendRecordPair(const RecordPair& pair);
     // Reads one line; on a format failure it tells the user and returns false.
     bool ReadLine(const LineFormat& format, std::string_view& data);
@@ -82,7 +80,8 @@ class CTeclado {
     void SendRaw(std::span<const std::uint8_t> bytes);
     // One short read of the channel; never returns at once without time having passed.
     bool ReadByte(std::uint8_t& byte);
-    // Whether nothing at all has come from the instrument for kRequestSilenceMs.
+    // Nothing at all has come from the instrument for kRequestSilenceMs: it has stopped taking
+    // part, and the acknowledgements still awaited would only wait out their 2 s each.
     bool InstrumentSilent() const;
     // One byte within kAckWaitSeconds, pumping messages while waiting.
     bool WaitForByte(std::uint8_t& byte);

@@ -395,6 +395,19 @@ void Instrument::EndRestart() {
         transcript_.Note(NowUs(), "instrument does not come back");
         return;
     }
+    if (effect.extraDelayUs > 0) {
+        // A restart that takes longer than it should: silent for the extra time as well.
+        transcript_.Note(
+            NowUs(), "restart takes " + std::to_string(effect.extraDelayUs / 1000) + " ms longer");
+        const std::int64_t extra = effect.extraDelayUs;
+        effect.extraDelayUs = 0;
+        Schedule(extra, [this, effect] { ComeBack(effect); });
+        return;
+    }
+    ComeBack(effect);
+}
+
+void Instrument::ComeBack(const FaultEffect& effect) {
     restarting_ = false;
     mode_ = scenario_.modeAfterRestart;
     if (restarts_ == 1 && scenario_.identityAfterRestart) {

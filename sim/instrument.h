@@ -182,6 +182,7 @@ class Instrument : public LineDevice {
     void ScheduleRestart(std::int64_t afterUs);
     void BeginRestart();
     void EndRestart();
+    void ComeBack(const FaultEffect& effect);
     void Violate(ViolationKind kind, std::string text);
     std::int64_t NowUs() const { return clock_.MonotonicUs(); }
     const Timing& T() const { return scenario_.timing; }

@@ -145,26 +145,36 @@ void Instrument::OnBlock(const std::vector<std::uint8_t>& f) {
         return;
     }
     const std::size_t n = declared - 4;
-    int lastBank = -1;
-    for (std::size_t i = 0; i < n; ++i) {
+    memory_.staging.Write(address, &f[5], n);
+    // The bookkeeping goes by runs of bytes that share a bank and lie all inside or all outside
+    // the raster, rather than byte by byte: a whole update stages millions of bytes.
+    for (std::size_t i = 0; i < n;) {
         const std::uint32_t a =
             (address + static_cast<std::uint32_t>(i)) & SparseMemory::kAddressMask;
-        memory_.staging.Write(a, f[5 + i]);
-        if (InRaster(a))
+        const bool raster = InRaster(a);
+        std::size_t run = 1;
+        while (i + run < n) {
+            const std::uint32_t b =
+                (address + static_cast<std::uint32_t>(i + run)) & SparseMemory::kAddressMask;
+            if ((b >> 16) != (a >> 16) || InRaster(b) != raster)
+                break;
+            ++run;
+        }
+        const std::uint32_t last =
+            (address + static_cast<std::uint32_t>(i + run - 1)) & SparseMemory::kAddressMask;
+        i += run;
+        if (raster)
             continue;
         const std::uint8_t bank = static_cast<std::uint8_t>(a >> 16);
-        if (bank != lastBank) {
-            lastBank = bank;
-            const int boot = memory_.stagingBoot[bank];
-            if (boot != InstrumentMemory::kErased && boot != restarts_) {
-                Violate(ViolationKind::NotErased,
-                        "block at " + HexAddress(address) + " into staging bank " + HexByte(bank) +
-                            ", which still holds what was staged before a restart");
-            }
-            memory_.stagingBoot[bank] = restarts_;
+        const int boot = memory_.stagingBoot[bank];
+        if (boot != InstrumentMemory::kErased && boot != restarts_) {
+            Violate(ViolationKind::NotErased,
+                    "block at " + HexAddress(address) + " into staging bank " + HexByte(bank) +
+                        ", which still holds what was staged before a restart");
         }
+        memory_.stagingBoot[bank] = restarts_;
         if (bank == (kModuleSecondImageAddress >> 16)) {
-            secondImageEnd_ = std::max(secondImageEnd_, (a & 0xFFFF) + 1);
+            secondImageEnd_ = std::max(secondImageEnd_, (last & 0xFFFF) + 1);
         }
     }
     Answer(effect, {kBlockAccepted}, T().blockUs);

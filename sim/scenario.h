@@ -55,7 +55,8 @@ enum class Action {
     NoAnswer,     // the event is handled but nothing is sent (a restart does not happen)
     WrongAnswer,  // `bytes` are sent instead of the answer
     StrayBytes,   // `bytes` are sent before the answer
-    Delay,        // the answer comes `delayMs` later (each progress byte of a commit)
+    Delay,        // the answer comes `delayMs` later (each progress byte of a commit); a
+                  // restart lasts `delayMs` longer
     LeaveLink,    // 0x0A is sent instead of the answer
     Refuse,       // a block, EEPROM write, buffer or sector frame is refused as if it were bad
     Stall,        // a procedure starts and stops half-way: a commit after its erase phase,

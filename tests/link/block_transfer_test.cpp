@@ -55,6 +55,22 @@ TEST(SendBlockTest, AWrongAnswerResynchronisesAndSendsTheFrameOnceMore) {
     EXPECT_TRUE(rig.notifier.beeps.empty());
 }
 
+// A doubled answer (noise on the line) leaves one '0' on its way when the next block goes out.
+// Read while that block is still being sent, it cannot be the block's answer; taken for it, a
+// block the loader refused would count as staged and a hole would be committed to flash.
+TEST(SendBlockTest, AnAnswerReadWhileTheFrameIsStillGoingOutIsNotItsAnswer) {
+    LinkRig rig;
+    // The same block at 0x1235; 0x8B is the XOR of 07 35 12 AB 11 22 33.
+    const Bytes next = {0x03, 0x07, 0x35, 0x12, 0xAB, 0x11, 0x22, 0x33, 0x8B};
+    rig.farEnd.On(kFrame, {'0', '0'})
+        .On(next, {'?'}, 1000, 1)
+        .On({0xFF}, {'?'}, 1000, 1)
+        .On(next, {'0'});
+    EXPECT_TRUE(Send(rig));
+    EXPECT_TRUE(SendBlock(rig.link, 0xAB, 0x1235, kData));
+    EXPECT_EQ(rig.farEnd.Count(next), 2);
+}
+
 TEST(SendBlockTest, AnAnswerThatNeverComesFailsAfterTwoPlusFiveSecondsWithOneBeep) {
     LinkRig rig;
     const std::int64_t start = rig.clock.NowUs();

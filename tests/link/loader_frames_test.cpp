@@ -130,6 +130,38 @@ TEST(SendLoaderBlocksTest, ALateAnswerIsNotTakenForTheNextFrame) {
     EXPECT_EQ(rig.farEnd.Count(second), 2) << "the lost frame is sent again";
 }
 
+// A frame queued just before the second changes is still on the wire when its one-second limit
+// runs out. Its answer then comes during the next try; taken for the answer to the following
+// frame, it would let that frame count as accepted though the loader refused it, and the sector
+// would be programmed from a buffer that lacks it.
+TEST(SendLoaderBlocksTest, TheLateAnswerOfAnEarlierTryIsNotTakenForTheNextFrame) {
+    LinkRig rig(kBaseUs + 995'000);  // 133 bytes at 115200 baud take 12.7 ms
+    const Bytes data = Counting(256);
+    const Bytes first = BufferFrame(0, Slice(data, 0, 128));
+    const Bytes second = BufferFrame(128, Slice(data, 128, 128));
+    rig.farEnd.On(first, {0xA5}, 200)
+        .On(second, {0x3F}, 200, 1)  // its first copy is refused
+        .On(second, {0xA5}, 200);
+    ProgressBar bar;
+    EXPECT_TRUE(SendLoaderBlocks(rig.link, 256, data, bar));
+    EXPECT_EQ(rig.farEnd.Count(first), 2);
+    EXPECT_EQ(rig.farEnd.Count(second), 2);
+}
+
+// The same with a doubled acknowledgement: the second 0xA5 arrives while the next frame is
+// going out and must not count as that frame's.
+TEST(SendLoaderBlocksTest, ADoubledAnswerIsNotTakenForTheNextFrame) {
+    LinkRig rig;
+    const Bytes data = Counting(256);
+    const Bytes first = BufferFrame(0, Slice(data, 0, 128));
+    const Bytes second = BufferFrame(128, Slice(data, 128, 128));
+    rig.farEnd.On(first, {0xA5, 0xA5}, 200).On(second, {0x3F}, 200, 1).On(second, {0xA5}, 200);
+    ProgressBar bar;
+    EXPECT_TRUE(SendLoaderBlocks(rig.link, 256, data, bar));
+    EXPECT_EQ(rig.farEnd.Count(first), 1);
+    EXPECT_EQ(rig.farEnd.Count(second), 2);
+}
+
 // --- The single frames ------------------------------------------------------------------------
 
 TEST(SendLoaderCallTest, SendsTheCallFrameUnanswered) {

@@ -227,6 +227,21 @@ TEST_F(ChannelOnLine, ALineErrorFailsExactlyOneRoomQuery) {
     EXPECT_EQ(channel.OutputRoom(), 2048);
 }
 
+TEST_F(ChannelOnLine, StillSendingWhileBytesAreQueuedAndItKeepsTheLineErrorItFinds) {
+    ASSERT_TRUE(Connect(500000));  // the instrument still talks at 115200
+    EXPECT_FALSE(channel.StillSending());
+    const std::uint8_t frame[64] = {};
+    ASSERT_EQ(channel.Write(frame, sizeof frame), 64);
+    EXPECT_TRUE(channel.StillSending());
+    const std::uint8_t byte = 0x5D;
+    line.SendToHost(&byte, 1);
+    clock.AdvanceBy(10 * kMs);
+    EXPECT_FALSE(channel.StillSending());
+    // The error that query found is still reported, once, by the room query after it.
+    EXPECT_EQ(channel.OutputRoom(), TMonitorPSerie::kRoomFailure);
+    EXPECT_EQ(channel.OutputRoom(), 2048);
+}
+
 TEST_F(ChannelOnLine, WriteDuringAPendingLineErrorFailsAndKeepsThePortOpen) {
     ASSERT_TRUE(Connect(500000));
     const std::uint8_t byte = 0x5D;

@@ -127,5 +127,21 @@ TEST(GraphicsTest, ARefusedBlockIsSkippedAndThePictureGoesOn) {
     EXPECT_EQ(rig.loader.refusedBlocks, 2);
 }
 
+// An instrument that stops taking blocks half-way through a picture would have every block
+// left wait out its answer and resynchronisation, 7 s each. Two failures in a row end it.
+TEST(GraphicsTest, TwoFailedBlocksInARowEndThePicture) {
+    GraphicsRig rig;
+    rig.loader.refuse = [](const ScriptedLoader::Block& b) { return b.address >= 640 * 90; };
+    rig.graficos.SendPicture(rig.link, 1);
+    EXPECT_EQ(rig.Blocks().size(), 16u);  // rows 82 to 89
+    EXPECT_EQ(rig.loader.refusedBlocks, 2 * 2);
+
+    GraphicsRig gone;
+    gone.line.Unplug();
+    const std::int64_t start = gone.clock.NowUs();
+    gone.graficos.SendPicture(gone.link, 2);
+    EXPECT_LT(gone.SecondsSince(start), 2 * (2 + 5) + 1.0);
+}
+
 }  // namespace
 }  // namespace kell::test

@@ -342,6 +342,23 @@ TEST(KeypadProgrammer, SilenceCountsFromTheLastRequestAndIgnoresNoise) {
     EXPECT_EQ(Frames(rig.instrument.heard).size(), 256u * 15u);
 }
 
+// The acknowledgement waits never fail, so an instrument that falls silent half-way through the
+// blocks would have each of the remaining 246 blocks and their tables wait out 2 s per word:
+// over two hours. A minute without a byte from it ends the step as a silent request loop does.
+TEST(KeypadProgrammer, AnInstrumentThatFallsSilentDuringTheBlocksEndsItWithinAMinute) {
+    KeypadRig rig;
+    rig.script.Blocks(10);
+    CTeclado keypad(rig.session, Image().Span());
+    const std::int64_t start = rig.clock.NowUs();
+
+    EXPECT_EQ(keypad.Program(), -1);
+    ASSERT_TRUE(rig.instrument.PlanDone());
+    EXPECT_GE(rig.clock.NowUs() - start, 60'000'000);
+    EXPECT_LT(rig.clock.NowUs() - start, 75'000'000);
+    EXPECT_EQ(rig.resultCode, 1);
+    EXPECT_LT(Frames(rig.instrument.heard).size(), 15u * 15u);
+}
+
 TEST(KeypadProgrammer, ClosedOrVanishedPortDoesNotHang) {
     for (bool unplug : {false, true}) {
         SCOPED_TRACE(unplug ? "unplugged" : "closed");

@@ -84,6 +84,24 @@ TEST(SimFaults, InstrumentThatDoesNotComeBack) {
     EXPECT_TRUE(rig.Exchange({0x00}, 1, 1000).empty());
 }
 
+TEST(SimFaults, RestartThatTakesLongerStaysSilentForTheExtraTime) {
+    Scenario s;
+    s.timing.restartUs = 2'000'000;
+    s.faults.push_back({Event::Restart, Action::Delay, 2, 1, {}, 7000});
+    VirtualRig rig(s);
+    rig.Send({0x0F, 0x00});
+    rig.Wait(2100);
+    EXPECT_EQ(rig.Exchange({0x00}, 1), Bytes{0x5D});  // the first restart is as usual
+    rig.Send({0x0F, 0x00});
+    rig.Wait(2100);
+    EXPECT_TRUE(rig.instrument->Restarting());
+    EXPECT_TRUE(rig.Exchange({0x00}, 1, 6500).empty());
+    rig.Wait(600);
+    EXPECT_FALSE(rig.instrument->Restarting());
+    EXPECT_EQ(rig.Exchange({0x00}, 1), Bytes{0x5D});
+    EXPECT_EQ(rig.instrument->Restarts(), 2);
+}
+
 TEST(SimTranscript, KeepsBothDirectionsWithTimesAndPrintsThem) {
     VirtualRig rig;
     rig.Exchange({0x00}, 1);
