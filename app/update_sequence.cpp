@@ -245,6 +245,7 @@ bool Tventana_brisca::RunUpdateSequence() {
         seams.clock.SleepMs(kAfterLineSpeedMs);
     }
 
+    bool zoneRetryWritten = false;
     if (runs(Check_configuracion)) {
         showStep(true);
         defaults.BuildZoneRecords();
@@ -274,6 +275,7 @@ bool Tventana_brisca::RunUpdateSequence() {
                 stopSession = true;  // another instrument: nothing more is written to it
             } else {
                 stopSession = !defaults.WriteZoneConfiguration();
+                zoneRetryWritten = !stopSession;
             }
         }
     }
@@ -356,8 +358,11 @@ bool Tventana_brisca::RunUpdateSequence() {
         seams.pump.PumpOnce();
     }
     // A failure recorded on the way without stopping the session (the line-speed command) still
-    // makes it a failed one: success is never shown over a recorded result code.
-    if (resultCode != 0)
+    // makes it a failed one: success is never shown over a recorded result code. The one code
+    // that is kept over a success is the 5 whose zone write went through on the retry after the
+    // re-press.
+    const bool onlyTheRetriedZone = resultCode == kCodeProfilesFailed && zoneRetryWritten;
+    if (resultCode != 0 && !onlyTheRetriedZone)
         stopSession = true;
 
     SendFinish();
