@@ -1,31 +1,15 @@
 #pragma once
 
-#include <algorithm>
-
-#include "payloads/payloads.h"
 #include "tests/modules/scripted_instrument.h"
+#include "tests/support/expected_fpga_set.h"
 
 namespace kell::test {
 
-inline constexpr std::size_t kThreeLength = 274096;
-inline constexpr std::size_t kTwoLength = 185397;
+inline constexpr std::size_t kThreeLength = kThreeFpgaSetLength;
+inline constexpr std::size_t kTwoLength = kTwoFpgaSetLength;
 
-// The set as the instrument's firmware expects it, written out by hand from its layout.
 inline Bytes ExpectedSet(int count) {
-    const std::size_t starts[3] = {258, 92370, 185398};
-    const Bytes entries[3] = {
-        {0x00, 0x00, 0x67, 0x01, 0xCF, 0x30, 0x02, 0x01, 0x04, 0x03, 0, 0, 0, 0, 0xFF, 0xFF},
-        {0x01, 0x00, 0x6B, 0x01, 0x63, 0x31, 0xD2, 0x68, 0x04, 0x03, 0, 0, 0, 0, 0xFF, 0xFF},
-        {0x02, 0x00, 0x5A, 0x01, 0x7A, 0x32, 0x36, 0xD4, 0x04, 0x03, 0, 0, 0, 0, 0xFF, 0xFF}};
-    Bytes image(count == 3 ? kThreeLength : kTwoLength, 0xFF);
-    image[0] = static_cast<std::uint8_t>(count);
-    image[1] = 0;
-    for (int i = 0; i < count; ++i) {
-        std::copy(entries[i].begin(), entries[i].end(), image.begin() + 2 + 16 * i);
-        const auto bitstream = payloads::FpgaBitstream(i);
-        std::copy(bitstream.begin(), bitstream.end(), image.begin() + starts[i]);
-    }
-    return image;
+    return ExpectedFpgaSet(count);
 }
 
 }  // namespace kell::test
