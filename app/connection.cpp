@@ -18,6 +18,10 @@ constexpr std::uint32_t kReconnectPollMs = 10;
 constexpr std::uint32_t kSettleMs = 100;
 constexpr int kWakePulses = 16;
 constexpr std::uint32_t kWakeHalfPeriodMs = 20;
+// What a reconnection attempt on a port that does not open waits before the next: as long as
+// an attempt on an open port that gets no answer (pulses, settling, polls, the 0x0A's pause).
+constexpr std::uint32_t kAbsentAttemptMs = kWakePulses * 2 * kWakeHalfPeriodMs + kSettleMs +
+                                           kReconnectPolls * kReconnectPollMs + kSettleMs;
 
 }  // namespace
 
@@ -117,43 +121,63 @@ bool Tventana_brisca::Probe(bool& left) {
 }
 
 void Tventana_brisca::Reconnect() {
+    if (!ReconnectQuietly() && !exitRequested)
+        TellUsbError();
+}
+
+void Tventana_brisca::TellUsbError() {
+    seams.notifier.Beep(1000, 500);
+    seams.notifier.MessageBox("USB error", kApplicationTitle, MessageButtons::Ok);
+}
+
+bool Tventana_brisca::ReconnectQuietly() {
     Timer_desconexion.enabled = false;
     if (connected)
         EndLink();
     monitorPSerie.Close();
 
-    if (monitorPSerie.Configure(portNumber, PortSettings)) {
-        for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
-            seams.pump.PumpOnce();
-            if (exitRequested)
-                return;
-            WakePulse();
-            seams.pump.PumpOnce();
-            if (exitRequested)
-                return;
-            seams.clock.SleepMs(kSettleMs);
-            monitorPSerie.Drain();
-            const std::uint8_t probe = kProbe;
-            monitorPSerie.Write(&probe, 1);
-            for (int poll = 0; poll < kReconnectPolls; ++poll) {
-                seams.pump.PumpOnce();
-                if (exitRequested)
-                    return;
-                seams.clock.SleepMs(kReconnectPollMs);
-                std::uint8_t reply = 0;
-                if (monitorPSerie.Read(&reply, 1) == 1 && reply == kListening) {
-                    connected = true;
-                    return;
-                }
-            }
-            const std::uint8_t bye = kEndOfLink;
-            monitorPSerie.Write(&bye, 1);
-            seams.clock.SleepMs(kSettleMs);
+    for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
+        seams.pump.PumpOnce();
+        if (exitRequested)
+            return false;
+        // Each attempt opens the port anew when it is not open: the catalog follows the device
+        // to the node it has now (a USB device that restarted may come back under another).
+        if (!monitorPSerie.IsOpen() && !monitorPSerie.Configure(portNumber, PortSettings)) {
+            monitorPSerie.Close();
+            seams.clock.SleepMs(kAbsentAttemptMs);
+            continue;
         }
+        WakePulse();
+        seams.pump.PumpOnce();
+        if (exitRequested)
+            return false;
+        seams.clock.SleepMs(kSettleMs);
+        monitorPSerie.Drain();
+        const std::uint8_t probe = kProbe;
+        if (monitorPSerie.Write(&probe, 1) < 0) {
+            // The node went away under the open port (the instrument dropped off the bus):
+            // the next attempt looks for it again.
+            monitorPSerie.Close();
+            seams.clock.SleepMs(kSettleMs);
+            continue;
+        }
+        for (int poll = 0; poll < kReconnectPolls; ++poll) {
+            seams.pump.PumpOnce();
+            if (exitRequested)
+                return false;
+            seams.clock.SleepMs(kReconnectPollMs);
+            std::uint8_t reply = 0;
+            if (monitorPSerie.Read(&reply, 1) == 1 && reply == kListening) {
+                connected = true;
+                return true;
+            }
+        }
+        const std::uint8_t bye = kEndOfLink;
+        monitorPSerie.Write(&bye, 1);
+        seams.clock.SleepMs(kSettleMs);
     }
-    seams.notifier.Beep(1000, 500);
-    seams.notifier.MessageBox("USB error", kApplicationTitle, MessageButtons::Ok);
     monitorPSerie.Close();
+    return false;
 }
 
 void Tventana_brisca::Mira_desconexion() {

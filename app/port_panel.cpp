@@ -35,6 +35,7 @@ void Tventana_brisca::COM_Click() {
 
 void Tventana_brisca::Com_extendedChange() {
     Com_extended.items.clear();
+    seams.ports.Rescan();
     for (int n = 1; n <= kListedPorts; ++n) {
         if (!seams.ports.Exists(n))
             continue;

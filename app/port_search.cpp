@@ -39,8 +39,12 @@ void Tventana_brisca::Button_buscar_puertoClick() {
     SetInfoLines(texts.PASO3_L1, texts.PASO3_L2 + std::to_string(portNumber), texts.PASO3_L3);
     portPermissionRefused = false;
     portHeldElsewhere = false;
+    searchFoundNothing = false;
 
     if (Auto1.checked) {
+        // The list is read anew: the meter may have been plugged in since the last search. A
+        // port chosen by hand keeps the number the user saw in the panel's list.
+        seams.ports.Rescan();
         SearchAutomatically();
     } else {
         TryPort(portNumber);
@@ -94,6 +98,7 @@ void Tventana_brisca::TryPort(int n) {
 
 void Tventana_brisca::ShowNoInstrument() {
     ++failedSearches;
+    searchFoundNothing = true;
     monitorPSerie.Close();
     SetActionPicture(kPictureNotFound, false);
     if (busyReply) {

@@ -334,9 +334,8 @@ bool Tventana_brisca::RunUpdateSequence() {
 
     if (!stopSession) {
         SendFinish();
-        seams.clock.SleepMs(kBeforeClosingMs);
-        SetPortBaud(kNormalLine);
-        Reconnect();
+        if (!ReconnectAfterFinish() && !exitRequested)
+            TellUsbError();
         if (connected) {
             defaults.SendClosingFrame();  // its answer is not used
             bool written = defaults.WriteUserBandsPrimary();
@@ -377,6 +376,12 @@ bool Tventana_brisca::RunUpdateSequence() {
     diferencial.reset();
     sessionRunning = false;
     return stopSession;
+}
+
+bool Tventana_brisca::ReconnectAfterFinish() {
+    seams.clock.SleepMs(kBeforeClosingMs);
+    SetPortBaud(kNormalLine);
+    return ReconnectQuietly();
 }
 
 }  // namespace kell

@@ -127,6 +127,14 @@ class Tventana_brisca {
     // Ends the link if up and brings it up again with the probe alone (after a restart of the
     // instrument). A failure beeps and shows "USB error".
     void Reconnect();
+    // The same reconnection without the beep and the message: true when the link is up. A port
+    // that does not open (the instrument still off the bus, or back under a node not yet
+    // there) costs an attempt and is looked up again at the next one.
+    bool ReconnectQuietly();
+    // After the finish bytes the instrument restarts: waits as the session's closing does (its
+    // pause, then the reconnection's attempts at the normal speed), without a beep or a
+    // message while the instrument is only still restarting. True when the link is up.
+    bool ReconnectAfterFinish();
     // The RTS pulses that wake the instrument's USB side before every probe.
     void WakePulse();
     // The disconnection watch: a front end calls it every Timer_desconexion.intervalMs while
@@ -275,7 +283,8 @@ class Tventana_brisca {
     std::string identityAfterRestart;
     // A port of the last search existed but might not be opened (no permission).
     bool portPermissionRefused = false;
-    bool portHeldElsewhere = false;  // a port of the search was open in another program
+    bool portHeldElsewhere = false;   // a port of the search was open in another program
+    bool searchFoundNothing = false;  // the last search ended without an instrument
 
     // Identification results.
     int zoneCode = 0;
@@ -308,6 +317,8 @@ class Tventana_brisca {
     void ShowVersionLine();
     // Ends an open link as the connect toggle does: 0x0A, 100 ms, port closed.
     void EndLink();
+    // A reconnection that failed: the beep and the "USB error" box.
+    void TellUsbError();
     void EndProcess();
 
     // Port search and connection.

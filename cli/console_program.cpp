@@ -42,6 +42,9 @@ namespace kell::cli {
 namespace {
 
 constexpr const char* kProgramName = "kell-update-cli";
+// With --wait, the pause between a search that found nothing and the next one.
+constexpr std::int64_t kSearchAgainUs = 2'000'000;
+constexpr std::uint32_t kSearchAgainSliceMs = 100;
 
 bool IsTerminal(int fd) {
     return ::isatty(fd) == 1;
@@ -168,11 +171,12 @@ int ShowVersion(const std::string& languageFile) {
 }
 
 // Asks the instrument what it now holds, over a link of its own that ends again afterwards.
+// The instrument restarts after the session's finish bytes: it gets the time the session's own
+// closing gives it to come back, and is only reported silent when it does not within that.
 VersionsAfter ReadBack(Tventana_brisca& w, const PlanMarks& plan) {
     VersionsAfter after;
-    w.Reconnect();
-    after.answered = w.connected;
-    if (!w.connected)
+    after.answered = w.ReconnectAfterFinish();
+    if (!after.answered)
         return after;
     LinkContext link = w.Link();
     const InstrumentVersions versions = ReadInstrumentVersions(link);
@@ -184,7 +188,10 @@ VersionsAfter ReadBack(Tventana_brisca& w, const PlanMarks& plan) {
 
 void PrintChecks(ConsoleView& view, const VersionsAfter& after) {
     if (!after.answered) {
-        view.Say("The meter did not answer when asked for its versions.");
+        view.Say(
+            "The meter did not come back after its restart, so its versions could not be "
+            "checked: the update is unverified. Restart the meter by hand and run the program "
+            "again to check it.");
         return;
     }
     std::string text = "The meter now reports:";
@@ -221,21 +228,42 @@ struct Wakers {
     std::unique_ptr<QSocketNotifier> interrupted;
 };
 
+// Presses the search button as a user does: the first press arms the search, the second
+// searches and updates what it finds. With --wait a search that found no meter is made again
+// every few seconds, each over a fresh list of ports, until one answers or the time is up.
+void Search(Console& console, const Options& options) {
+    Tventana_brisca& w = *console.window;
+    const std::int64_t endUs =
+        console.clock.MonotonicUs() + std::int64_t{options.waitSeconds} * 1'000'000;
+    for (;;) {
+        console.pump.PumpOnce();
+        w.Button_buscar_puertoClick();
+        console.pump.PumpOnce();
+        w.Button_buscar_puertoClick();
+        console.pump.PumpOnce();
+        if (!w.searchFoundNothing || console.pump.Interrupted() ||
+            console.clock.MonotonicUs() >= endUs)
+            return;
+        const std::int64_t nextUs = console.clock.MonotonicUs() + kSearchAgainUs;
+        while (console.clock.MonotonicUs() < nextUs && !console.pump.Interrupted())
+            console.pump.WaitForEvent(kSearchAgainSliceMs);
+        // The window offers its manual port panel after two empty searches; the console has
+        // none to offer, and keeps searching every port.
+        w.failedSearches = 0;
+    }
+}
+
 // The session as a user of the window runs it, then the check of what the meter now holds.
 Outcome RunAndJudge(Console& console, const Options& options, const std::string& port) {
     Tventana_brisca& w = *console.window;
-    console.pump.PumpOnce();
-    // The first press arms the search, the second searches and updates.
-    w.Button_buscar_puertoClick();
-    console.pump.PumpOnce();
-    w.Button_buscar_puertoClick();
-    console.pump.PumpOnce();
+    Search(console, options);
     console.record.Finish(w);
 
     std::optional<VersionsAfter> after;
     const bool interrupted = console.pump.Interrupted();
     if (w.Image_accion.index == kPictureUpdated && !interrupted && console.record.Plan()) {
-        console.view.Say("Asking the meter for the versions it now holds...");
+        console.view.Say(
+            "Waiting for the meter to restart, then asking it for the versions it now holds...");
         after = ReadBack(w, *console.record.Plan());
         if (!options.json)
             PrintChecks(console.view, *after);

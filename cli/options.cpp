@@ -32,6 +32,9 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
+// An hour: a wait longer than that is a mistake, not a plan.
+constexpr int kLongestWaitSeconds = 3600;
+
 }  // namespace
 
 bool ParseAnswers(const std::string& value, AnswerOptions& answers, std::string* error) {
@@ -102,8 +105,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         "export-payloads", "Write the data the program carries, with a SHA256SUMS file, to DIR.",
         "DIR");
     const QCommandLineOption listPorts("list-ports", "List the serial ports as they are numbered.");
-    for (const QCommandLineOption* option : {&help, &version, &port, &simulate, &langDir, &json,
-                                             &yes, &answer, &trace, &exportPayloads, &listPorts})
+    const QCommandLineOption wait(
+        "wait",
+        "When no meter answers, search again every few seconds for up to SECONDS (time to plug "
+        "the meter in).",
+        "SECONDS");
+    for (const QCommandLineOption* option :
+         {&help, &version, &port, &simulate, &langDir, &json, &yes, &answer, &trace, &wait,
+          &exportPayloads, &listPorts})
         parser.addOption(*option);
     parser.addPositionalArgument("scenario", "With --simulate: the simulator's scenario file.",
                                  "[scenario.json]");
@@ -144,6 +153,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     options.traceFile = parser.value(trace).toStdString();
     options.exportDir = parser.value(exportPayloads).toStdString();
     options.answers.yes = parser.isSet(yes);
+    if (parser.isSet(wait)) {
+        bool number = false;
+        const int seconds = parser.value(wait).toInt(&number);
+        if (!number || seconds < 0 || seconds > kLongestWaitSeconds)
+            return fail("--wait takes a number of seconds from 0 to " +
+                        std::to_string(kLongestWaitSeconds));
+        options.waitSeconds = seconds;
+    }
     for (const QString& value : parser.values(answer)) {
         std::string error;
         if (!ParseAnswers(value.toStdString(), options.answers, &error))

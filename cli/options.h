@@ -27,6 +27,7 @@ struct Options {
     bool json = false;      // --json: one JSON object on standard output, no prompts
     std::string traceFile;  // --trace: every byte both ways
     std::string exportDir;  // --export-payloads
+    int waitSeconds = 0;    // --wait: how long to search again while no meter answers
     AnswerOptions answers;
 };
 

@@ -20,6 +20,10 @@ class DevicePort {
     virtual void SetAcceptingInput(bool accepting) = 0;
     // The port disappears as a USB unplug makes it: the PC's open handle fails from now on.
     virtual void Unplug() = 0;
+    // The device restarts: a USB device drops off the bus and enumerates again when it is back,
+    // possibly under another name; a port of the machine's own stays as it is (the default).
+    virtual void LeaveBus() {}
+    virtual void JoinBus() {}
 };
 
 // What a device attached to a line implements.

@@ -384,6 +384,7 @@ void Instrument::BeginRestart() {
     bootBytes_.clear();
     memory_.ram.Clear();
     port_.SetDeviceBaud(kNormalBaud);
+    port_.LeaveBus();
     Schedule(T().restartUs, [this] { EndRestart(); });
 }
 
@@ -409,6 +410,7 @@ void Instrument::EndRestart() {
 
 void Instrument::ComeBack(const FaultEffect& effect) {
     restarting_ = false;
+    port_.JoinBus();
     mode_ = scenario_.modeAfterRestart;
     if (restarts_ == 1 && scenario_.identityAfterRestart) {
         memory_.SetIdentity(*scenario_.identityAfterRestart);

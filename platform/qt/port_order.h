@@ -3,16 +3,9 @@
 #include <string>
 #include <vector>
 
-namespace kell {
+#include "platform/qt/serial_port_entry.h"
 
-// One serial device as the system lists it.
-struct SerialPortEntry {
-    std::string name;         // "ttyACM0"
-    std::string path;         // "/dev/ttyACM0"
-    std::string description;  // what the system says the device is; may be empty
-    bool usb = false;         // the system knows a USB vendor for it
-    bool noHardware = false;  // a legacy port the kernel lists although no UART is behind it
-};
+namespace kell {
 
 // The names USB serial devices get on Linux: ttyACM* (modem class) and ttyUSB* (converters).
 bool IsUsbSerialName(const std::string& name);

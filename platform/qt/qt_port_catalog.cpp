@@ -3,20 +3,40 @@
 #include <unistd.h>
 
 #include <QSerialPortInfo>
+#include <filesystem>
 
 #include "platform/qt/uart_presence.h"
+#include "platform/qt/usb_location.h"
 
 namespace kell {
 
-QtPortCatalog::QtPortCatalog() {
-    Refresh();
+namespace {
+
+// A device named only by the stable-link folder: its node's name ("pts/4" for /dev/pts/4) and
+// the link's own name as what it is.
+SerialPortEntry LinkedDevice(const StableLink& link) {
+    SerialPortEntry entry;
+    const std::string dev = "/dev/";
+    entry.name = link.node.rfind(dev, 0) == 0 ? link.node.substr(dev.size()) : link.node;
+    entry.path = link.node;
+    entry.description = std::filesystem::path(link.link).filename().string();
+    entry.usb = true;  // the folder names plug-in devices
+    entry.stableLink = link.link;
+    return entry;
 }
 
-void QtPortCatalog::Refresh() {
-    ports_ = OrderPorts(ListSystemPorts());
+}  // namespace
+
+QtPortCatalog::QtPortCatalog(std::string stableLinkFolder)
+    : stableLinkFolder_(std::move(stableLinkFolder)) {
+    Rescan();
 }
 
-std::vector<SerialPortEntry> QtPortCatalog::ListSystemPorts() {
+void QtPortCatalog::Rescan() {
+    ports_ = OrderPorts(ListSystemPorts(stableLinkFolder_));
+}
+
+std::vector<SerialPortEntry> QtPortCatalog::ListSystemPorts(const std::string& stableLinkFolder) {
     std::vector<SerialPortEntry> found;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         SerialPortEntry entry;
@@ -27,7 +47,25 @@ std::vector<SerialPortEntry> QtPortCatalog::ListSystemPorts() {
             entry.description = info.manufacturer().toStdString();
         entry.usb = info.hasVendorIdentifier();
         entry.noHardware = SerialPortLacksUart(entry.name);
+        if (entry.usb) {
+            entry.vendorId = info.vendorIdentifier();
+            entry.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;
+            entry.serialNumber = info.serialNumber().toStdString();
+            entry.usbLocation = UsbLocation(entry.name);
+        }
         found.push_back(std::move(entry));
+    }
+    for (const StableLink& link : ReadStableLinks(stableLinkFolder)) {
+        bool listed = false;
+        for (SerialPortEntry& entry : found) {
+            if (entry.path != link.node)
+                continue;
+            listed = true;
+            if (entry.stableLink.empty())
+                entry.stableLink = link.link;
+        }
+        if (!listed)
+            found.push_back(LinkedDevice(link));
     }
     return found;
 }
@@ -39,8 +77,8 @@ const SerialPortEntry* QtPortCatalog::Find(int number) const {
 }
 
 bool QtPortCatalog::Exists(int number) {
-    const SerialPortEntry* port = Find(number);
-    return port && ::access(port->path.c_str(), F_OK) == 0;
+    const std::string node = DevicePath(number);
+    return !node.empty() && ::access(node.c_str(), F_OK) == 0;
 }
 
 std::vector<std::string> QtPortCatalog::SystemPortNames() {
@@ -52,7 +90,20 @@ std::vector<std::string> QtPortCatalog::SystemPortNames() {
 
 std::string QtPortCatalog::DevicePath(int number) {
     const SerialPortEntry* port = Find(number);
-    return port ? port->path : std::string();
+    if (!port)
+        return {};
+    if (!port->stableLink.empty())
+        return FollowLink(port->stableLink);
+    const bool identified =
+        port->usb && (!port->serialNumber.empty() || !port->usbLocation.empty());
+    if (!identified)
+        return port->path;
+    // A USB device without a stable link: looked up by its identity in the list of now.
+    for (const SerialPortEntry& now : ListSystemPorts(stableLinkFolder_)) {
+        if (SameDevice(*port, now))
+            return now.path;
+    }
+    return {};
 }
 
 std::string QtPortCatalog::Describe(int number) {

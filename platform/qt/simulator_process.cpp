@@ -43,9 +43,16 @@ std::string SimulatorProcess::Locate(const std::string& programDirectory) {
 
 bool SimulatorProcess::Start(const std::string& program, const std::string& scenario,
                              int timeoutMs) {
+    return Start(program, scenario, {}, timeoutMs);
+}
+
+bool SimulatorProcess::Start(const std::string& program, const std::string& scenario,
+                             const std::vector<std::string>& options, int timeoutMs) {
     portPath_.clear();
     error_.clear();
     QStringList arguments;
+    for (const std::string& option : options)
+        arguments << QString::fromStdString(option);
     if (!scenario.empty())
         arguments << QString::fromStdString(scenario);
     process_.setProgram(QString::fromStdString(program));

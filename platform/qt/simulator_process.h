@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <string>
+#include <vector>
 
 namespace kell {
 
@@ -24,6 +25,9 @@ class SimulatorProcess {
     // Starts `program` with the scenario file (when not empty) and waits at most timeoutMs for
     // the port's path. False, with Error() saying why, when it did not start or named no port.
     bool Start(const std::string& program, const std::string& scenario, int timeoutMs = 10000);
+    // The same, with kell-sim's options before the scenario ("--by-id", folder).
+    bool Start(const std::string& program, const std::string& scenario,
+               const std::vector<std::string>& options, int timeoutMs = 10000);
     // SIGTERM, a bounded wait for the simulator's report, then SIGKILL if it is still there.
     void Stop();
 

@@ -80,6 +80,7 @@ class FixedPortCatalog : public PortCatalog {
     void Remove(int number) { ports_.erase(number); }
     void SetSystemNames(std::vector<std::string> names) { systemNames_ = std::move(names); }
 
+    void Rescan() override { ++rescans; }
     bool Exists(int number) override {
         probed.push_back(number);
         return ports_.count(number) != 0;
@@ -89,6 +90,7 @@ class FixedPortCatalog : public PortCatalog {
     std::string Describe(int number) override { return DevicePath(number); }
 
     std::vector<int> probed;  // every number Exists was asked about, in order
+    int rescans = 0;
 
   private:
     std::map<int, std::string> ports_;

@@ -56,6 +56,25 @@ void VirtualLine::Unplug() {
     received_.clear();
 }
 
+void VirtualLine::LeaveBus() {
+    if (!reenumerates || unplugged_)
+        return;
+    Unplug();
+    if (onBusChange)
+        onBusChange(false);
+}
+
+void VirtualLine::JoinBus() {
+    if (!reenumerates || !unplugged_)
+        return;
+    // A new node: the old handle neither holds it nor reaches it.
+    ++enumeration_;
+    unplugged_ = false;
+    hostOpen_ = false;
+    if (onBusChange)
+        onBusChange(true);
+}
+
 void VirtualLine::HostOpened() {
     hostOpen_ = true;
     writtenSinceOpen_ = 0;
@@ -187,46 +206,61 @@ OpenResult VirtualSerialDevice::Open(const std::string& path) {
     if (line->HostOpen())
         return OpenResult::Busy;
     line_ = line;
+    enumeration_ = line->Enumeration();
     line_->HostOpened();
     return OpenResult::Ok;
+}
+
+VirtualLine* VirtualSerialDevice::Live() const {
+    return line_ && line_->Enumeration() == enumeration_ ? line_ : nullptr;
 }
 
 void VirtualSerialDevice::Close() {
     if (!line_)
         return;
-    line_->HostClosed();
+    if (Live())
+        line_->HostClosed();
     line_ = nullptr;
 }
 
 bool VirtualSerialDevice::Apply(const LineSettings& settings) {
-    if (!line_ || line_->Unplugged())
+    VirtualLine* line = Live();
+    if (!line || line->Unplugged())
         return false;
-    line_->HostSetBaud(settings.baudRate);
+    line->HostSetBaud(settings.baudRate);
     return true;
 }
 
 std::size_t VirtualSerialDevice::Read(std::uint8_t* dest, std::size_t max,
                                       std::uint32_t timeoutMs) {
-    return line_ ? line_->HostRead(dest, max, timeoutMs) : 0;
+    if (VirtualLine* line = Live())
+        return line->HostRead(dest, max, timeoutMs);
+    // A handle on a node that is gone finds nothing, at once.
+    return 0;
 }
 
 long VirtualSerialDevice::Write(const std::uint8_t* data, std::size_t count) {
-    return line_ ? line_->HostWrite(data, count) : -1;
+    VirtualLine* line = Live();
+    return line ? line->HostWrite(data, count) : -1;
 }
 
 SerialStatus VirtualSerialDevice::QueryStatus() {
-    return line_ ? line_->HostStatus() : SerialStatus{};
+    if (!line_)
+        return SerialStatus{};
+    VirtualLine* line = Live();
+    return line ? line->HostStatus() : SerialStatus{false, kLineErrorDevice, 0};
 }
 
 void VirtualSerialDevice::Purge(bool input, bool output) {
-    if (line_)
-        line_->HostPurge(input, output);
+    if (VirtualLine* line = Live())
+        line->HostPurge(input, output);
 }
 
 bool VirtualSerialDevice::SetRts(bool on) {
-    if (!line_ || line_->Unplugged())
+    VirtualLine* line = Live();
+    if (!line || line->Unplugged())
         return false;
-    line_->HostSetRts(on);
+    line->HostSetRts(on);
     return true;
 }
 

@@ -43,6 +43,16 @@ class VirtualLine : public DevicePort {
     void Unplug() override;
     void Replug() { unplugged_ = false; }
     bool Unplugged() const { return unplugged_; }
+    // A USB device that re-enumerates: at each restart of the far end it drops off the bus (the
+    // PC's open handle fails from then on, as after an unplug) and comes back as a new device
+    // node, on which a handle opened before stays dead. onBusChange(false) when it leaves,
+    // (true) when it is back: the test moves the line to its new path there.
+    void LeaveBus() override;
+    void JoinBus() override;
+    bool reenumerates = false;
+    std::function<void(bool onBus)> onBusChange;
+    // Counts the device's enumerations: a handle belongs to the one it was opened on.
+    int Enumeration() const { return enumeration_; }
 
     // The PC's side, used by VirtualSerialDevice.
     bool HostOpen() const { return hostOpen_; }
@@ -72,6 +82,7 @@ class VirtualLine : public DevicePort {
     bool hostOpen_ = false;
     bool accepting_ = true;
     bool unplugged_ = false;
+    int enumeration_ = 0;
     std::uint32_t pendingErrors_ = 0;
 
     std::deque<std::uint8_t> received_;        // arrived at the PC, not yet read
@@ -118,8 +129,12 @@ class VirtualSerialDevice : public SerialDevice {
     VirtualLine* Line() const { return line_; }
 
   private:
+    // The line, while this handle is on the device node it was opened on.
+    VirtualLine* Live() const;
+
     VirtualLineSet& lines_;
     VirtualLine* line_ = nullptr;
+    int enumeration_ = 0;
 };
 
 }  // namespace kell

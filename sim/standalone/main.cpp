@@ -1,11 +1,13 @@
 // kell-sim: the simulated instrument on a pseudo-terminal, in real time.
 //
-//     kell-sim [--report FILE] [scenario.json]
+//     kell-sim [--report FILE] [--by-id DIR] [scenario.json]
 //
 // The first line of the output is the pseudo-terminal's path, for the updater (or a person)
-// to open as the instrument's serial port. It serves until SIGINT or SIGTERM (or until a
-// scenario fault unplugs the port), then writes its report (state, violations, transcript)
-// to FILE when asked, and a one-line summary to stderr.
+// to open as the instrument's serial port. With --by-id it behaves as a USB serial device: a
+// stable link in DIR (as udev's /dev/serial/by-id) names it, and at every restart of the
+// instrument it drops off the bus and comes back on a new pseudo-terminal, the link following. It
+// serves until SIGINT or SIGTERM (or until a scenario fault unplugs the port), then writes its
+// report (state, violations, transcript) to FILE when asked, and a one-line summary to stderr.
 #include <poll.h>
 #include <unistd.h>
 
@@ -33,7 +35,7 @@ void OnSignal(int) {
 constexpr int kLongestPollMs = 100;
 
 int Usage() {
-    std::cerr << "usage: kell-sim [--report FILE] [scenario.json]\n";
+    std::cerr << "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n";
     return 2;
 }
 
@@ -67,11 +69,14 @@ void Serve(kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop,
 
 int main(int argc, char** argv) {
     std::string reportPath;
+    std::string stableLinkFolder;
     std::string scenarioPath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--report" && i + 1 < argc) {
             reportPath = argv[++i];
+        } else if (arg == "--by-id" && i + 1 < argc) {
+            stableLinkFolder = argv[++i];
         } else if (arg == "--help" || arg == "-h" || (!arg.empty() && arg[0] == '-')) {
             return Usage();
         } else if (scenarioPath.empty()) {
@@ -92,6 +97,12 @@ int main(int argc, char** argv) {
     }
 
     kell::sim::PtyPort port;
+    if (!stableLinkFolder.empty()) {
+        // Named as udev names a USB device: maker, product and serial number (here the
+        // process id, so that several simulated instruments can share the folder).
+        port.UseStableLink(stableLinkFolder,
+                           "usb-Kell_Series_Meter_SIM" + std::to_string(getpid()) + "-if00");
+    }
     std::string error;
     if (!port.Open(error)) {
         std::cerr << "kell-sim: " << error << "\n";
@@ -108,7 +119,10 @@ int main(int argc, char** argv) {
     kell::sim::RealtimeLoop loop;
     kell::sim::Instrument instrument(loop, loop, port, scenario);
     std::cout << port.SlavePath() << std::endl;
-    std::cerr << "kell-sim: instrument \"" << scenario.name << "\" on " << port.SlavePath() << "\n";
+    std::cerr << "kell-sim: instrument \"" << scenario.name << "\" on " << port.SlavePath();
+    if (!port.StableLinkPath().empty())
+        std::cerr << " (" << port.StableLinkPath() << ")";
+    std::cerr << "\n";
 
     Serve(port, loop, instrument);
 

@@ -5,16 +5,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace kell::sim {
 
 PtyPort::~PtyPort() {
-    if (slave_ >= 0)
-        close(slave_);
-    if (master_ >= 0)
-        close(master_);
+    RemoveLink();
+    ClosePty();
+}
+
+void PtyPort::UseStableLink(const std::string& folder, const std::string& name) {
+    linkPath_ = folder + "/" + name;
 }
 
 bool PtyPort::Open(std::string& error) {
@@ -41,18 +44,19 @@ bool PtyPort::Open(std::string& error) {
         tcsetattr(slave_, TCSANOW, &tio);
     }
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    PointLink();
     return true;
 }
 
 void PtyPort::SendToHost(const std::uint8_t* data, std::size_t count) {
-    if (gone_)
+    if (gone_ || master_ < 0)
         return;
     pending_.insert(pending_.end(), data, data + count);
     Flush();
 }
 
 void PtyPort::Flush() {
-    while (!pending_.empty() && !gone_) {
+    while (!pending_.empty() && !gone_ && master_ >= 0) {
         const ssize_t n = write(master_, pending_.data(), pending_.size());
         if (n <= 0)
             return;  // full for now (or failing): the poll loop tries again
@@ -64,12 +68,60 @@ void PtyPort::Unplug() {
     if (gone_)
         return;
     gone_ = true;
+    RemoveLink();
+    ClosePty();
+}
+
+void PtyPort::LeaveBus() {
+    if (linkPath_.empty() || gone_ || master_ < 0)
+        return;
+    // As udev does when the device goes: the link first, then the node.
+    RemoveLink();
+    ClosePty();
+    std::fprintf(stderr, "kell-sim: off the bus (restarting)\n");
+}
+
+void PtyPort::JoinBus() {
+    if (linkPath_.empty() || gone_ || master_ >= 0)
+        return;
+    std::string error;
+    if (!Open(error)) {
+        std::fprintf(stderr, "kell-sim: cannot come back on the bus: %s\n", error.c_str());
+        ClosePty();
+        return;
+    }
+    std::fprintf(stderr, "kell-sim: back on the bus as %s\n", slavePath_.c_str());
+}
+
+void PtyPort::ClosePty() {
     pending_.clear();
     if (slave_ >= 0)
         close(slave_);
     if (master_ >= 0)
         close(master_);
     slave_ = master_ = -1;
+}
+
+// The link is made beside its final name (hidden, as a dot file) and renamed over it, so a
+// reader never finds it half-made.
+void PtyPort::PointLink() {
+    if (linkPath_.empty())
+        return;
+    const std::size_t slash = linkPath_.rfind('/');
+    const std::string fresh =
+        linkPath_.substr(0, slash + 1) + "." + linkPath_.substr(slash + 1) + ".new";
+    unlink(fresh.c_str());
+    if (symlink(slavePath_.c_str(), fresh.c_str()) != 0 ||
+        rename(fresh.c_str(), linkPath_.c_str()) != 0) {
+        std::fprintf(stderr, "kell-sim: cannot link %s: %s\n", linkPath_.c_str(),
+                     std::strerror(errno));
+        unlink(fresh.c_str());
+    }
+}
+
+void PtyPort::RemoveLink() {
+    if (!linkPath_.empty())
+        unlink(linkPath_.c_str());
 }
 
 }  // namespace kell::sim

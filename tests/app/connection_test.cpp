@@ -157,6 +157,36 @@ TEST_F(Connection, AFailedReconnectBeepsAndSaysUsbError) {
     EXPECT_EQ(rig.notifier.messages[0].text, "USB error");
 }
 
+// A USB instrument that restarted is off the bus for a while, then back (maybe under another
+// node): the reconnection opens the port anew at each attempt instead of giving up at once.
+TEST_F(Connection, AReconnectWaitsForAPortThatIsNotThereYet) {
+    Tventana_brisca& w = Connect();
+    rig.ports.Remove(1);
+    const std::int64_t start = rig.clock.NowUs();
+    rig.onPump = [&] {
+        if (rig.SecondsSince(start) > 3.5)
+            rig.ports.Set(1, rig.PathOf(1));
+    };
+    w.Reconnect();
+    EXPECT_TRUE(w.connected);
+    EXPECT_GT(rig.SecondsSince(start), 3.5);
+    EXPECT_TRUE(rig.notifier.messages.empty());
+    EXPECT_TRUE(rig.notifier.beeps.empty());
+}
+
+TEST_F(Connection, APortThatNeverComesBackCostsTheSameTenAttempts) {
+    Tventana_brisca& w = Connect();
+    rig.ports.Remove(1);
+    const std::int64_t start = rig.clock.NowUs();
+    w.Reconnect();
+    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.monitorPSerie.IsOpen());
+    EXPECT_GT(rig.SecondsSince(start), 10 * 0.99);
+    EXPECT_LT(rig.SecondsSince(start), 10 * 1.1);
+    ASSERT_EQ(rig.notifier.messages.size(), 1u);
+    EXPECT_EQ(rig.notifier.messages[0].text, "USB error");
+}
+
 TEST_F(Connection, TheSessionViewReachesTheConnectionHandlers) {
     Tventana_brisca& w = Connect();
     SessionContext session = w.Session();

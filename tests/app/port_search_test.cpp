@@ -85,6 +85,8 @@ TEST(AutomaticSearch, TriesTheLowPortsInOrderAndStopsAtTheInstrument) {
     EXPECT_EQ(rig.ports.probed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(w.portNumber, 7);
     EXPECT_EQ(w.failedSearches, 0);
+    // The list of ports was read anew for the search (a meter may have been plugged in since).
+    EXPECT_EQ(rig.ports.rescans, 1);
 }
 
 TEST(AutomaticSearch, TheSystemListAddsOnlyComPortsNotTriedYet) {
@@ -225,9 +227,13 @@ TEST(ManualSearch, TriesTheChosenPortOnly) {
     w.Com_extended.text = w.Com_extended.items.back();
     w.Com_extended_select();
     w.BConfigurarPuertoClick();
+    const int rescansOfThePanel = rig.ports.rescans;
     rig.Search();
     EXPECT_EQ(rig.opened, std::vector<int>{12});
     ExpectNoInstrument(w);
+    // The number chosen by hand keeps naming the device the panel listed: no new numbering.
+    EXPECT_EQ(rescansOfThePanel, 1);
+    EXPECT_EQ(rig.ports.rescans, 1);
 }
 
 TEST(ManualSearch, TheMenuEntryStartsTheSearchAtOnce) {

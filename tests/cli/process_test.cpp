@@ -10,8 +10,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <set>
+
 #include "cli/outcome.h"
 #include "platform/qt/qt_serial_device.h"
+#include "platform/qt/simulator_process.h"
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
 
@@ -28,14 +31,19 @@ struct Finished {
     }
 };
 
-Finished Start(const QStringList& arguments, int timeoutMs = 60000) {
-    QProcess process;
+// The program's environment, with the simulator to start and, when given, the folder of
+// stable links its search reads instead of /dev/serial/by-id.
+QProcessEnvironment Environment(const QString& stableLinks = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 #ifdef KELL_SIM_PROGRAM
     environment.insert("KELL_SIM", KELL_SIM_PROGRAM);
 #endif
-    process.setProcessEnvironment(environment);
-    process.start(KELL_UPDATE_CLI, arguments);
+    if (!stableLinks.isEmpty())
+        environment.insert("KELL_SERIAL_BY_ID", stableLinks);
+    return environment;
+}
+
+Finished Collect(QProcess& process, int timeoutMs) {
     Finished run;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -47,6 +55,14 @@ Finished Start(const QStringList& arguments, int timeoutMs = 60000) {
     run.out = process.readAllStandardOutput().toStdString();
     run.err = process.readAllStandardError().toStdString();
     return run;
+}
+
+Finished Start(const QStringList& arguments, int timeoutMs = 60000,
+               const QString& stableLinks = {}) {
+    QProcess process;
+    process.setProcessEnvironment(Environment(stableLinks));
+    process.start(KELL_UPDATE_CLI, arguments);
+    return Collect(process, timeoutMs);
 }
 
 using CliProcess = WithQtApplication;
@@ -113,26 +129,6 @@ TEST_F(CliProcess, AnUpToDateMeterIsNotUpdated) {
     EXPECT_EQ(run.Json()["before"].toObject()["firmware"].toString(), "2.04.00000");
 }
 
-TEST_F(CliProcess, AFullUpdateEndsWithTheMeterReportingTheNewVersions) {
-    const Finished run =
-        Start({"--simulate", Scenario("full-update.json"), "--yes", "--json"}, kSessionTimeoutMs);
-    ASSERT_EQ(run.status, kExitUpdated) << run.err;
-    const QJsonObject report = run.Json();
-    EXPECT_EQ(report["outcome"].toString(), "updated");
-    EXPECT_EQ(report["resultCode"].toInt(), 0);
-    EXPECT_EQ(report["before"].toObject()["firmware"].toString(), "1.89.00000");
-    EXPECT_TRUE(report["plan"].toObject()["firmware"].toBool());
-    const QJsonObject after = report["after"].toObject();
-    EXPECT_TRUE(after["verified"].toBool());
-    EXPECT_EQ(after["components"].toObject()["firmware"].toObject()["reported"].toString(),
-              "2.04.00000");
-    const QJsonArray steps = report["steps"].toArray();
-    ASSERT_FALSE(steps.isEmpty());
-    EXPECT_EQ(steps.last().toObject()["component"].toString(), "module");
-    EXPECT_GT(steps.first().toObject()["seconds"].toDouble(), 0.0);
-    EXPECT_EQ(report["questions"].toArray().first().toObject()["question"].toString(), "time");
-}
-
 TEST_F(CliProcess, AnEraseAnsweredCancelStopsTheUpdate) {
     const Finished run = Start({"--simulate", Scenario("plan-type-0-old.json"), "--answer",
                                 "plans=ok,erase=cancel", "--json"},
@@ -142,6 +138,76 @@ TEST_F(CliProcess, AnEraseAnsweredCancelStopsTheUpdate) {
     EXPECT_EQ(report["outcome"].toString(), "cancelled");
     EXPECT_TRUE(report["eraseRefused"].toBool());
     EXPECT_EQ(report["texts"].toArray()[0].toString(), "The update was cancelled.");
+}
+
+// A meter that behaves as a USB serial device on Linux: at each restart it drops off the bus and
+// comes back on a new node, the stable link following. The automatic search finds it by the
+// link, every reconnection of the session and the check afterwards find it under its new node.
+TEST_F(CliProcess, AMeterThatComesBackUnderANewNameAtEachRestartIsUpdated) {
+    QTemporaryDir dir;
+    const QString links = dir.filePath("by-id");
+    ASSERT_TRUE(QDir().mkpath(links));
+    SimulatorProcess meter;
+    ASSERT_TRUE(meter.Start(KELL_SIM_PROGRAM, Scenario("full-update.json").toStdString(),
+                            {"--by-id", links.toStdString()}))
+        << meter.Error();
+    const QString trace = dir.filePath("trace.txt");
+    const Finished run = Start({"--yes", "--json", "--trace", trace}, kSessionTimeoutMs, links);
+    meter.Stop();
+    ASSERT_EQ(run.status, kExitUpdated) << run.err;
+    const QJsonObject report = run.Json();
+    EXPECT_EQ(report["outcome"].toString(), "updated");
+    EXPECT_EQ(report["resultCode"].toInt(), 0);
+    EXPECT_TRUE(report["messages"].toArray().isEmpty()) << "no USB error";
+    EXPECT_EQ(report["before"].toObject()["firmware"].toString(), "1.89.00000");
+    EXPECT_TRUE(report["plan"].toObject()["firmware"].toBool());
+    // The meter, back from its restart after the finish, reports what the program carries.
+    const QJsonObject after = report["after"].toObject();
+    EXPECT_TRUE(after["verified"].toBool());
+    EXPECT_EQ(after["components"].toObject()["firmware"].toObject()["reported"].toString(),
+              "2.04.00000");
+    const QJsonArray steps = report["steps"].toArray();
+    ASSERT_FALSE(steps.isEmpty());
+    EXPECT_EQ(steps.last().toObject()["component"].toString(), "module");
+    EXPECT_GT(steps.first().toObject()["seconds"].toDouble(), 0.0);
+    EXPECT_EQ(report["questions"].toArray().first().toObject()["question"].toString(), "time");
+
+    // The trace names the node each opening resolved to: the node of the first connection,
+    // then the one the meter came back on while the program still held the first.
+    QFile file(trace);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::set<std::string> nodes;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const int open = line.indexOf(" open ");
+        if (open >= 0 && line.endsWith(": ok"))
+            nodes.insert(line.mid(open + 6, line.size() - open - 6 - 4).toStdString());
+    }
+    EXPECT_GE(nodes.size(), 2u);
+}
+
+// Started with no meter on the machine: with --wait it searches again, over a fresh list of
+// ports each time, and finds the meter once it is plugged in.
+TEST_F(CliProcess, AMeterPluggedInWhileTheProgramWaitsIsFound) {
+    QTemporaryDir dir;
+    QProcess program;
+    program.setProcessEnvironment(Environment(dir.path()));
+    program.start(KELL_UPDATE_CLI, {"--wait", "60", "--yes", "--json"});
+    ASSERT_TRUE(program.waitForStarted());
+    program.setReadChannel(QProcess::StandardError);  // the view; the JSON comes at the end
+    // The first search has found nothing: the meter is plugged in.
+    std::string shown;
+    while (shown.find("No meter was found") == std::string::npos && program.waitForReadyRead(60000))
+        shown += program.readAllStandardError().toStdString();
+    ASSERT_NE(shown.find("No meter was found"), std::string::npos) << shown;
+    SimulatorProcess meter;
+    ASSERT_TRUE(meter.Start(KELL_SIM_PROGRAM, Scenario("up-to-date.json").toStdString(),
+                            {"--by-id", dir.path().toStdString()}))
+        << meter.Error();
+
+    const Finished run = Collect(program, 90000);
+    meter.Stop();
+    ASSERT_EQ(run.status, kExitNotUpdated) << shown << run.err;
+    EXPECT_EQ(run.Json()["before"].toObject()["firmware"].toString(), "2.04.00000");
 }
 
 #endif

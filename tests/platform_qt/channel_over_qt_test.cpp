@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <QTemporaryDir>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -72,8 +75,20 @@ TEST_F(ChannelOnPty, ChangingTheSpeedReopensAndKeepsWorking) {
     EXPECT_EQ(ReadReply(1), std::vector<std::uint8_t>{0x5D});
 }
 
+// The device is named by a stable link, as udev names a USB device; unplugging it removes the
+// link. (A closed pseudo-terminal's own name may be taken at once by another one, as a USB
+// node's may: no test relies on it staying free.)
 TEST_F(ChannelOnPty, UnplugFailsWritesAndTheReconnectFindsNoPort) {
+    QTemporaryDir folder;
+    const std::string link = folder.filePath("usb-Maker_Meter_1-if00").toStdString();
+    ASSERT_EQ(::symlink(pty.Path().c_str(), link.c_str()), 0);
+    ManualPortCatalog linked(machine, link);
+    channel = std::make_unique<TMonitorPSerie>(
+        device, linked, clock,
+        std::make_shared<PortLock>(::testing::TempDir() + "/kell-channel-pty.lock"));
     ASSERT_TRUE(channel->Configure(1, PortSettings{}));
+    EXPECT_EQ(channel->DeviceName(), pty.Path());
+    ::unlink(link.c_str());
     pty.CloseMaster();
     const std::uint8_t byte = 0x0A;
     EXPECT_EQ(channel->Write(&byte, 1), -1);
@@ -82,6 +97,7 @@ TEST_F(ChannelOnPty, UnplugFailsWritesAndTheReconnectFindsNoPort) {
     EXPECT_EQ(channel->OutputRoom(), TMonitorPSerie::kRoomFailure);
     EXPECT_FALSE(channel->Configure(1, PortSettings{}));
     EXPECT_EQ(channel->LastOpenResult(), OpenResult::NotFound);
+    channel.reset();  // before the catalog it was made over
 }
 
 TEST_F(ChannelOnPty, OtherPortsAreHiddenBehindTheManualOne) {

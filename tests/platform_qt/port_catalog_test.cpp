@@ -16,7 +16,12 @@ namespace kell {
 namespace {
 
 SerialPortEntry Port(const std::string& name, bool usb = false, bool noHardware = false) {
-    return SerialPortEntry{name, "/dev/" + name, "", usb, noHardware};
+    SerialPortEntry entry;
+    entry.name = name;
+    entry.path = "/dev/" + name;
+    entry.usb = usb;
+    entry.noHardware = noHardware;
+    return entry;
 }
 
 std::vector<std::string> Names(const std::vector<SerialPortEntry>& ports) {
@@ -118,7 +123,7 @@ TEST(QtPortCatalog, NumbersTheMachinesPortsFromOne) {
     EXPECT_FALSE(catalog.Exists(past));
     EXPECT_EQ(catalog.DevicePath(past), "");
     EXPECT_EQ(catalog.Describe(-1), "");
-    catalog.Refresh();
+    catalog.Rescan();
     EXPECT_EQ(catalog.Ports().size(), ports.size());
 }
 
