@@ -101,18 +101,23 @@ void Tventana_brisca::ShowNoInstrument() {
     searchFoundNothing = true;
     monitorPSerie.Close();
     SetActionPicture(kPictureNotFound, false);
+    SearchEnd why = SearchEnd::NoInstrument;
     if (busyReply) {
         SetInfoLines(texts.P6_E5_L1, texts.P6_E5_L2, texts.P6_E5_L3);
+        why = SearchEnd::Busy;
     } else if (portPermissionRefused) {
         SetInfoLines(texts.P6_E8_L1, texts.P6_E8_L2, texts.P6_E8_L3);
+        why = SearchEnd::PermissionRefused;
     } else if (portHeldElsewhere) {
         SetInfoLines(texts.P6_E9_L1, texts.P6_E9_L2, texts.P6_E9_L3);
+        why = SearchEnd::HeldElsewhere;
     } else {
         SetInfoLines(texts.P6_E1_L1, texts.P6_E1_L2, texts.P6_E1_L3);
     }
     ShowSearchButton(true);
     EnableMenus(true);
     stage = 0;
+    Events().SearchEnded(why);
 }
 
 void Tventana_brisca::SetInfoLines(const std::string& line1, const std::string& line2,

@@ -24,14 +24,14 @@ void Tventana_brisca::CheckBeforeUpdate() {
     identityAtConnect = ReadIdentity(link);
 
     if (level < kLowestLevel) {
-        RefuseUpdate(texts.P6_E2_L1, texts.P6_E2_L2, texts.P6_E2_L3);
+        RefuseUpdate(Refusal::LowLevel, texts.P6_E2_L1, texts.P6_E2_L2, texts.P6_E2_L3);
     } else if (!CheckPeripheralStatus(link, firmwareAbove180)) {
-        RefuseUpdate(texts.P6_E3_L1, texts.P6_E3_L2, texts.P6_E3_L3);
+        RefuseUpdate(Refusal::Peripherals, texts.P6_E3_L1, texts.P6_E3_L2, texts.P6_E3_L3);
     } else if (!CheckUpdateAllowed()) {
         if (modelKnown)
-            RefuseUpdate(texts.PASO7_L1, texts.PASO7_L2, texts.PASO7_L3);
+            RefuseUpdate(Refusal::NothingToDo, texts.PASO7_L1, texts.PASO7_L2, texts.PASO7_L3);
         else
-            RefuseUpdate(texts.PASO8_L1, texts.PASO8_L2, texts.PASO8_L3);
+            RefuseUpdate(Refusal::UnknownModel, texts.PASO8_L1, texts.PASO8_L2, texts.PASO8_L3);
     } else if (!connected) {
         ShowNoInstrument();
     } else {
@@ -55,11 +55,12 @@ bool Tventana_brisca::CheckUpdateAllowed() {
     return false;
 }
 
-void Tventana_brisca::RefuseUpdate(const std::string& line1, const std::string& line2,
+void Tventana_brisca::RefuseUpdate(Refusal why, const std::string& line1, const std::string& line2,
                                    const std::string& line3) {
     SetActionPicture(kPictureNotUpdated, false);
     SetInfoLines(line1, line2, line3);
     EndAttempt();
+    Events().UpdateRefused(why);
 }
 
 void Tventana_brisca::EndAttempt() {

@@ -90,6 +90,14 @@ void Tventana_brisca::StartUpdate() {
     ShowSearchButton(false);
     stage = 0;
     EnableMenus(true);
+    // A session that stopped without a code of its own was stopped by its user (Cancel on the
+    // time question, no re-press, the window closed or the program interrupted).
+    SessionEnd how = SessionEnd::Updated;
+    if (stopped)
+        how = eraseRefused      ? SessionEnd::EraseRefused
+              : resultCode != 0 ? SessionEnd::Failed
+                                : SessionEnd::Cancelled;
+    Events().SessionEnded(how, resultCode);
 }
 
 bool Tventana_brisca::RunUpdateSequence() {
@@ -127,9 +135,7 @@ bool Tventana_brisca::RunUpdateSequence() {
     sessionRunning = true;
     stopSession = false;
 
-    const MessageAnswer timeAnswer = seams.notifier.MessageBox(
-        texts.TIEMPO_TOTAL1 + Minutes(maximum) + texts.AVISOMEM3, "", MessageButtons::OkCancel);
-    stopSession = timeAnswer != MessageAnswer::Ok;
+    stopSession = !AskTime(texts.TIEMPO_TOTAL1 + Minutes(maximum) + texts.AVISOMEM3);
     // Cancel on the time question ends the session as the user asked: no further question, no
     // step, no speed change; only the end runs.
     const bool declined = stopSession;
@@ -145,9 +151,8 @@ bool Tventana_brisca::RunUpdateSequence() {
                     auto buffer = std::make_unique<ChannelPlanImage>();
                     plansTypeIsZero = PlanNeedsErase(ClearChannelPlan(*buffer), plansType);
                 }
-                const int answer =
-                    ShowAttention(texts.AVISO_HEAD, texts.AVISOPLAN1, texts.AVISOPLAN2,
-                                  texts.AVISOPLAN3, texts.AVISOSI, texts.AVISONO);
+                const int answer = Ask(QuestionKind::Plans, texts.AVISOPLAN1, texts.AVISOPLAN2,
+                                       texts.AVISOPLAN3, texts.AVISOSI, texts.AVISONO);
                 if (answer == 1) {
                     if (!Check_borrar.checked) {
                         Check_borrar.checked = true;
@@ -164,8 +169,8 @@ bool Tventana_brisca::RunUpdateSequence() {
     }
 
     if (!declined && Check_borrar.checked) {
-        const int answer = ShowAttention(texts.AVISO_HEAD, texts.AVISOMEM1, texts.AVISOMEM2,
-                                         texts.AVISOMEM3, "OK", "CANCEL");
+        const int answer = Ask(QuestionKind::Erase, texts.AVISOMEM1, texts.AVISOMEM2,
+                               texts.AVISOMEM3, "OK", "CANCEL");
         if (answer == 1) {
             stopSession = false;
         } else {
@@ -181,10 +186,11 @@ bool Tventana_brisca::RunUpdateSequence() {
     stepIndex = 0;
     bool lastStepResult = false;
     auto runs = [&](const CheckBox& mark) { return mark.checked && !stopSession; };
-    auto showStep = [&](bool pump) {
+    auto showStep = [&](StepComponent component, bool pump) {
         ++stepIndex;
         Label_info3.caption =
             texts.PASO4_L3 + ": " + std::to_string(stepIndex) + "/" + std::to_string(stepTotal);
+        Events().StepStarted(component, stepIndex, stepTotal);
         if (pump)
             seams.pump.PumpOnce();
     };
@@ -193,6 +199,9 @@ bool Tventana_brisca::RunUpdateSequence() {
         if (!stopSession)
             stopSession = !result;
     };
+    auto endStep = [&](StepComponent component, bool succeeded) {
+        Events().StepEnded(component, succeeded, resultCode);
+    };
     auto advance = [&](int share) {
         overallPosition += share;
         ProgressBar_general.SetPosition(overallPosition);
@@ -200,7 +209,7 @@ bool Tventana_brisca::RunUpdateSequence() {
     auto notLast = [&] { return !stopSession && stepIndex < stepTotal; };
 
     if (runs(Check_teclado)) {
-        showStep(true);
+        showStep(StepComponent::Keypad, true);
         const bool programmed = RunKeypadStep(session);
         Dialogo_fichero.fileName.clear();
         connected = false;
@@ -211,6 +220,7 @@ bool Tventana_brisca::RunUpdateSequence() {
         if (!programmed)
             session.RecordResult(kCodeKeypad);
         record(programmed);
+        endStep(StepComponent::Keypad, programmed);
         if (notLast()) {
             seams.clock.SleepMs(kAfterKeypadMs);
             Reconnect();
@@ -219,16 +229,20 @@ bool Tventana_brisca::RunUpdateSequence() {
     }
 
     if (runs(Check_borrar)) {
-        showStep(true);
+        showStep(StepComponent::Erase, true);
+        // The pump may have stopped the session (the program interrupted): no erase then.
+        const bool erased = !stopSession && EraseMemory();
         if (!stopSession)
-            record(EraseMemory());
+            record(erased);
+        endStep(StepComponent::Erase, erased);
         advance(kEraseWeight);
     }
 
     if (runs(Check_planes) && !Check_firmware.checked) {
-        showStep(false);
+        showStep(StepComponent::Plans, false);
         auto buffer = std::make_unique<ChannelPlanImage>();
         record(SendChannelPlan(session, *buffer, plansType));
+        endStep(StepComponent::Plans, lastStepResult);
         if (notLast()) {
             seams.clock.SleepMs(kAfterPlansMs);
             Reconnect();
@@ -247,7 +261,7 @@ bool Tventana_brisca::RunUpdateSequence() {
 
     bool zoneRetryWritten = false;
     if (runs(Check_configuracion)) {
-        showStep(true);
+        showStep(StepComponent::Zone, true);
         defaults.BuildZoneRecords();
         if (!stopSession)
             record(defaults.WriteZoneConfiguration());
@@ -256,11 +270,17 @@ bool Tventana_brisca::RunUpdateSequence() {
             // The instrument wants to be restarted by hand: wait for the search button.
             const std::string stepText = Label_info3.caption;
             ShowSearchButton(true);
+            SetInfoLines(texts.PASO4_ERROR5_L1, texts.PASO4_ERROR5_L2, texts.PASO4_ERROR5_L3);
+            Events().QuestionAsked({QuestionKind::RePress, "",
+                                    texts.PASO4_ERROR5_L1 + "\n" + texts.PASO4_ERROR5_L2 + "\n" +
+                                        texts.PASO4_ERROR5_L3,
+                                    "press", "stop"});
             while (!rePressed && !exitRequested) {
                 stage = 2;
                 SetInfoLines(texts.PASO4_ERROR5_L1, texts.PASO4_ERROR5_L2, texts.PASO4_ERROR5_L3);
                 seams.pump.WaitForEvent(kUserWaitSliceMs);
             }
+            Events().QuestionAnswered(QuestionKind::RePress, rePressed && !exitRequested);
             stage = 1;
             ProgressBar_general.SetPosition(0);
             overallPosition = 0;
@@ -278,6 +298,7 @@ bool Tventana_brisca::RunUpdateSequence() {
                 zoneRetryWritten = !stopSession;
             }
         }
+        endStep(StepComponent::Zone, !stopSession);
     }
 
     if (!declined)
@@ -290,7 +311,7 @@ bool Tventana_brisca::RunUpdateSequence() {
             LinkContext link = Link();
             graficos.ClearGraphicsArea(link, stepStartTime);
             graficos.SendPicture(link, 1);
-            showStep(false);
+            showStep(StepComponent::Fpga, false);
             TCFpga fpga(session, Check_firmware.checked);
             fpga.count = threeFpgaConfigurations ? 3 : 2;
             fpga.filePaths[0] = "TV";
@@ -302,21 +323,23 @@ bool Tventana_brisca::RunUpdateSequence() {
             session.RecordResult(kCodeFpgaPreparation);
         }
         record(result);
+        endStep(StepComponent::Fpga, result);
         if (notLast() && !Check_firmware.checked)
             Reconnect();
         advance(kFpgaWeight);
     }
 
     if (runs(Check_firmware)) {
-        showStep(false);
+        showStep(StepComponent::Firmware, false);
         diferencial = std::make_unique<TCDiferencial>(session, Loan());
         record(diferencial->ProgramMainFirmware());
+        endStep(StepComponent::Firmware, lastStepResult);
         diferencial.reset();
         advance(kFirmwareShare);
     }
 
     if (runs(Check_mpeg4_apl)) {
-        showStep(true);
+        showStep(StepComponent::Module, true);
         TMpeg4 module(session, graficos, usaUnit);
         bool result = false;
         if (lastStepResult) {
@@ -325,6 +348,7 @@ bool Tventana_brisca::RunUpdateSequence() {
             session.RecordResult(kCodeModuleNotStarted);
         }
         record(result);
+        endStep(StepComponent::Module, result);
         if (notLast()) {
             seams.clock.SleepMs(kAfterModuleMs);
             Reconnect();

@@ -170,6 +170,30 @@ int Tventana_brisca::ShowAttention(const std::string& header, const std::string&
     return attentionReply;
 }
 
+SessionEvents& Tventana_brisca::Events() {
+    static SessionEvents nobody;
+    return events_ ? *events_ : nobody;
+}
+
+int Tventana_brisca::Ask(QuestionKind kind, const std::string& line1, const std::string& line2,
+                         const std::string& line3, const std::string& okCaption,
+                         const std::string& cancelCaption) {
+    Events().QuestionAsked(
+        {kind, texts.AVISO_HEAD, line1 + "\n" + line2 + "\n" + line3, okCaption, cancelCaption});
+    const int answer =
+        ShowAttention(texts.AVISO_HEAD, line1, line2, line3, okCaption, cancelCaption);
+    Events().QuestionAnswered(kind, answer == 1);
+    return answer;
+}
+
+bool Tventana_brisca::AskTime(const std::string& text) {
+    Events().QuestionAsked({QuestionKind::Time, "", text, "OK", "Cancel"});
+    const bool ok =
+        seams.notifier.MessageBox(text, "", MessageButtons::OkCancel) == MessageAnswer::Ok;
+    Events().QuestionAnswered(QuestionKind::Time, ok);
+    return ok;
+}
+
 void Tventana_brisca::Button_atencion_okClick() {
     Panel_atencion.visible = false;
     attentionReply = 1;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "app/session_events.h"
 #include "app/texts.h"
 #include "config/instrument_facts.h"
 #include "firmware/diferencial.h"
@@ -82,6 +83,16 @@ class Tventana_brisca {
                       const std::string& cancelCaption);
     void Button_atencion_okClick();
     void Button_atencion_cancelClick();
+    // Asks a question of the session on the attention panel, telling the front end its kind
+    // first and its answer after: 1 for OK, -1 for Cancel.
+    int Ask(QuestionKind kind, const std::string& line1, const std::string& line2,
+            const std::string& line3, const std::string& okCaption,
+            const std::string& cancelCaption);
+    // The time question's message box, told as a question: true for OK.
+    bool AskTime(const std::string& text);
+
+    // The front end that is told what the session does (null: nobody). Not owned.
+    void SetSessionEvents(SessionEvents* events) { events_ = events; }
 
     // Whether a 32-bit program runs under 64-bit Windows: never on this platform, unless
     // isWow64 stands in for the answer (a test of the slower line and the heavier weights).
@@ -312,6 +323,11 @@ class Tventana_brisca {
     bool endProcessRequested = false;
 
   private:
+    SessionEvents* events_ = nullptr;
+
+    // The front end's events, or a listener that does nothing.
+    SessionEvents& Events();
+
     void BuildLayout();
     void LoadTexts(const std::string& languageFile);
     void ShowVersionLine();
@@ -336,7 +352,8 @@ class Tventana_brisca {
 
     // Identification and update plan.
     // A refused update: its picture and texts, the link ended, the window ready again.
-    void RefuseUpdate(const std::string& line1, const std::string& line2, const std::string& line3);
+    void RefuseUpdate(Refusal why, const std::string& line1, const std::string& line2,
+                      const std::string& line3);
     // Ends the link of an attempt and leaves the window ready for the next press.
     void EndAttempt();
 };

@@ -24,12 +24,13 @@ MessageAnswer ConsoleNotifier::MessageBox(const std::string& text, const std::st
                   ConsoleView::Channel::Messages);
         return MessageAnswer::Ok;
     }
-    // The OK/Cancel box is a question: the record keeps it with its answer. One asked while
-    // another waits (it cannot happen in a session) would never be answered; it is refused.
+    // The OK/Cancel box is a question (the core said which): the record keeps it with its
+    // answer. One asked while another waits (it cannot happen in a session) would never be
+    // answered; it is refused.
     if (desk_.Pending())
         return MessageAnswer::Cancel;
     QuestionDesk::Asked asked;
-    asked.question = Question::Time;
+    asked.question = desk_.Announced();
     asked.header = caption;
     asked.text = text;
     asked.okCaption = "OK";

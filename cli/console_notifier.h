@@ -8,8 +8,9 @@
 
 namespace kell::cli {
 
-// Beeps and message boxes as text on standard error. The one OK/Cancel box of a session is the
-// time question: it goes to the question desk and waits for the answer while the pump runs.
+// Beeps and message boxes as text on standard error. An OK/Cancel box is a question, of the kind
+// the core announced (the time question): it goes to the question desk and waits for the
+// answer while the pump runs.
 class ConsoleNotifier : public Notifier {
   public:
     // ringBell: standard error is a terminal, so a beep also rings its bell.

@@ -17,6 +17,7 @@
 
 #include "app/language_file.h"
 #include "app/ventana_brisca.h"
+#include "cli/console_events.h"
 #include "cli/console_notifier.h"
 #include "cli/console_pump.h"
 #include "cli/console_view.h"
@@ -97,6 +98,7 @@ struct Console {
         window = std::make_unique<Tventana_brisca>(Seams{clock, serial, pump, notifier, ports},
                                                    WorkingDirectory(), payloads::MainFirmwareHex(),
                                                    languageFile);
+        window->SetSessionEvents(&events);
         pump.Attach(window.get());
     }
     ~Console() { pump.Attach(nullptr); }
@@ -111,6 +113,7 @@ struct Console {
     LineReader input{STDIN_FILENO};
     ConsoleView view;
     QuestionDesk desk;
+    ConsoleEvents events{desk, record};
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;
@@ -241,7 +244,7 @@ void Search(Console& console, const Options& options) {
         console.pump.PumpOnce();
         w.Button_buscar_puertoClick();
         console.pump.PumpOnce();
-        if (!w.searchFoundNothing || console.pump.Interrupted() ||
+        if (console.record.HowItEnded() != Ending::NotFound || console.pump.Interrupted() ||
             console.clock.MonotonicUs() >= endUs)
             return;
         const std::int64_t nextUs = console.clock.MonotonicUs() + kSearchAgainUs;
@@ -261,7 +264,7 @@ Outcome RunAndJudge(Console& console, const Options& options, const std::string&
 
     std::optional<VersionsAfter> after;
     const bool interrupted = console.pump.Interrupted();
-    if (w.Image_accion.index == kPictureUpdated && !interrupted && console.record.Plan()) {
+    if (console.record.HowItEnded() == Ending::Updated && !interrupted && console.record.Plan()) {
         console.view.Say(
             "Waiting for the meter to restart, then asking it for the versions it now holds...");
         after = ReadBack(w, *console.record.Plan());
@@ -271,7 +274,7 @@ Outcome RunAndJudge(Console& console, const Options& options, const std::string&
     std::optional<bool> verified;
     if (after)
         verified = after->answered && AllPlannedCurrent(after->checks);
-    const Outcome outcome = DecideOutcome(w.Image_accion.index, w.resultCode, w.eraseRefused,
+    const Outcome outcome = DecideOutcome(console.record.HowItEnded(), w.resultCode, w.eraseRefused,
                                           interrupted || console.desk.StoppedByAnswer(), verified);
     console.view.Finish();
     if (options.json) {

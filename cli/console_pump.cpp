@@ -96,7 +96,7 @@ void ConsolePump::TendAttention(Tventana_brisca& w) {
         return;
     }
     if (!current) {
-        desk_.Begin({IdentifyAttention(w), w.Label_atencion.caption,
+        desk_.Begin({desk_.Announced(), w.Label_atencion.caption,
                      JoinLines({&w.Label_atencion_linea1.caption, &w.Label_atencion_linea2.caption,
                                 &w.Label_atencion_linea3.caption}),
                      w.Button_atencion_ok.caption, w.Button_atencion_cancel.caption});
@@ -113,8 +113,7 @@ void ConsolePump::TendAttention(Tventana_brisca& w) {
 
 void ConsolePump::TendRePress(Tventana_brisca& w) {
     const std::optional<Question> current = desk_.Current();
-    const bool waiting =
-        w.sessionRunning && w.stage == 2 && w.Button_buscar_puerto.visible && !w.rePressed;
+    const bool waiting = desk_.Announced() == Question::RePress && !w.rePressed;
     if (!waiting) {
         if (current == Question::RePress)
             desk_.Abandon();

@@ -99,7 +99,8 @@ QJsonObject BuildReport(const Outcome& outcome, const Tventana_brisca& w,
     report["steps"] = steps;
 
     // Before and plan only mean something once an instrument answered.
-    const bool instrumentAnswered = w.Image_accion.index != kPictureNotFound;
+    const bool instrumentAnswered =
+        record.HowItEnded() != Ending::NotFound && record.HowItEnded() != Ending::None;
     if (record.Plan() && instrumentAnswered)
         report["plan"] = Plan(*record.Plan());
     if (record.Before() && instrumentAnswered)

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "cli/session_record.h"
+
 namespace kell::cli {
 
 // The exit statuses of kell-update-cli.
@@ -23,12 +25,12 @@ struct Outcome {
     std::string summary;  // one line for the console
 };
 
-// How a session ended, from the action picture the window shows at its end: 5 done, 3 no
-// instrument, 7 refused or nothing to do, 6 failed or cancelled. cancelled: the user stopped
-// it (Ctrl-C, or a Cancel that stops the session); verified: whether the instrument itself
-// reports the planned versions afterwards (empty when it was not asked). A done session that
-// the instrument contradicts is not a success; nor is a picture no finished session leaves.
-Outcome DecideOutcome(int actionPicture, int resultCode, bool eraseRefused, bool cancelled,
+// How a session ended, as the core told it (no instrument, refused or nothing to do, updated,
+// failed, cancelled). cancelled: the user stopped it (Ctrl-C, or a Cancel that stops the
+// session); verified: whether the instrument itself reports the planned versions afterwards
+// (empty when it was not asked). A done session that the instrument contradicts is not a
+// success; nor is a search or session the core never told the end of.
+Outcome DecideOutcome(Ending ending, int resultCode, bool eraseRefused, bool cancelled,
                       std::optional<bool> verified);
 
 }  // namespace kell::cli

@@ -34,6 +34,14 @@ class QuestionDesk {
     QuestionDesk(const AnswerOptions& answers, LineReader* input, ConsoleView& view,
                  SessionRecord& record, std::function<bool()> interrupted);
 
+    // The core says which question it asks next (its panel, message box or wait follows), and
+    // when it is over. The console answers a question by this kind, never by its texts.
+    void Announce(QuestionKind kind) { announced_ = FromKind(kind); }
+    void Settle() { announced_.reset(); }
+    // The question the core asks now; Other when a box or panel comes without one.
+    Question Announced() const { return announced_.value_or(Question::Other); }
+    bool AnnouncedNow() const { return announced_.has_value(); }
+
     void Begin(Asked asked);
     bool Pending() const { return current_.has_value(); }
     std::optional<Question> Current() const;
@@ -55,6 +63,7 @@ class QuestionDesk {
     ConsoleView& view_;
     SessionRecord& record_;
     std::function<bool()> interrupted_;
+    std::optional<Question> announced_;
     std::optional<Asked> current_;
     std::optional<bool> decided_;
     AnswerSource decidedBy_ = AnswerSource::Default;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/ventana_brisca.h"
-
 namespace kell::cli {
 namespace {
 
@@ -17,12 +15,6 @@ std::string Folded(std::string_view text) {
     std::transform(folded.begin(), folded.end(), folded.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return folded;
-}
-
-bool Shows(const Tventana_brisca& w, const std::string& line1, const std::string& line2,
-           const std::string& line3) {
-    return w.Label_atencion_linea1.caption == line1 && w.Label_atencion_linea2.caption == line2 &&
-           w.Label_atencion_linea3.caption == line3;
 }
 
 }  // namespace
@@ -61,15 +53,17 @@ const char* AnswerSourceName(AnswerSource source) {
     return "default";
 }
 
-Question IdentifyAttention(const Tventana_brisca& w) {
-    const LocalisedTexts& t = w.texts;
-    if (w.Button_atencion_ok.caption == "OK" && w.Button_atencion_cancel.caption == "CANCEL" &&
-        Shows(w, t.AVISOMEM1, t.AVISOMEM2, t.AVISOMEM3))
-        return Question::Erase;
-    if (w.Button_atencion_ok.caption == t.AVISOSI &&
-        w.Button_atencion_cancel.caption == t.AVISONO &&
-        Shows(w, t.AVISOPLAN1, t.AVISOPLAN2, t.AVISOPLAN3))
-        return Question::Plans;
+Question FromKind(QuestionKind kind) {
+    switch (kind) {
+        case QuestionKind::Time:
+            return Question::Time;
+        case QuestionKind::Plans:
+            return Question::Plans;
+        case QuestionKind::Erase:
+            return Question::Erase;
+        case QuestionKind::RePress:
+            return Question::RePress;
+    }
     return Question::Other;
 }
 

@@ -4,11 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/session_events.h"
 #include "cli/options.h"
-
-namespace kell {
-class Tventana_brisca;
-}
 
 namespace kell::cli {
 
@@ -20,11 +17,8 @@ enum class Question { Time, Plans, Erase, RePress, Other };
 // "time", "plans", "erase", "repress", "other": the names --answer and the JSON use.
 const char* QuestionName(Question question);
 
-// Which question the attention panel shows, told apart by its texts: the erase question has
-// the lines AVISOMEM1..3 and the fixed buttons "OK" / "CANCEL", the plan question the lines
-// AVISOPLAN1..3 and the buttons AVISOSI / AVISONO. (With an empty language file the lines of
-// both are empty, and only the buttons tell them apart.)
-Question IdentifyAttention(const Tventana_brisca& window);
+// The question the core says it asks, by its kind.
+Question FromKind(QuestionKind kind);
 
 // Where an answer came from.
 enum class AnswerSource { Yes, AnswerOption, Default, User, Interrupt, EndOfInput };

@@ -26,9 +26,6 @@ struct PlanMarks {
     bool module = false;    // "Mpeg4_apl"
 
     static PlanMarks Of(const Tventana_brisca& window);
-    // The names of the steps that show a step text, in the order they run. The channel plans
-    // travel with the main firmware when that is updated, and then have no step of their own.
-    std::vector<std::string> StepNames() const;
 };
 
 // What identification found on the instrument before the update.
@@ -53,15 +50,23 @@ struct QuestionRecord {
     std::string source;  // AnswerSourceName
 };
 
+// How the search and the session that followed it ended, as the core told it.
+enum class Ending { None, NotFound, NotUpdated, Updated, Failed, Cancelled, EraseRefused };
+
 // What a session showed and did, for the JSON report: every set of info lines in turn, the
 // message boxes, the questions with their answers, the steps with their durations (measured
-// from one step text to the next), the plan and what the instrument held before.
+// from the start of one step to the start of the next), the plan, what the instrument held
+// before, and how it all ended.
 class SessionRecord {
   public:
     explicit SessionRecord(Clock& clock) : clock_(clock) {}
 
-    // Called at every pump: notes new info lines and step texts.
+    // Called at every pump: notes new info lines.
     void Observe(const Tventana_brisca& window);
+    // A step of the sequence starts (as the core tells it).
+    void StepStarted(const std::string& component, int index, int total);
+    // The search or the session ended so; a later search's end replaces it.
+    void End(Ending ending) { ending_ = ending; }
     // After the session: closes the last step, and takes the plan and the versions from the
     // window if no session ran to show them.
     void Finish(const Tventana_brisca& window);
@@ -78,6 +83,7 @@ class SessionRecord {
     const std::optional<PlanMarks>& Plan() const { return plan_; }
     const std::optional<VersionsBefore>& Before() const { return before_; }
     bool SessionSeen() const { return sessionSeen_; }
+    Ending HowItEnded() const { return ending_; }
 
   private:
     void CloseStep();
@@ -90,14 +96,10 @@ class SessionRecord {
     std::vector<QuestionRecord> questions_;
     std::vector<StepRecord> steps_;
     std::optional<std::int64_t> stepStartUs_;
-    std::string stepText_;
+    Ending ending_ = Ending::None;
     std::optional<PlanMarks> plan_;
     std::optional<VersionsBefore> before_;
     bool sessionSeen_ = false;
 };
-
-// The step number and count of a step text ("<PASO4_L3>: 2/4"); nothing for another text.
-std::optional<std::pair<int, int>> ParseStepText(const std::string& text,
-                                                 const std::string& prefix);
 
 }  // namespace kell::cli

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ventana_brisca.h"
+#include "cli/console_events.h"
 #include "cli/console_notifier.h"
 #include "cli/console_pump.h"
 #include "cli/console_view.h"
@@ -43,7 +44,8 @@ struct Recorder : LineDevice {
 struct CliRig {
     static constexpr const char* kPort = "/dev/ttyV0";
 
-    explicit CliRig(AnswerOptions answers = {}, bool canAsk = false)
+    explicit CliRig(AnswerOptions answers = {}, bool canAsk = false,
+                    const std::string& languageFile = KELL_LANGUAGE_FILE_FOR_TESTS)
         : desk(answers, canAsk ? &input : nullptr, view, record, [this] { return interrupts > 0; }),
           pump(inner, clock, view, desk, record, [this] { return interrupts; }),
           notifier(view, desk, pump, record, false) {
@@ -52,7 +54,8 @@ struct CliRig {
         ports.Set(1, kPort);
         window = std::make_unique<Tventana_brisca>(Seams{clock, serial, pump, notifier, ports},
                                                    "/nonexistent", payloads::MainFirmwareHex(),
-                                                   KELL_LANGUAGE_FILE_FOR_TESTS);
+                                                   languageFile);
+        window->SetSessionEvents(&events);
         pump.Attach(window.get());
     }
     ~CliRig() {
@@ -89,6 +92,7 @@ struct CliRig {
     SessionRecord record{clock};
     ConsoleView view{screen, messages, false, clock};
     QuestionDesk desk;
+    ConsoleEvents events{desk, record};
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;

@@ -12,19 +12,21 @@ using testing::CliRig;
 
 int AskErase(Tventana_brisca& w) {
     const LocalisedTexts& t = w.texts;
-    return w.ShowAttention(t.AVISO_HEAD, t.AVISOMEM1, t.AVISOMEM2, t.AVISOMEM3, "OK", "CANCEL");
+    return w.Ask(QuestionKind::Erase, t.AVISOMEM1, t.AVISOMEM2, t.AVISOMEM3, "OK", "CANCEL");
 }
 
 int AskPlans(Tventana_brisca& w) {
     const LocalisedTexts& t = w.texts;
-    return w.ShowAttention(t.AVISO_HEAD, t.AVISOPLAN1, t.AVISOPLAN2, t.AVISOPLAN3, t.AVISOSI,
-                           t.AVISONO);
+    return w.Ask(QuestionKind::Plans, t.AVISOPLAN1, t.AVISOPLAN2, t.AVISOPLAN3, t.AVISOSI,
+                 t.AVISONO);
 }
 
-void WaitForTheButton(Tventana_brisca& w) {
-    w.sessionRunning = true;
-    w.stage = 2;
-    w.Button_buscar_puerto.visible = true;
+// The zone step's wait for the search button, as the core announces it.
+void WaitForTheButton(CliRig& rig) {
+    rig.w().sessionRunning = true;
+    rig.w().stage = 2;
+    rig.w().Button_buscar_puerto.visible = true;
+    rig.events.QuestionAsked({QuestionKind::RePress, "", "Restart the meter", "press", "stop"});
 }
 
 TEST(ConsolePumpQuestions, OptionsAndDefaultsAnswerThePanelWithoutAPrompt) {
@@ -87,17 +89,14 @@ TEST(ConsolePumpQuestions, ClosedInputGetsTheDefaultAnswer) {
     rig.CloseTyping();
     EXPECT_EQ(AskPlans(rig.w()), -1);
     EXPECT_EQ(rig.record.Questions().back().source, "end of input");
-    EXPECT_EQ(rig.notifier.MessageBox("About 16 min.", "", MessageButtons::OkCancel),
-              MessageAnswer::Ok);
+    EXPECT_TRUE(rig.w().AskTime("About 16 min."));
 }
 
-TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBox) {
+TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBoxTheCoreAnnounces) {
     CliRig rig(Answers("time=cancel"));
     // The lines the window shows by then come before the question.
     rig.w().Label_info1.caption = "Updating the meter.";
-    EXPECT_EQ(
-        rig.notifier.MessageBox("The update takes about 16 min.", "", MessageButtons::OkCancel),
-        MessageAnswer::Cancel);
+    EXPECT_FALSE(rig.w().AskTime("The update takes about 16 min."));
     EXPECT_TRUE(rig.desk.StoppedByAnswer());
     EXPECT_NE(rig.messages.str().find("16 min."), std::string::npos);
     EXPECT_NE(rig.screen.str().find("Updating the meter."), std::string::npos);
@@ -112,7 +111,7 @@ TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBox) {
 
 TEST(ConsolePumpRePress, YesPressesTheButton) {
     CliRig rig(Answers("", true));
-    WaitForTheButton(rig.w());
+    WaitForTheButton(rig);
     rig.pump.PumpOnce();
     EXPECT_TRUE(rig.w().rePressed);
     EXPECT_FALSE(rig.w().stopSession || rig.w().exitRequested);
@@ -120,7 +119,7 @@ TEST(ConsolePumpRePress, YesPressesTheButton) {
 
 TEST(ConsolePumpRePress, WithNobodyToActOnTheMeterTheSessionStops) {
     CliRig rig;
-    WaitForTheButton(rig.w());
+    WaitForTheButton(rig);
     rig.pump.PumpOnce();
     // Pressed so that the wait ends, but as a leave: the reconnection gives up at once.
     EXPECT_TRUE(rig.w().rePressed);
@@ -130,7 +129,7 @@ TEST(ConsolePumpRePress, WithNobodyToActOnTheMeterTheSessionStops) {
 
 TEST(ConsolePumpRePress, EnterPressesTheButton) {
     CliRig rig({}, true);
-    WaitForTheButton(rig.w());
+    WaitForTheButton(rig);
     rig.pump.PumpOnce();
     EXPECT_FALSE(rig.w().rePressed);
     EXPECT_NE(rig.screen.str().find("Press Enter"), std::string::npos);

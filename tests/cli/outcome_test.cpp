@@ -13,9 +13,9 @@
 namespace kell::cli {
 namespace {
 
-TEST(SessionOutcome, TheActionPictureDecidesTheExitStatus) {
+TEST(SessionOutcome, HowTheCoreSaysItEndedDecidesTheExitStatus) {
     struct Case {
-        int picture;
+        Ending ending;
         bool eraseRefused;
         bool cancelled;
         std::optional<bool> verified;
@@ -23,23 +23,25 @@ TEST(SessionOutcome, TheActionPictureDecidesTheExitStatus) {
         int status;
     };
     const Case cases[] = {
-        {kPictureUpdated, false, false, std::nullopt, "updated", kExitUpdated},
-        {kPictureUpdated, false, false, true, "updated", kExitUpdated},
-        {kPictureUpdated, false, false, false, "unverified", kExitFailed},
-        {kPictureNotFound, false, false, std::nullopt, "not-found", kExitNoInstrument},
-        {kPictureNotUpdated, false, false, std::nullopt, "not-updated", kExitNotUpdated},
-        {kPictureFailed, false, false, std::nullopt, "failed", kExitFailed},
-        {kPictureFailed, true, false, std::nullopt, "cancelled", kExitFailed},
-        {kPictureFailed, false, true, std::nullopt, "cancelled", kExitFailed},
-        {kPictureNotFound, false, true, std::nullopt, "cancelled", kExitFailed},
-        {kPictureUpdating, false, false, std::nullopt, "incomplete", kExitFailed},
+        {Ending::Updated, false, false, std::nullopt, "updated", kExitUpdated},
+        {Ending::Updated, false, false, true, "updated", kExitUpdated},
+        {Ending::Updated, false, false, false, "unverified", kExitFailed},
+        {Ending::NotFound, false, false, std::nullopt, "not-found", kExitNoInstrument},
+        {Ending::NotUpdated, false, false, std::nullopt, "not-updated", kExitNotUpdated},
+        {Ending::Failed, false, false, std::nullopt, "failed", kExitFailed},
+        {Ending::Failed, true, false, std::nullopt, "cancelled", kExitFailed},
+        {Ending::Failed, false, true, std::nullopt, "cancelled", kExitFailed},
+        {Ending::NotFound, false, true, std::nullopt, "cancelled", kExitFailed},
+        {Ending::Cancelled, false, false, std::nullopt, "cancelled", kExitFailed},
+        {Ending::EraseRefused, false, false, std::nullopt, "cancelled", kExitFailed},
+        {Ending::None, false, false, std::nullopt, "incomplete", kExitFailed},
     };
     for (const Case& c : cases) {
-        const Outcome o = DecideOutcome(c.picture, 20, c.eraseRefused, c.cancelled, c.verified);
-        EXPECT_EQ(o.name, c.name) << c.picture;
-        EXPECT_EQ(o.exitStatus, c.status) << c.picture;
+        const Outcome o = DecideOutcome(c.ending, 20, c.eraseRefused, c.cancelled, c.verified);
+        EXPECT_EQ(o.name, c.name) << static_cast<int>(c.ending);
+        EXPECT_EQ(o.exitStatus, c.status) << static_cast<int>(c.ending);
     }
-    EXPECT_NE(DecideOutcome(kPictureFailed, 20, false, false, {}).summary.find("20"),
+    EXPECT_NE(DecideOutcome(Ending::Failed, 20, false, false, {}).summary.find("20"),
               std::string::npos);
 }
 
@@ -83,9 +85,9 @@ TEST(VersionsAfter, EachComponentIsJudgedByTheIdentificationsRules) {
 TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
     testing::CliRig rig;
     Tventana_brisca& w = rig.w();
-    w.Image_accion.index = kPictureNotFound;
+    rig.record.End(Ending::NotFound);
     rig.record.Finish(w);
-    QJsonObject report = BuildReport(DecideOutcome(kPictureNotFound, 0, false, false, {}), w,
+    QJsonObject report = BuildReport(DecideOutcome(Ending::NotFound, 0, false, false, {}), w,
                                      rig.record, "/dev/pts/9", std::nullopt);
     EXPECT_EQ(report["outcome"].toString(), "not-found");
     EXPECT_EQ(report["exitStatus"].toInt(), kExitNoInstrument);
@@ -95,10 +97,10 @@ TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
     EXPECT_TRUE(report["after"].isNull());
     EXPECT_FALSE(report.contains("before")) << "no instrument answered";
 
-    w.Image_accion.index = kPictureUpdated;
+    rig.record.End(Ending::Updated);
     VersionsAfter after{true,
                         CheckAgainstCarried(Current(), "2.04.00000", true, true, true, false)};
-    report = BuildReport(DecideOutcome(kPictureUpdated, 0, false, false, true), w, rig.record,
+    report = BuildReport(DecideOutcome(Ending::Updated, 0, false, false, true), w, rig.record,
                          "/dev/pts/9", after);
     const QJsonObject afterObject = report["after"].toObject();
     EXPECT_TRUE(afterObject["verified"].toBool());

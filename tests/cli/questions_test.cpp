@@ -52,29 +52,5 @@ TEST(QuestionAnswers, TypedAnswers) {
     EXPECT_EQ(ReadTypedAnswer("ok", "Cancel", "OK"), false);
 }
 
-TEST(QuestionAnswers, ThePanelTellsItsQuestionByItsTexts) {
-    testing::CliRig rig;
-    Tventana_brisca& w = rig.w();
-    const LocalisedTexts& t = w.texts;
-    auto show = [&](const std::string& l1, const std::string& l2, const std::string& l3,
-                    const std::string& ok, const std::string& cancel) {
-        w.Label_atencion_linea1.caption = l1;
-        w.Label_atencion_linea2.caption = l2;
-        w.Label_atencion_linea3.caption = l3;
-        w.Button_atencion_ok.caption = ok;
-        w.Button_atencion_cancel.caption = cancel;
-        return IdentifyAttention(w);
-    };
-    EXPECT_EQ(show(t.AVISOMEM1, t.AVISOMEM2, t.AVISOMEM3, "OK", "CANCEL"), Question::Erase);
-    EXPECT_EQ(show(t.AVISOPLAN1, t.AVISOPLAN2, t.AVISOPLAN3, t.AVISOSI, t.AVISONO),
-              Question::Plans);
-    EXPECT_EQ(show(t.AVISOPLAN1, t.AVISOPLAN2, "something else", t.AVISOSI, t.AVISONO),
-              Question::Other);
-    // Without a language file every line is empty: the buttons still tell them apart.
-    w.texts = LocalisedTexts{};
-    EXPECT_EQ(show("", "", "", "OK", "CANCEL"), Question::Erase);
-    EXPECT_EQ(show("", "", "", "", ""), Question::Plans);
-}
-
 }  // namespace
 }  // namespace kell::cli

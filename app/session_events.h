@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+
+namespace kell {
+
+// What a session asks the user, by what it is. A front end answers by the kind, never by the
+// texts or captions, which the language file sets (and a translation may word alike).
+enum class QuestionKind {
+    Time,     // the estimate, OK to go on (a message box)
+    Plans,    // install the channel plans, which needs the stored data erased (attention panel)
+    Erase,    // erase the meter's stored data (attention panel)
+    RePress,  // restart the meter by hand, then press the search button again
+};
+
+struct AskedQuestion {
+    QuestionKind kind = QuestionKind::Time;
+    std::string header;  // the panel's header; empty for the message box and the re-press
+    std::string text;    // its lines, one per line
+    std::string okCaption;
+    std::string cancelCaption;
+};
+
+// The steps of the update sequence, in their fixed order.
+enum class StepComponent { Keypad, Erase, Plans, Zone, Fpga, Firmware, Module };
+
+// Why a search ended without an instrument to update.
+enum class SearchEnd {
+    NoInstrument,       // no port answered
+    Busy,               // an instrument answered that it is busy
+    PermissionRefused,  // a port was there but this user may not open it
+    HeldElsewhere,      // a port was open in another program
+};
+
+// Why an identified instrument is not updated.
+enum class Refusal { LowLevel, Peripherals, NothingToDo, UnknownModel };
+
+// How an update session that ran ended.
+enum class SessionEnd { Updated, Failed, Cancelled, EraseRefused };
+
+// What the core tells the front ends while a session runs. Every call has a default that does
+// nothing, so a front end overrides what it renders. Calls come on the core's thread, inside
+// the session; a handler may pump events but must not start another exchange.
+class SessionEvents {
+  public:
+    virtual ~SessionEvents() = default;
+
+    // The question is up: its message box or panel opens right after, or the wait for the
+    // re-press begins. Answered follows once the user (or the front end) answered it.
+    virtual void QuestionAsked(const AskedQuestion& question) {}
+    virtual void QuestionAnswered(QuestionKind kind, bool ok) {}
+
+    // A step of the sequence starts (index from 1 of total) and ends; resultCode is the
+    // session's first failure code so far (0 while none).
+    virtual void StepStarted(StepComponent component, int index, int total) {}
+    virtual void StepEnded(StepComponent component, bool succeeded, int resultCode) {}
+
+    virtual void SearchEnded(SearchEnd why) {}
+    virtual void UpdateRefused(Refusal why) {}
+    virtual void SessionEnded(SessionEnd how, int resultCode) {}
+};
+
+// The names the console's JSON and --answer use.
+const char* QuestionKindName(QuestionKind kind);
+const char* StepComponentName(StepComponent component);
+
+}  // namespace kell

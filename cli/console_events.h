@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/session_events.h"
+#include "cli/question_desk.h"
+#include "cli/session_record.h"
+
+namespace kell::cli {
+
+// The core's account of the session, as the console takes it: each question goes to the desk
+// by its kind before its box, panel or wait opens; the steps and the way the search or the
+// session ended go to the record.
+class ConsoleEvents : public SessionEvents {
+  public:
+    ConsoleEvents(QuestionDesk& desk, SessionRecord& record) : desk_(desk), record_(record) {}
+
+    void QuestionAsked(const AskedQuestion& question) override;
+    void QuestionAnswered(QuestionKind kind, bool ok) override;
+    void StepStarted(StepComponent component, int index, int total) override;
+    void SearchEnded(SearchEnd why) override;
+    void UpdateRefused(Refusal why) override;
+    void SessionEnded(SessionEnd how, int resultCode) override;
+
+  private:
+    QuestionDesk& desk_;
+    SessionRecord& record_;
+};
+
+}  // namespace kell::cli
