@@ -81,6 +81,8 @@ short PollNow(int fd, short events) {
 }
 
 constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
+// How often a wait for output looks at the driver's queue, which wakes no poll() as it drains.
+constexpr int kDriverQueueStepMs = 1;
 
 }  // namespace
 
@@ -182,6 +184,36 @@ struct QtSerialDevice::Impl {
                 return;
             }
             if (waitMs == 0 || MsUntil(deadline) == 0)
+                return;
+        }
+    }
+
+    // Waits until the output queued now (Qt's buffer and the driver's queue) is smaller, the
+    // device goes away, or timeoutMs passes. Without poll events asked for, poll() is a sleep
+    // that still ends at a hang-up.
+    void WaitOutputLeaves(std::uint32_t timeoutMs) {
+        const std::uint32_t before = OutQueued();
+        if (before == 0 || gone)
+            return;
+        const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const int fd = Fd();
+            if (fd < 0)
+                return;
+            const bool ownBytes = port.bytesToWrite() > 0;
+            const int waitMs = MsUntil(deadline);
+            pollfd p{fd, static_cast<short>(ownBytes ? POLLOUT : 0), 0};
+            const int ready =
+                ::poll(&p, 1, ownBytes ? waitMs : std::min(waitMs, kDriverQueueStepMs));
+            if (ready < 0 && errno != EINTR)
+                return;
+            if (ready > 0 && (p.revents & kHangUpEvents)) {
+                gone = true;
+                return;
+            }
+            if (ready > 0 && (p.revents & POLLOUT))
+                port.flush();  // hands Qt's buffer to the driver without blocking
+            if (gone || OutQueued() < before || waitMs == 0 || MsUntil(deadline) == 0)
                 return;
         }
     }
@@ -381,6 +413,14 @@ long QtSerialDevice::Write(const std::uint8_t* data, std::size_t count) {
     if (d.gone || taken < 0)
         return -1;
     return static_cast<long>(taken);
+}
+
+void QtSerialDevice::WaitForOutput(std::uint32_t timeoutMs) {
+    Impl& d = *impl_;
+    if (!d.open || d.gone)
+        return;
+    d.WaitOutputLeaves(timeoutMs);
+    d.Absorb();
 }
 
 SerialStatus QtSerialDevice::QueryStatus() {

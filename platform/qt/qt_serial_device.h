@@ -32,6 +32,10 @@ class QtSerialDevice : public SerialDevice {
     // the driver's error counters where it keeps them; a failed read or write since the last
     // query reports ok = false once; a device that went away reports kLineErrorDevice always.
     SerialStatus QueryStatus() override;
+    // Sleeps in poll() while Qt's buffer waits for room in the driver's queue; while only the
+    // driver's queue holds bytes (it gives no wake-up as it drains) it looks again every
+    // millisecond. A device that went away returns at once.
+    void WaitForOutput(std::uint32_t timeoutMs) override;
     void Purge(bool input, bool output) override;
     bool SetRts(bool on) override;
 

@@ -106,13 +106,17 @@ long VirtualLine::HostWrite(const std::uint8_t* data, std::size_t count) {
 SerialStatus VirtualLine::HostStatus() {
     if (unplugged_)
         return SerialStatus{false, kLineErrorDevice, 0};
-    // A caller polling a full queue spends time doing so; without this a busy loop on virtual
-    // time would never see the queue drain.
-    if (HostOutQueued() >= kQueueSize)
-        clock_.AdvanceBy(accepting_ ? ByteTimeUs(hostBaud_) : 1000);
     SerialStatus status{true, pendingErrors_, static_cast<std::uint32_t>(HostOutQueued())};
     pendingErrors_ = 0;
     return status;
+}
+
+void VirtualLine::HostWaitForOutput(std::uint32_t timeoutMs) {
+    const std::size_t queued = HostOutQueued();
+    if (unplugged_ || queued == 0)
+        return;
+    const std::int64_t deadline = clock_.NowUs() + static_cast<std::int64_t>(timeoutMs) * 1000;
+    clock_.AdvanceUntil([&] { return unplugged_ || HostOutQueued() < queued; }, deadline);
 }
 
 void VirtualLine::HostPurge(bool input, bool output) {
@@ -216,6 +220,11 @@ long VirtualSerialDevice::Write(const std::uint8_t* data, std::size_t count) {
 
 SerialStatus VirtualSerialDevice::QueryStatus() {
     return line_ ? line_->HostStatus() : SerialStatus{};
+}
+
+void VirtualSerialDevice::WaitForOutput(std::uint32_t timeoutMs) {
+    if (line_)
+        line_->HostWaitForOutput(timeoutMs);
 }
 
 void VirtualSerialDevice::Purge(bool input, bool output) {

@@ -53,6 +53,8 @@ class VirtualLine : public DevicePort {
     std::size_t HostRead(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs);
     long HostWrite(const std::uint8_t* data, std::size_t count);
     SerialStatus HostStatus();
+    // Runs virtual time until the PC's out-queue shrinks, the line is unplugged or timeoutMs.
+    void HostWaitForOutput(std::uint32_t timeoutMs);
     void HostPurge(bool input, bool output);
     void HostSetRts(bool on);
 
@@ -112,6 +114,7 @@ class VirtualSerialDevice : public SerialDevice {
     std::size_t Read(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) override;
     long Write(const std::uint8_t* data, std::size_t count) override;
     SerialStatus QueryStatus() override;
+    void WaitForOutput(std::uint32_t timeoutMs) override;
     void Purge(bool input, bool output) override;
     bool SetRts(bool on) override;
 
