@@ -261,6 +261,20 @@ struct QtSerialDevice::Impl {
         return errors;
     }
 
+    // A USB serial adapter holds the bytes it receives until its latency timer runs out (16 ms
+    // by default) unless its driver is in low-latency mode, and every answer of the instrument
+    // would wait that long. Drivers without the setting (a pseudo-terminal) refuse it; the port
+    // works as it is then.
+    void AskForLowLatency() {
+        const int fd = Fd();
+        serial_struct serial{};
+        if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0 ||
+            (serial.flags & ASYNC_LOW_LATENCY) != 0)
+            return;
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+
     void SetFlowCharacters(std::uint8_t xon, std::uint8_t xoff) {
         const int fd = Fd();
         termios tio{};
@@ -321,6 +335,7 @@ OpenResult QtSerialDevice::Open(const std::string& path) {
     if (d.port.open(QIODevice::ReadWrite)) {
         d.open = true;
         d.gone = d.failed = d.countersKnown = false;
+        d.AskForLowLatency();
         d.TakeLineErrors();
         d.port.clearError();
         return OpenResult::Ok;

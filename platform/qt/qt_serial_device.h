@@ -18,6 +18,7 @@ class QtSerialDevice : public SerialDevice {
     QtSerialDevice(const QtSerialDevice&) = delete;
     QtSerialDevice& operator=(const QtSerialDevice&) = delete;
 
+    // Asks the driver for low latency where it has the setting.
     OpenResult Open(const std::string& path) override;
     bool IsOpen() const override;
     // Gives bytes still queued for sending a short, bounded time to leave, then closes.
