@@ -53,6 +53,7 @@ void VirtualLine::Unplug() {
         clock_.Cancel(id);
     toHostEvents_.clear();
     stalled_.clear();
+    adapter_.Discard();
     received_.clear();
 }
 
@@ -67,6 +68,7 @@ void VirtualLine::HostOpened() {
 
 void VirtualLine::HostClosed() {
     hostOpen_ = false;
+    adapter_.Discard();
     received_.clear();
     stalled_.clear();
     if (device_)
@@ -120,6 +122,7 @@ void VirtualLine::HostWaitForOutput(std::uint32_t timeoutMs) {
 }
 
 void VirtualLine::HostPurge(bool input, bool output) {
+    // What the adapter still holds is not the PC's to purge: it arrives afterwards.
     if (input)
         received_.clear();
     if (output) {
@@ -169,7 +172,13 @@ void VirtualLine::DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud) {
         return;
     if (sentAtBaud != hostBaud_) {
         pendingErrors_ |= kLineErrorFraming;
-    } else if (received_.size() >= kQueueSize) {
+        return;
+    }
+    adapter_.Take(byte);
+}
+
+void VirtualLine::ReceiveAtHost(std::uint8_t byte) {
+    if (received_.size() >= kQueueSize) {
         pendingErrors_ |= kLineErrorOverrun;
     } else {
         received_.push_back(byte);
