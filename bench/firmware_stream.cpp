@@ -1,9 +1,11 @@
 // The main firmware stream at 500000 baud, two ways. On the virtual line, against a loader that
 // answers every block at once: how much of the step's virtual time is the wire's, how much the
 // host adds on top (drains, polls, pumping, pauses that are not the instrument's), and what a
-// block costs the processor. Goal: host overhead under 5 % of the blocks' wire time. Then over a
-// pseudo-terminal against the standalone simulator (kell-sim, its delays at zero) on the real
-// device stack: blocks per second and CPU time per block, of this program and of the simulator.
+// block costs the processor. Goal: host overhead under 5 % of the blocks' wire time. The same
+// stream behind USB adapters of 1, 4 and 16 ms latency: each block waits for its answer, which
+// the adapter holds until its next latency tick. Then over a pseudo-terminal against the
+// standalone simulator (kell-sim, its delays at zero) on the real device stack: blocks per
+// second and CPU time per block, of this program and of the simulator.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -36,6 +38,9 @@ using namespace kell;
 using kell::bench::CpuSeconds;
 
 constexpr std::uint32_t kBaud = 500000;
+// Latency timers of USB adapters: none (a plain serial port, or low-latency mode), 1 ms, a
+// setting often chosen, and the usual default.
+constexpr std::uint32_t kAdapterLatenciesMs[] = {0, 1, 4, 16};
 
 // Takes 0x03 block frames by their length byte and answers each with '0' as soon as its last
 // byte is in. It checks nothing: the tests do that; here only the timing matters.
@@ -195,10 +200,20 @@ bool PseudoTerminalStream(long blocks) {
     return true;
 }
 
-}  // namespace
+// The stream on the virtual line against the instant loader, the PC behind an adapter of the
+// given latency, with the wire time of what crossed the line.
+struct VirtualStream {
+    StreamRun run;
+    long blocks = 0;
+    long toDeviceBytes = 0;
+    double blocksWireS = 0;
+    double answersWireS = 0;
+    long pumps = 0;
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    double StepS() const { return static_cast<double>(run.stepUs) / 1e6; }
+};
+
+VirtualStream StreamOnVirtualLine(std::uint32_t adapterLatencyMs) {
     VirtualClock clock;
     VirtualLine line{clock};
     InstantLoader loader{line};
@@ -206,6 +221,7 @@ int main(int argc, char** argv) {
     lines.Add("/dev/ttyV0", &line);
     line.Attach(&loader);
     line.SetDeviceBaud(kBaud);
+    line.SetAdapterLatencyMs(adapterLatencyMs);
     VirtualSerialDevice device{lines};
     FixedPortCatalog ports;
     ports.Set(1, "/dev/ttyV0");
@@ -219,18 +235,61 @@ int main(int argc, char** argv) {
 
     kell::bench::WireMeter wire{line};
 
-    const StreamRun run = Stream(
+    VirtualStream stream;
+    stream.run = Stream(
         serial, clock, pump, notifier, [&] { return clock.NowUs(); }, false);
-    if (!run.ok || loader.blocks == 0) {
-        std::printf("firmware_stream: the stream failed after %ld blocks\n", loader.blocks);
+    stream.blocks = loader.blocks;
+    stream.toDeviceBytes = wire.toDeviceBytes;
+    stream.blocksWireS = static_cast<double>(wire.toDeviceUs) / 1e6;
+    stream.answersWireS = static_cast<double>(wire.toHostUs) / 1e6;
+    stream.pumps = pump.pumps;
+    return stream;
+}
+
+// The stream's time behind each adapter latency, against the blocks' wire time and against the
+// limit of a stop-and-wait stream: the wire time of the blocks and their answers plus one latency
+// per block. An answer waits for the adapter's next tick, a latency at most, so a stream that
+// keeps in step with the ticks may come in under that limit.
+bool PrintAdapterLatencies(const VirtualStream& withoutLatency) {
+    std::printf(
+        "firmware_stream: behind a USB adapter; limit = wire time of blocks and answers + one "
+        "latency per block\n");
+    std::printf(
+        "firmware_stream:   latency   stream s   blocks' wire s    limit s   stream/wire   "
+        "stream/limit\n");
+    for (const std::uint32_t latencyMs : kAdapterLatenciesMs) {
+        const VirtualStream stream =
+            latencyMs == 0 ? withoutLatency : StreamOnVirtualLine(latencyMs);
+        if (!stream.run.ok || stream.blocks != withoutLatency.blocks) {
+            std::printf("firmware_stream: at %u ms the stream failed after %ld blocks\n", latencyMs,
+                        stream.blocks);
+            return false;
+        }
+        const double limitS = stream.blocksWireS + stream.answersWireS +
+                              static_cast<double>(stream.blocks) * latencyMs / 1e3;
+        std::printf("firmware_stream:   %5u ms %10.3f %16.3f %10.3f %13.3f %14.3f\n", latencyMs,
+                    stream.StepS(), stream.blocksWireS, limitS, stream.StepS() / stream.blocksWireS,
+                    stream.StepS() / limitS);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const VirtualStream stream = StreamOnVirtualLine(0);
+    const StreamRun& run = stream.run;
+    if (!run.ok || stream.blocks == 0) {
+        std::printf("firmware_stream: the stream failed after %ld blocks\n", stream.blocks);
         return 1;
     }
-    const double blocksWireS = static_cast<double>(wire.toDeviceUs) / 1e6;
-    const double answersWireS = static_cast<double>(wire.toHostUs) / 1e6;
-    const double stepS = static_cast<double>(run.stepUs) / 1e6;
+    const double blocksWireS = stream.blocksWireS;
+    const double answersWireS = stream.answersWireS;
+    const double stepS = stream.StepS();
     const double overheadS = stepS - blocksWireS - answersWireS;
     std::printf("firmware_stream: %ld blocks, %ld bytes to the instrument at %u baud\n",
-                loader.blocks, wire.toDeviceBytes, kBaud);
+                stream.blocks, stream.toDeviceBytes, kBaud);
     std::printf("firmware_stream: step %.3f s virtual; blocks on the wire %.3f s, answers %.3f s\n",
                 stepS, blocksWireS, answersWireS);
     std::printf(
@@ -241,7 +300,9 @@ int main(int argc, char** argv) {
     std::printf(
         "firmware_stream: CPU %.1f us per block = %.2f %% of its wire time (%.3f s in "
         "all, line and loader model included); %.1f pumps per block\n",
-        1e6 * run.cpuS / static_cast<double>(loader.blocks), 100.0 * run.cpuS / blocksWireS,
-        run.cpuS, static_cast<double>(pump.pumps) / static_cast<double>(loader.blocks));
-    return PseudoTerminalStream(loader.blocks) ? 0 : 1;
+        1e6 * run.cpuS / static_cast<double>(stream.blocks), 100.0 * run.cpuS / blocksWireS,
+        run.cpuS, static_cast<double>(stream.pumps) / static_cast<double>(stream.blocks));
+    if (!PrintAdapterLatencies(stream))
+        return 1;
+    return PseudoTerminalStream(stream.blocks) ? 0 : 1;
 }

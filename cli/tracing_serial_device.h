@@ -35,6 +35,8 @@ class TracingSerialDevice : public SerialDevice {
     std::size_t Read(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) override;
     long Write(const std::uint8_t* data, std::size_t count) override;
     SerialStatus QueryStatus() override;
+    // Not written down: nothing crosses the line.
+    void WaitForOutput(std::uint32_t timeoutMs) override { inner_.WaitForOutput(timeoutMs); }
     void Purge(bool input, bool output) override;
     bool SetRts(bool on) override;
 

@@ -12,6 +12,8 @@ constexpr std::size_t kDrainLimit = 65536;
 // closed channel, an unplugged adapter): every loop that polls the line is paced by its reads,
 // and must not spin a core on a port that is gone.
 constexpr std::uint32_t kEmptyReadMs = 4;
+// The longest a write facing a full output queue waits for it in one go.
+constexpr std::uint32_t kOutputWaitSliceMs = 50;
 
 LineSettings ToLineSettings(const PortSettings& s) {
     LineSettings line;
@@ -143,10 +145,14 @@ int TMonitorPSerie::Write(const std::uint8_t* data, std::uint32_t count) {
         }
         if (room == 0) {
             // The stall guard is an inactivity limit: it runs from the last progress.
-            if (clock_.TickMs() - mark > writeTimeoutMs_) {
+            const std::uint32_t idleMs = clock_.TickMs() - mark;
+            if (idleMs > writeTimeoutMs_) {
                 total = -1;
                 break;
             }
+            // Waits for the queue to move instead of polling it, in short slices: the device
+            // waits on its own time, the guard runs on the channel's clock.
+            device_.WaitForOutput(std::min(writeTimeoutMs_ + 1 - idleMs, kOutputWaitSliceMs));
             continue;
         }
         const std::uint32_t chunk = std::min(static_cast<std::uint32_t>(room), count);

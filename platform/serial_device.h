@@ -56,8 +56,12 @@ class SerialDevice {
     // Queues bytes for sending; returns how many were taken, or -1 on failure. Callers keep each
     // write within the room that QueryStatus reports, so this does not block for long.
     virtual long Write(const std::uint8_t* data, std::size_t count) = 0;
-    // Output queue fill and pending line errors, read and cleared together.
+    // Output queue fill and pending line errors, read and cleared together. Never waits.
     virtual SerialStatus QueryStatus() = 0;
+    // Waits until some of the output queued now has left (the queue holds less than it did at
+    // the call), the device fails or goes away, or timeoutMs passes; at once when nothing is
+    // queued. A writer facing a full queue waits here instead of polling the status.
+    virtual void WaitForOutput(std::uint32_t timeoutMs) = 0;
     virtual void Purge(bool input, bool output) = 0;
     virtual bool SetRts(bool on) = 0;
 };

@@ -81,6 +81,8 @@ short PollNow(int fd, short events) {
 }
 
 constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
+// How often a wait for output looks at the driver's queue, which wakes no poll() as it drains.
+constexpr int kDriverQueueStepMs = 1;
 
 }  // namespace
 
@@ -186,6 +188,36 @@ struct QtSerialDevice::Impl {
         }
     }
 
+    // Waits until the output queued now (Qt's buffer and the driver's queue) is smaller, the
+    // device goes away, or timeoutMs passes. Without poll events asked for, poll() is a sleep
+    // that still ends at a hang-up.
+    void WaitOutputLeaves(std::uint32_t timeoutMs) {
+        const std::uint32_t before = OutQueued();
+        if (before == 0 || gone)
+            return;
+        const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const int fd = Fd();
+            if (fd < 0)
+                return;
+            const bool ownBytes = port.bytesToWrite() > 0;
+            const int waitMs = MsUntil(deadline);
+            pollfd p{fd, static_cast<short>(ownBytes ? POLLOUT : 0), 0};
+            const int ready =
+                ::poll(&p, 1, ownBytes ? waitMs : std::min(waitMs, kDriverQueueStepMs));
+            if (ready < 0 && errno != EINTR)
+                return;
+            if (ready > 0 && (p.revents & kHangUpEvents)) {
+                gone = true;
+                return;
+            }
+            if (ready > 0 && (p.revents & POLLOUT))
+                port.flush();  // hands Qt's buffer to the driver without blocking
+            if (gone || OutQueued() < before || waitMs == 0 || MsUntil(deadline) == 0)
+                return;
+        }
+    }
+
     std::uint32_t DriverOutQueued() {
         const int fd = Fd();
         int queued = 0;
@@ -227,6 +259,20 @@ struct QtSerialDevice::Impl {
         counters = now;
         countersKnown = true;
         return errors;
+    }
+
+    // A USB serial adapter holds the bytes it receives until its latency timer runs out (16 ms
+    // by default) unless its driver is in low-latency mode, and every answer of the instrument
+    // would wait that long. Drivers without the setting (a pseudo-terminal) refuse it; the port
+    // works as it is then.
+    void AskForLowLatency() {
+        const int fd = Fd();
+        serial_struct serial{};
+        if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0 ||
+            (serial.flags & ASYNC_LOW_LATENCY) != 0)
+            return;
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
     }
 
     void SetFlowCharacters(std::uint8_t xon, std::uint8_t xoff) {
@@ -289,6 +335,7 @@ OpenResult QtSerialDevice::Open(const std::string& path) {
     if (d.port.open(QIODevice::ReadWrite)) {
         d.open = true;
         d.gone = d.failed = d.countersKnown = false;
+        d.AskForLowLatency();
         d.TakeLineErrors();
         d.port.clearError();
         return OpenResult::Ok;
@@ -381,6 +428,14 @@ long QtSerialDevice::Write(const std::uint8_t* data, std::size_t count) {
     if (d.gone || taken < 0)
         return -1;
     return static_cast<long>(taken);
+}
+
+void QtSerialDevice::WaitForOutput(std::uint32_t timeoutMs) {
+    Impl& d = *impl_;
+    if (!d.open || d.gone)
+        return;
+    d.WaitOutputLeaves(timeoutMs);
+    d.Absorb();
 }
 
 SerialStatus QtSerialDevice::QueryStatus() {

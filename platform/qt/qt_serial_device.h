@@ -18,6 +18,7 @@ class QtSerialDevice : public SerialDevice {
     QtSerialDevice(const QtSerialDevice&) = delete;
     QtSerialDevice& operator=(const QtSerialDevice&) = delete;
 
+    // Asks the driver for low latency where it has the setting.
     OpenResult Open(const std::string& path) override;
     bool IsOpen() const override;
     // Gives bytes still queued for sending a short, bounded time to leave, then closes.
@@ -32,6 +33,10 @@ class QtSerialDevice : public SerialDevice {
     // the driver's error counters where it keeps them; a failed read or write since the last
     // query reports ok = false once; a device that went away reports kLineErrorDevice always.
     SerialStatus QueryStatus() override;
+    // Sleeps in poll() while Qt's buffer waits for room in the driver's queue; while only the
+    // driver's queue holds bytes (it gives no wake-up as it drains) it looks again every
+    // millisecond. A device that went away returns at once.
+    void WaitForOutput(std::uint32_t timeoutMs) override;
     void Purge(bool input, bool output) override;
     bool SetRts(bool on) override;
 

@@ -53,6 +53,7 @@ void VirtualLine::Unplug() {
         clock_.Cancel(id);
     toHostEvents_.clear();
     stalled_.clear();
+    adapter_.Discard();
     received_.clear();
 }
 
@@ -86,6 +87,7 @@ void VirtualLine::HostOpened() {
 
 void VirtualLine::HostClosed() {
     hostOpen_ = false;
+    adapter_.Discard();
     received_.clear();
     stalled_.clear();
     if (device_)
@@ -125,16 +127,21 @@ long VirtualLine::HostWrite(const std::uint8_t* data, std::size_t count) {
 SerialStatus VirtualLine::HostStatus() {
     if (unplugged_)
         return SerialStatus{false, kLineErrorDevice, 0};
-    // A caller polling a full queue spends time doing so; without this a busy loop on virtual
-    // time would never see the queue drain.
-    if (HostOutQueued() >= kQueueSize)
-        clock_.AdvanceBy(accepting_ ? ByteTimeUs(hostBaud_) : 1000);
     SerialStatus status{true, pendingErrors_, static_cast<std::uint32_t>(HostOutQueued())};
     pendingErrors_ = 0;
     return status;
 }
 
+void VirtualLine::HostWaitForOutput(std::uint32_t timeoutMs) {
+    const std::size_t queued = HostOutQueued();
+    if (unplugged_ || queued == 0)
+        return;
+    const std::int64_t deadline = clock_.NowUs() + static_cast<std::int64_t>(timeoutMs) * 1000;
+    clock_.AdvanceUntil([&] { return unplugged_ || HostOutQueued() < queued; }, deadline);
+}
+
 void VirtualLine::HostPurge(bool input, bool output) {
+    // What the adapter still holds is not the PC's to purge: it arrives afterwards.
     if (input)
         received_.clear();
     if (output) {
@@ -184,7 +191,13 @@ void VirtualLine::DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud) {
         return;
     if (sentAtBaud != hostBaud_) {
         pendingErrors_ |= kLineErrorFraming;
-    } else if (received_.size() >= kQueueSize) {
+        return;
+    }
+    adapter_.Take(byte);
+}
+
+void VirtualLine::ReceiveAtHost(std::uint8_t byte) {
+    if (received_.size() >= kQueueSize) {
         pendingErrors_ |= kLineErrorOverrun;
     } else {
         received_.push_back(byte);
@@ -249,6 +262,11 @@ SerialStatus VirtualSerialDevice::QueryStatus() {
         return SerialStatus{};
     VirtualLine* line = Live();
     return line ? line->HostStatus() : SerialStatus{false, kLineErrorDevice, 0};
+}
+
+void VirtualSerialDevice::WaitForOutput(std::uint32_t timeoutMs) {
+    if (line_)
+        line_->HostWaitForOutput(timeoutMs);
 }
 
 void VirtualSerialDevice::Purge(bool input, bool output) {

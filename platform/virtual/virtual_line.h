@@ -8,6 +8,7 @@
 
 #include "platform/line_device.h"
 #include "platform/serial_device.h"
+#include "platform/virtual/adapter_receive_buffer.h"
 #include "platform/virtual/virtual_clock.h"
 
 namespace kell {
@@ -20,7 +21,8 @@ inline std::int64_t ByteTimeUs(std::uint32_t baud) {
 
 // One serial line on virtual time: the PC's side (driven through VirtualSerialDevice) and the
 // far end (a LineDevice such as the simulated instrument). Every byte takes its wire time at the
-// sender's speed; a byte received at another speed than it was sent at is a framing error.
+// sender's speed; a byte received at another speed than it was sent at is a framing error. The
+// PC's side may be a USB adapter with a latency timer, which holds the bytes it receives.
 class VirtualLine : public DevicePort {
   public:
     enum class Direction { ToDevice, ToHost };
@@ -34,6 +36,9 @@ class VirtualLine : public DevicePort {
     void Attach(LineDevice* device) { device_ = device; }
     // Sees every byte that crosses the line, with the time it arrived.
     void SetTap(Tap tap) { tap_ = std::move(tap); }
+    // The PC's USB adapter passes bytes from the far end on at its latency ticks or when its
+    // packet fills (see AdapterReceiveBuffer); 0, the default, passes each on as it arrives.
+    void SetAdapterLatencyMs(std::uint32_t ms) { adapter_.SetLatencyMs(ms); }
 
     // DevicePort
     void SendToHost(const std::uint8_t* data, std::size_t count) override;
@@ -63,6 +68,8 @@ class VirtualLine : public DevicePort {
     std::size_t HostRead(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs);
     long HostWrite(const std::uint8_t* data, std::size_t count);
     SerialStatus HostStatus();
+    // Runs virtual time until the PC's out-queue shrinks, the line is unplugged or timeoutMs.
+    void HostWaitForOutput(std::uint32_t timeoutMs);
     void HostPurge(bool input, bool output);
     void HostSetRts(bool on);
 
@@ -73,6 +80,7 @@ class VirtualLine : public DevicePort {
     void ScheduleToDevice(std::uint8_t byte);
     void DeliverToDevice(std::uint8_t byte, std::uint32_t sentAtBaud);
     void DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud);
+    void ReceiveAtHost(std::uint8_t byte);
 
     VirtualClock& clock_;
     LineDevice* device_ = nullptr;
@@ -92,6 +100,7 @@ class VirtualLine : public DevicePort {
     std::map<Scheduler::EventId, bool> toHostEvents_;
     std::int64_t toDeviceFreeUs_ = 0;  // when the PC's transmitter is free again
     std::int64_t toHostFreeUs_ = 0;    // when the device's transmitter is free again
+    AdapterReceiveBuffer adapter_{clock_, [this](std::uint8_t byte) { ReceiveAtHost(byte); }};
 };
 
 // The set of virtual lines a test machine has, by device path.
@@ -123,6 +132,7 @@ class VirtualSerialDevice : public SerialDevice {
     std::size_t Read(std::uint8_t* dest, std::size_t max, std::uint32_t timeoutMs) override;
     long Write(const std::uint8_t* data, std::size_t count) override;
     SerialStatus QueryStatus() override;
+    void WaitForOutput(std::uint32_t timeoutMs) override;
     void Purge(bool input, bool output) override;
     bool SetRts(bool on) override;
 

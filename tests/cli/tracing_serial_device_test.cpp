@@ -33,6 +33,7 @@ struct StubDevice : SerialDevice {
         return writeResult ? *writeResult : static_cast<long>(count);
     }
     SerialStatus QueryStatus() override { return status; }
+    void WaitForOutput(std::uint32_t timeoutMs) override { outputWaits.push_back(timeoutMs); }
     void Purge(bool, bool) override {}
     bool SetRts(bool) override { return rtsOk; }
 
@@ -42,6 +43,7 @@ struct StubDevice : SerialDevice {
     std::optional<long> writeResult;
     SerialStatus status{true, 0, 0};
     bool rtsOk = true;
+    std::vector<std::uint32_t> outputWaits;
 };
 
 struct TraceTest : ::testing::Test {
@@ -111,6 +113,15 @@ TEST_F(TraceTest, FailuresShortWritesAndWakePulses) {
     EXPECT_NE(lines[5].find("(write failed)"), std::string::npos);
     EXPECT_NE(lines[6].find("line status: overrun framing"), std::string::npos);
     EXPECT_NE(lines[7].find("close"), std::string::npos);
+}
+
+// A stalled write waits in the device under the trace; a trace that kept the wait would turn
+// that wait into a spin.
+TEST_F(TraceTest, AWaitForOutputReachesTheDeviceAndWritesNothing) {
+    trace.Open("/dev/ttyACM0");
+    trace.WaitForOutput(25);
+    EXPECT_EQ(stub.outputWaits, std::vector<std::uint32_t>{25});
+    EXPECT_EQ(Lines().size(), 2u) << out.str();  // the heading and the open
 }
 
 }  // namespace

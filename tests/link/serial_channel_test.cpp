@@ -61,6 +61,10 @@ class SpyDevice : public SerialDevice {
         ++statusQueries;
         return inner_.QueryStatus();
     }
+    void WaitForOutput(std::uint32_t timeoutMs) override {
+        outputWaits.push_back(timeoutMs);
+        inner_.WaitForOutput(timeoutMs);
+    }
     void Purge(bool input, bool output) override {
         log.push_back(std::string("purge ") + (input ? "in" : "-") + (output ? "out" : "-"));
         inner_.Purge(input, output);
@@ -72,7 +76,7 @@ class SpyDevice : public SerialDevice {
 
     // Every call of any kind, so a test can see that nothing touched the device.
     std::size_t Calls() const {
-        return log.size() + readSizes.size() + writeSizes.size() +
+        return log.size() + readSizes.size() + writeSizes.size() + outputWaits.size() +
                static_cast<std::size_t>(statusQueries);
     }
 
@@ -81,6 +85,7 @@ class SpyDevice : public SerialDevice {
     std::vector<std::size_t> readSizes;
     std::vector<std::uint32_t> readTimeouts;
     std::vector<std::size_t> writeSizes;
+    std::vector<std::uint32_t> outputWaits;
     int statusQueries = 0;
     std::function<void(long written)> afterWrite;
 
@@ -109,6 +114,7 @@ class ArrivedInputDevice : public SerialDevice {
     }
     long Write(const std::uint8_t*, std::size_t count) override { return static_cast<long>(count); }
     SerialStatus QueryStatus() override { return SerialStatus{open_, 0, 0}; }
+    void WaitForOutput(std::uint32_t) override {}  // nothing is ever queued
     void Purge(bool, bool) override {}
     bool SetRts(bool) override { return open_; }
 
@@ -213,6 +219,48 @@ TEST_F(ChannelOnLine, WriteOfNothingTouchesNothing) {
     const std::uint8_t byte = 0;
     EXPECT_EQ(channel.Write(&byte, 0), 0);
     EXPECT_EQ(spy.Calls(), before);
+}
+
+// --- Waiting for room in the output queue ----------------------------------------------------
+
+TEST_F(ChannelOnLine, AStalledWriteWaitsOnTheQueueUntilTheGuardEnds) {
+    ASSERT_TRUE(Connect());
+    line.SetAcceptingInput(false);
+    const std::int64_t start = clock.NowUs();
+    EXPECT_EQ(channel.Write(Counting(3000)), -1);
+    // The queue filled at once; the guard ran from there.
+    EXPECT_GE(clock.NowUs() - start, 4000 * kMs);
+    EXPECT_LE(clock.NowUs() - start, 4010 * kMs);
+    // It slept on the queue: polling the status would have taken thousands of queries.
+    EXPECT_LT(spy.statusQueries, 200);
+    EXPECT_EQ(line.HostOutQueued(), 2048u);
+    EXPECT_TRUE(channel.IsOpen());
+}
+
+TEST_F(ChannelOnLine, AWriteToASlowLineGoesOnAsTheQueueEmpties) {
+    line.SetDeviceBaud(9600);
+    ASSERT_TRUE(Connect(9600));
+    const auto data = Counting(6000);  // 6.9 s on the wire, longer than the stall guard
+    const std::int64_t start = clock.NowUs();
+    EXPECT_EQ(channel.Write(data), 6000);
+    // It returns as the last byte is queued, with a queue's worth still to go.
+    const std::int64_t byteUs = ByteTimeUs(9600);
+    EXPECT_GE(clock.NowUs() - start, (6000 - 2048) * byteUs);
+    EXPECT_LE(clock.NowUs() - start, (6000 - 2048 + 1) * byteUs);
+    clock.AdvanceBy(3000 * kMs);
+    EXPECT_EQ(instrument.received, data);
+}
+
+TEST_F(ChannelOnLine, AFarEndPausingShorterThanTheGuardOnlyDelaysTheWrite) {
+    ASSERT_TRUE(Connect());
+    clock.After(100 * kMs, [&] { line.SetAcceptingInput(false); });
+    clock.After(3100 * kMs, [&] { line.SetAcceptingInput(true); });
+    const auto data = Counting(20000);
+    const std::int64_t start = clock.NowUs();
+    EXPECT_EQ(channel.Write(data), 20000);
+    EXPECT_GT(clock.NowUs() - start, 3100 * kMs);
+    clock.AdvanceBy(1000 * kMs);
+    EXPECT_EQ(instrument.received, data);
 }
 
 // --- Line errors and output room -------------------------------------------------------------

@@ -84,7 +84,7 @@ TEST_F(LineFixture, SpeedMismatchIsALineErrorReportedOnce) {
     EXPECT_EQ(host.QueryStatus().errors, 0u);
 }
 
-TEST_F(LineFixture, StalledDeviceFillsTheQueueAndPollingTakesTime) {
+TEST_F(LineFixture, StalledDeviceFillsTheQueueAndAWaitForOutputLastsUntilAByteLeaves) {
     line.SetAcceptingInput(false);
     std::vector<std::uint8_t> block(3000, 0x55);
     EXPECT_EQ(host.Write(block.data(), block.size()), 2048);
@@ -92,11 +92,33 @@ TEST_F(LineFixture, StalledDeviceFillsTheQueueAndPollingTakesTime) {
     SerialStatus status = host.QueryStatus();
     EXPECT_TRUE(status.ok);
     EXPECT_EQ(status.outQueued, 2048u);
-    EXPECT_GT(clock.NowUs(), before);
+    EXPECT_EQ(clock.NowUs(), before);  // a status query takes no time
+    // Nothing leaves a stalled queue: the wait lasts its time-out.
+    host.WaitForOutput(50);
+    EXPECT_EQ(clock.NowUs() - before, 50'000);
+    // The device takes bytes again: the wait ends as the first one is through.
     line.SetAcceptingInput(true);
+    const std::int64_t resumed = clock.NowUs();
+    host.WaitForOutput(50);
+    EXPECT_EQ(clock.NowUs() - resumed, ByteTimeUs(115200));
+    EXPECT_EQ(host.QueryStatus().outQueued, 2047u);
     clock.AdvanceBy(1'000'000);
     EXPECT_EQ(host.QueryStatus().outQueued, 0u);
     EXPECT_EQ(echo.received.size(), 2048u);
+    // With nothing queued there is nothing to wait for.
+    const std::int64_t idle = clock.NowUs();
+    host.WaitForOutput(50);
+    EXPECT_EQ(clock.NowUs(), idle);
+}
+
+TEST_F(LineFixture, AnUnplugEndsAWaitForOutput) {
+    line.SetAcceptingInput(false);
+    const std::uint8_t b = 1;
+    host.Write(&b, 1);
+    const std::int64_t before = clock.NowUs();
+    clock.After(10'000, [&] { line.Unplug(); });
+    host.WaitForOutput(1000);
+    EXPECT_EQ(clock.NowUs() - before, 10'000);
 }
 
 TEST_F(LineFixture, UnplugFailsTheOpenHandleAndTheNextOpen) {

@@ -1,3 +1,4 @@
+#include <time.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
@@ -98,6 +99,29 @@ TEST_F(ChannelOnPty, UnplugFailsWritesAndTheReconnectFindsNoPort) {
     EXPECT_FALSE(channel->Configure(1, PortSettings{}));
     EXPECT_EQ(channel->LastOpenResult(), OpenResult::NotFound);
     channel.reset();  // before the catalog it was made over
+}
+
+// Processor time of the whole process so far, in seconds.
+double ProcessCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// The far end never reads: the terminal's buffers fill and the write stalls. It sleeps on the
+// device until its stall guard gives up, and does not spin a core meanwhile.
+TEST_F(ChannelOnPty, AStalledWriteSleepsThroughItsGuard) {
+    ASSERT_TRUE(channel->Configure(1, PortSettings{}));
+    const std::vector<std::uint8_t> data(256 * 1024, 0x55);
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double cpuStart = ProcessCpuSeconds();
+    EXPECT_EQ(channel->Write(data), -1);
+    const double cpuS = ProcessCpuSeconds() - cpuStart;
+    const double wallS =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    EXPECT_GE(wallS, 4.0);
+    EXPECT_LE(cpuS, 0.05 * wallS) << cpuS << " s of CPU in " << wallS << " s";
+    EXPECT_TRUE(channel->IsOpen());  // a full queue is not a broken line
 }
 
 TEST_F(ChannelOnPty, OtherPortsAreHiddenBehindTheManualOne) {
