@@ -154,7 +154,8 @@ TEST(SimParser, NoiseNeverCrashesOrWedgesIt) {
         for (int i = 0; i < 20000; ++i) {
             seed = seed * 1103515245u + 12345u;
             rig.Send({static_cast<std::uint8_t>(seed >> 16)});
-            if (i % 64 == 0) rig.Receive(4096, 1);
+            if (i % 64 == 0)
+                rig.Receive(4096, 1);
         }
         // Whatever the noise started (a keypad run, a restart, another line speed), a restart
         // brings it back to answering the probe.
