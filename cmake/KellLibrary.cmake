@@ -15,9 +15,15 @@ function(kell_layer name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# kell_test(NAME DEPS ...): one GoogleTest executable made of every .cpp in the folder.
+# kell_test(NAME DEPS ... [SLOW]): one GoogleTest executable made of every .cpp in the folder.
+# SLOW marks a folder with tests that take minutes (whole sessions in real time, the campaign):
+# ctest starts them first, so that they run beside the many short ones instead of after them.
 function(kell_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SLOW" "" "DEPS" ${ARGN})
+  set(cost 0)
+  if(ARG_SLOW)
+    set(cost 1000)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -27,7 +33,7 @@ function(kell_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" COST ${cost})
 endfunction()
 
 # kell_fuzz_target(NAME SOURCE DEPS ...): one libFuzzer program from one source file.

@@ -1,5 +1,6 @@
 #include "sim/instrument.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "sim/hex_text.h"
@@ -12,6 +13,8 @@ namespace {
 constexpr std::uint32_t kBootBlock1 = 32;
 constexpr std::uint32_t kBootBlock3 = 968;
 constexpr std::uint32_t kNormalBaud = 115200;
+// How long after a restart begins a USB device is off the bus.
+constexpr std::int64_t kBusDropUs = 50'000;
 
 }  // namespace
 
@@ -384,7 +387,9 @@ void Instrument::BeginRestart() {
     bootBytes_.clear();
     memory_.ram.Clear();
     port_.SetDeviceBaud(kNormalBaud);
-    port_.LeaveBus();
+    // A USB device drops off the bus a moment after its restart begins, so what it sent last
+    // (the module's 0xBB, the finish's answer) reaches the PC before its port goes.
+    Schedule(std::min(kBusDropUs, T().restartUs / 2), [this] { port_.LeaveBus(); });
     Schedule(T().restartUs, [this] { EndRestart(); });
 }
 
