@@ -1,5 +1,5 @@
 // Start-up check of the embedded main firmware text: how long the window's scan takes.
-// Goal: well under 20 ms for the 3.95 MB text.
+// Goal: 1 GB/s, about 4 ms for the 3.95 MB text (memory bandwidth allows about 1 ms).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -42,7 +42,7 @@ int main() {
     std::printf("startup_check: %zu bytes, %d records, version %s\n", text.size(),
                 window.hexReader ? window.hexReader->recordCount : -1,
                 window.EmbeddedVersion().c_str());
-    std::printf("startup_check: best of %d runs %.2f ms, %.0f MB/s (goal under 20 ms)\n", kRuns,
+    std::printf("startup_check: best of %d runs %.2f ms, %.0f MB/s (goal 1000 MB/s)\n", kRuns,
                 bestMs, megabytes / (bestMs / 1000.0));
     return 0;
 }
