@@ -63,7 +63,8 @@ class SessionEvents {
 
     // After a session that ended updated, the meter is asked again for its versions once it is
     // back from its restart: Started before the wait (which may take several seconds), Checked
-    // with what it reported, or that it did not come back.
+    // with what it reported, or that it did not come back (not told when the program was closed
+    // during the wait).
     virtual void VersionCheckStarted() {}
     virtual void VersionsChecked(const VersionCheck& check) {}
 };

@@ -53,6 +53,9 @@ void Tventana_brisca::CheckVersionsAfterUpdate() {
     monitorPSerie.Close();
     connected = false;
     EnableMenus(true);
+    // A program being closed stopped the wait: the meter was not asked, which proves nothing.
+    if (!check.answered && exitRequested)
+        return;
 
     Label_info3.caption = check.Verified() ? texts.PASO5_VERIFICADO : texts.PASO5_NO_VERIFICADO;
     Label_info1.hint = Label_info2.hint = Label_info3.hint = Details(texts, check);

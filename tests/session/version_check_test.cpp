@@ -153,6 +153,33 @@ TEST(VersionCheckAfterUpdate, AMeterThatDoesNotComeBackLeavesTheUpdateUnverified
     EXPECT_EQ(w.Label_info3.hint, w.texts.VERSIONES_SIN_RESPUESTA);
 }
 
+// The window closed while the meter restarts: the wait ends after the pause the session's closing
+// also takes, without the reconnection's attempts; the meter was not asked, and nothing claims
+// it did not come back.
+TEST(VersionCheckAfterUpdate, ClosingTheWindowDuringTheWaitEndsItWithoutAVerdict) {
+    SessionRig rig(sim::scenarios::NeedsFullUpdate());
+    CheckEvents events;
+    rig.window->SetSessionEvents(&events);
+    Tventana_brisca& w = *rig.window;
+    std::int64_t closedUs = -1;
+    rig.onPump = [&] {
+        if (closedUs < 0 && !events.told.empty() && events.told.back() == "check started") {
+            ASSERT_TRUE(w.FormCloseQuery());
+            w.FormClose();
+            closedUs = rig.NowUs();
+        }
+    };
+    rig.Search();
+
+    ASSERT_GE(closedUs, 0);
+    EXPECT_LT(rig.NowUs() - closedUs, 11 * kSecond);
+    EXPECT_EQ(events.told, (std::vector<std::string>{"updated", "check started"}));
+    EXPECT_FALSE(w.versionCheck);
+    EXPECT_NE(w.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_TRUE(rig.notifier.beeps.empty());
+}
+
 TEST(VersionCheckAfterUpdate, AFrontEndMayLeaveTheCheckOut) {
     SessionRig rig(sim::scenarios::NeedsFullUpdate());
     CheckEvents events;
