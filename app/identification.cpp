@@ -27,7 +27,6 @@ constexpr std::size_t kRegionEnd = 15;
 constexpr std::uint8_t kTeskType = 3;
 constexpr std::uint8_t kOrvoType = 4, kOrvoVariant = 2;
 constexpr int kZoneLimit = 9;
-constexpr int kZoneReads = 3;
 constexpr std::uint32_t kModuleRestartMs = 5000;
 
 // The bytes of one memory read, in the order they came on the line (zeros when it failed).
@@ -50,26 +49,11 @@ std::string TextUpToZero(const std::array<std::uint8_t, N>& bytes, std::size_t f
     return text;
 }
 
-// The zone decides which configuration records the zone step writes, and its reply carries no
-// check: a bit spoiled on the line would have another zone's records written and the update
-// reported good. It is read until two replies agree (at most three reads; with three different
-// replies the last counts, as a single read would have).
-int ReadZoneCode(LinkContext& link) {
-    int previous = ReadParameter(link, kParameterZone);
-    for (int read = 1; read < kZoneReads; ++read) {
-        const int again = ReadParameter(link, kParameterZone);
-        if (again == previous)
-            return again;
-        previous = again;
-    }
-    return previous;
-}
-
 }  // namespace
 
 void Tventana_brisca::ReadInstrumentAtConnect() {
     LinkContext link = Link();
-    zoneCode = ReadZoneCode(link);
+    zoneCode = ReadParameter(link, kParameterZone);
     parameter562Valid = false;
     parameter562 =
         static_cast<std::uint8_t>(ReadParameter(link, kParameter562, &parameter562Valid));

@@ -274,9 +274,8 @@ TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
 
 TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
     Scenario f;
-    // The zone is asked first, twice (its two replies agree); 562 goes unanswered at all five
-    // attempts.
-    f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 3, 5, {}, 0});
+    // The zone is the first parameter asked; 562 goes unanswered at all five attempts.
+    f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 2, 5, {}, 0});
     Tventana_brisca& w = Identify(f);
     EXPECT_FALSE(w.parameter562Valid);
     EXPECT_EQ(w.parameter571, 0);
