@@ -1,6 +1,7 @@
 // Connecting to the instrument: the probe, the reconnection after a restart, and the watch
 // for the instrument leaving the link.
 #include "app/ventana_brisca.h"
+#include "link/shared_frames.h"
 
 namespace kell {
 namespace {
@@ -9,7 +10,6 @@ constexpr std::uint8_t kProbe = 0x00;
 constexpr std::uint8_t kListening = 0x5D;
 constexpr std::uint8_t kBootstrapMode = 0xD5;
 constexpr std::uint8_t kBusy = 0x6D;
-constexpr std::uint8_t kEndOfLink = 0x0A;
 
 constexpr int kProbeAttempts = 4;
 constexpr int kReconnectAttempts = 10;
@@ -22,6 +22,22 @@ constexpr std::uint32_t kWakeHalfPeriodMs = 20;
 // an attempt on an open port that gets no answer (pulses, settling, polls, the 0x0A's pause).
 constexpr std::uint32_t kAbsentAttemptMs = kWakePulses * 2 * kWakeHalfPeriodMs + kSettleMs +
                                            kReconnectPolls * kReconnectPollMs + kSettleMs;
+
+// The search's probe listens once, with the channel's read time-out, and takes the bootstrap
+// mode's answer and the busy answer too; the reconnection after a restart listens longer, for
+// the listening answer only, and looks the device up again while it is off the bus.
+constexpr ProbeRule kSearchProbe{.attempts = kProbeAttempts,
+                                 .reads = 1,
+                                 .readGapMs = 0,
+                                 .takesBootstrap = true,
+                                 .stopsOnBusy = true,
+                                 .reopens = false};
+constexpr ProbeRule kReconnectProbe{.attempts = kReconnectAttempts,
+                                    .reads = kReconnectPolls,
+                                    .readGapMs = kReconnectPollMs,
+                                    .takesBootstrap = false,
+                                    .stopsOnBusy = false,
+                                    .reopens = true};
 
 }  // namespace
 
@@ -58,11 +74,12 @@ void Tventana_brisca::Boton_ConectarClick(int) {
         return;
     }
 
-    bool left = false;
-    const bool answered = Probe(left);
-    if (left)
-        return;
-    if (!answered) {
+    const ProbeAnswer answer = ProbeInstrument(kSearchProbe);
+    if (answer == ProbeAnswer::Left)
+        return;  // the window is being closed; the port stays as it is
+    busyReply = answer == ProbeAnswer::Busy;
+    bootstrapReply = answer == ProbeAnswer::Bootstrap;
+    if (answer != ProbeAnswer::Listening && !bootstrapReply) {
         monitorPSerie.Close();
         return;
     }
@@ -81,43 +98,59 @@ void Tventana_brisca::Boton_ConectarClick(int) {
     Timer_desconexion.enabled = connected;
 }
 
-bool Tventana_brisca::Probe(bool& left) {
-    left = false;
-    for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
+ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
+    for (int attempt = 0; attempt < rule.attempts; ++attempt) {
         seams.pump.PumpOnce();
-        if (exitRequested) {
-            left = true;
-            return false;
+        if (exitRequested)
+            return ProbeAnswer::Left;
+        // Each attempt opens the port anew when it is not open: the catalog follows the device
+        // to the node it has now (a USB device that restarted may come back under another).
+        if (rule.reopens && !monitorPSerie.IsOpen() &&
+            !monitorPSerie.Configure(portNumber, PortSettings)) {
+            monitorPSerie.Close();
+            seams.clock.SleepMs(kAbsentAttemptMs);
+            continue;
         }
         WakePulse();
         seams.pump.PumpOnce();
-        if (exitRequested) {
-            left = true;
-            return false;
-        }
+        if (exitRequested)
+            return ProbeAnswer::Left;
         seams.clock.SleepMs(kSettleMs);
         monitorPSerie.Drain();
 
         const std::uint8_t probe = kProbe;
-        monitorPSerie.Write(&probe, 1);
-        std::uint8_t reply = 0;
-        const bool got = monitorPSerie.Read(&reply, 1) == 1;
-        if (got && reply == kBootstrapMode) {
-            bootstrapReply = true;
-            return true;
+        if (monitorPSerie.Write(&probe, 1) < 0 && rule.reopens) {
+            // The node went away under the open port (the instrument dropped off the bus):
+            // the next attempt looks for it again.
+            monitorPSerie.Close();
+            seams.clock.SleepMs(kSettleMs);
+            continue;
         }
-        if (got && reply == kListening)
-            return true;
+        bool busy = false;
+        for (int read = 0; read < rule.reads; ++read) {
+            if (rule.readGapMs != 0) {
+                seams.pump.PumpOnce();
+                if (exitRequested)
+                    return ProbeAnswer::Left;
+                seams.clock.SleepMs(rule.readGapMs);
+            }
+            std::uint8_t reply = 0;
+            if (monitorPSerie.Read(&reply, 1) != 1)
+                continue;
+            if (reply == kListening)
+                return ProbeAnswer::Listening;
+            if (reply == kBootstrapMode && rule.takesBootstrap)
+                return ProbeAnswer::Bootstrap;
+            busy = reply == kBusy;
+        }
 
         const std::uint8_t bye = kEndOfLink;
         monitorPSerie.Write(&bye, 1);
         seams.clock.SleepMs(kSettleMs);
-        if (got && reply == kBusy) {
-            busyReply = true;
-            return false;
-        }
+        if (busy && rule.stopsOnBusy)
+            return ProbeAnswer::Busy;
     }
-    return false;
+    return ProbeAnswer::Silent;
 }
 
 void Tventana_brisca::Reconnect() {
@@ -136,45 +169,9 @@ bool Tventana_brisca::ReconnectQuietly() {
         EndLink();
     monitorPSerie.Close();
 
-    for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
-        seams.pump.PumpOnce();
-        if (exitRequested)
-            return false;
-        // Each attempt opens the port anew when it is not open: the catalog follows the device
-        // to the node it has now (a USB device that restarted may come back under another).
-        if (!monitorPSerie.IsOpen() && !monitorPSerie.Configure(portNumber, PortSettings)) {
-            monitorPSerie.Close();
-            seams.clock.SleepMs(kAbsentAttemptMs);
-            continue;
-        }
-        WakePulse();
-        seams.pump.PumpOnce();
-        if (exitRequested)
-            return false;
-        seams.clock.SleepMs(kSettleMs);
-        monitorPSerie.Drain();
-        const std::uint8_t probe = kProbe;
-        if (monitorPSerie.Write(&probe, 1) < 0) {
-            // The node went away under the open port (the instrument dropped off the bus):
-            // the next attempt looks for it again.
-            monitorPSerie.Close();
-            seams.clock.SleepMs(kSettleMs);
-            continue;
-        }
-        for (int poll = 0; poll < kReconnectPolls; ++poll) {
-            seams.pump.PumpOnce();
-            if (exitRequested)
-                return false;
-            seams.clock.SleepMs(kReconnectPollMs);
-            std::uint8_t reply = 0;
-            if (monitorPSerie.Read(&reply, 1) == 1 && reply == kListening) {
-                connected = true;
-                return true;
-            }
-        }
-        const std::uint8_t bye = kEndOfLink;
-        monitorPSerie.Write(&bye, 1);
-        seams.clock.SleepMs(kSettleMs);
+    if (ProbeInstrument(kReconnectProbe) == ProbeAnswer::Listening) {
+        connected = true;
+        return true;
     }
     monitorPSerie.Close();
     return false;

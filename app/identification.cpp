@@ -5,6 +5,7 @@
 #include "app/ventana_brisca.h"
 #include "app/version_rules.h"
 #include "link/device_queries.h"
+#include "link/shared_frames.h"
 
 namespace kell {
 namespace {
@@ -157,7 +158,7 @@ bool Tventana_brisca::CheckModule() {
     if (ModuleVersions.softwareVersion == 0) {
         // A module that reports no software yet is still starting: leave the link, give the
         // instrument time, and ask once more.
-        const std::uint8_t bye = 0x0A;
+        const std::uint8_t bye = kEndOfLink;
         monitorPSerie.Write(&bye, 1);
         monitorPSerie.Close();
         connected = false;

@@ -1,58 +1,28 @@
-// The update session after the gate: questions, the planned steps in their fixed order, the
-// closing, the end and the outcome shown.
+// The update session after the gate: the questions, the steps of the table in sequence_steps.cpp,
+// the closing, the end and the outcome shown.
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "app/sequence_steps.h"
 #include "app/ventana_brisca.h"
+#include "app/version_rules.h"
 #include "config/channel_plan.h"
 #include "config/param_defecto.h"
 #include "link/device_queries.h"
-#include "modules/fpga_dialog.h"
-#include "modules/keypad_step.h"
-#include "modules/mpeg4_module.h"
 
 namespace kell {
 namespace {
 
-// Progress weights, in seconds of the overall bar.
-constexpr int kKeypadWeight = 180;
-constexpr int kEraseWeight = 10;
-constexpr int kPlansWeight = 30;
-constexpr int kZoneWeight = 50;
-constexpr int kFpgaWeight = 25;
-constexpr int kFirmwareWeight = 300;
-constexpr int kModuleWeight = 640;
-constexpr int kExtraFirmwareWeightWow64 = 120;
-constexpr int kExtraModuleWeightWow64 = 220;
-
-// What each step adds to the overall position when it ends.
-constexpr int kKeypadShare = 180;
-constexpr int kFirmwareShare = 180;
-constexpr int kModuleShare = 420;
-
-// Pauses while the instrument restarts or settles, in milliseconds.
-constexpr std::uint32_t kAfterKeypadMs = 9000;
-constexpr std::uint32_t kAfterPlansMs = 5000;
-constexpr std::uint32_t kAfterLineSpeedMs = 1000;
-constexpr std::uint32_t kBeforeFpgaMs = 5000;
-constexpr std::uint32_t kAfterModuleMs = 17000;
 constexpr std::uint32_t kBeforeClosingMs = 10000;
 // How long one wait for the re-press may block before the window is looked at again.
 constexpr std::uint32_t kUserWaitSliceMs = 100;
 
-constexpr int kFastLine = 500000;
 constexpr int kNormalLine = 115200;
 
-constexpr int kCodeKeypad = 1;
-constexpr int kCodeFpgaPreparation = 16;
-constexpr int kCodeModuleNotStarted = 11;
 constexpr int kCodeProfilesFailed = 5;
 constexpr int kCodeUserBandsPrimary = 26;
 constexpr int kCodeUserBandsSecondary = 27;
-
-constexpr std::uint8_t kPlanTypeZeroVersion = 112;
-constexpr std::uint8_t kPlanTypeFourVersion = 111;
 
 std::string Minutes(int seconds) {
     char text[32];
@@ -104,32 +74,24 @@ bool Tventana_brisca::RunUpdateSequence() {
     // Everything the updaters use through the session view lives as long as this call.
     SessionContext session = Session();
     TFParam_defecto defaults(session, Facts());
+    SequenceRun run{*this, session, defaults};
+    run.wow64 = IsWow64();
     resultCode = 0;
     eraseRefused = false;
     ProgressBar_general.SetRange(0, 0);
     Barra_progreso.SetPosition(0);
     overallPosition = 0;
 
-    const bool wow64 = IsWow64();
-    const int extraFirmware = wow64 ? kExtraFirmwareWeightWow64 : 0;
-    const int extraModule = wow64 ? kExtraModuleWeightWow64 : 0;
-
-    // The keypad step moves the bar by its weight, so it counts in the estimate and the steps.
+    // Every planned step counts in the estimate and the steps, the keypad too: it moves the bar
+    // by its weight and its step text counts it.
     int maximum = 0;
     stepTotal = 0;
-    auto plan = [&](bool marked, int weight) {
-        if (!marked)
-            return;
-        maximum += weight;
+    for (const SequenceStep& step : SequenceSteps()) {
+        if (!Planned(step))
+            continue;
+        maximum += step.weight + (run.wow64 ? step.extraWeightOnWow64 : 0);
         ++stepTotal;
-    };
-    plan(Check_teclado.checked, kKeypadWeight);
-    plan(Check_fpga.checked, kFpgaWeight);
-    plan(Check_firmware.checked, kFirmwareWeight + extraFirmware);
-    plan(Check_borrar.checked, kEraseWeight);
-    plan(Check_planes.checked && !Check_firmware.checked, kPlansWeight);
-    plan(Check_configuracion.checked, kZoneWeight);
-    plan(Check_mpeg4_apl.checked, kModuleWeight + extraModule);
+    }
     ProgressBar_general.SetRange(0, maximum);
 
     sessionRunning = true;
@@ -138,253 +100,34 @@ bool Tventana_brisca::RunUpdateSequence() {
     stopSession = !AskTime(texts.TIEMPO_TOTAL1 + Minutes(maximum) + texts.AVISOMEM3);
     // Cancel on the time question ends the session as the user asked: no further question, no
     // step, no speed change; only the end runs.
-    const bool declined = stopSession;
+    run.declined = stopSession;
 
     plansSelected = false;
     plansTypeIsZero = false;
-    if (!declined && Check_planes.checked) {
-        plansSelected = true;
-        if (plansType == 0 || plansType == 4) {
-            plansExpectedVersion = plansType == 0 ? kPlanTypeZeroVersion : kPlanTypeFourVersion;
-            if (plansStoredVersion != plansExpectedVersion) {
-                {
-                    auto buffer = std::make_unique<ChannelPlanImage>();
-                    plansTypeIsZero = PlanNeedsErase(ClearChannelPlan(*buffer), plansType);
-                }
-                const int answer = Ask(QuestionKind::Plans, texts.AVISOPLAN1, texts.AVISOPLAN2,
-                                       texts.AVISOPLAN3, texts.AVISOSI, texts.AVISONO);
-                if (answer == 1) {
-                    if (!Check_borrar.checked) {
-                        Check_borrar.checked = true;
-                        ++stepTotal;
-                    }
-                } else {
-                    plansSelected = false;
-                    Check_planes.checked = false;
-                    if (!Check_firmware.checked)
-                        --stepTotal;
-                }
-            }
-        }
-    }
-
-    if (!declined && Check_borrar.checked) {
-        const int answer = Ask(QuestionKind::Erase, texts.AVISOMEM1, texts.AVISOMEM2,
-                               texts.AVISOMEM3, "OK", "CANCEL");
-        if (answer == 1) {
-            stopSession = false;
-        } else {
-            stopSession = true;
-            eraseRefused = true;
-        }
+    if (!run.declined && Check_planes.checked)
+        AskAboutPlans();
+    if (!run.declined && Check_borrar.checked) {
+        const bool erase = Ask(QuestionKind::Erase, texts.AVISOMEM1, texts.AVISOMEM2,
+                               texts.AVISOMEM3, "OK", "CANCEL") == 1;
+        stopSession = !erase;
+        eraseRefused = !erase;
     }
     // The records are built after the questions, which may have changed the plan marks.
     defaults.facts = Facts();
     // A refused erase stops the session before any step; the line-speed change still follows.
-    const bool stoppedByTheQuestions = stopSession;
+    run.stoppedByTheQuestions = stopSession;
 
     stepIndex = 0;
-    bool lastStepResult = false;
-    auto runs = [&](const CheckBox& mark) { return mark.checked && !stopSession; };
-    auto showStep = [&](StepComponent component, bool pump) {
-        ++stepIndex;
-        Label_info3.caption =
-            texts.PASO4_L3 + ": " + std::to_string(stepIndex) + "/" + std::to_string(stepTotal);
-        Events().StepStarted(component, stepIndex, stepTotal);
-        if (pump)
-            seams.pump.PumpOnce();
-    };
-    auto record = [&](bool result) {
-        lastStepResult = result;
-        if (!stopSession)
-            stopSession = !result;
-    };
-    auto endStep = [&](StepComponent component, bool succeeded) {
-        Events().StepEnded(component, succeeded, resultCode);
-    };
-    auto advance = [&](int share) {
-        overallPosition += share;
-        ProgressBar_general.SetPosition(overallPosition);
-    };
-    auto notLast = [&] { return !stopSession && stepIndex < stepTotal; };
+    for (const SequenceStep& step : SequenceSteps())
+        RunStep(step, run);
 
-    if (runs(Check_teclado)) {
-        showStep(StepComponent::Keypad, true);
-        const bool programmed = RunKeypadStep(session);
-        Dialogo_fichero.fileName.clear();
-        connected = false;
-        // The keypad's own failure codes are recorded by the programmer; the session must not
-        // go on as if the keypad had been programmed. A keypad that ended with its silent
-        // failure code, or could not be reached, records none: the session says it was the
-        // keypad all the same.
-        if (!programmed)
-            session.RecordResult(kCodeKeypad);
-        record(programmed);
-        endStep(StepComponent::Keypad, programmed);
-        if (notLast()) {
-            seams.clock.SleepMs(kAfterKeypadMs);
-            Reconnect();
-        }
-        advance(kKeypadShare);
-    }
-
-    if (runs(Check_borrar)) {
-        showStep(StepComponent::Erase, true);
-        // The pump may have stopped the session (the program interrupted): no erase then.
-        const bool erased = !stopSession && EraseMemory();
-        if (!stopSession)
-            record(erased);
-        endStep(StepComponent::Erase, erased);
-        advance(kEraseWeight);
-    }
-
-    if (runs(Check_planes) && !Check_firmware.checked) {
-        showStep(StepComponent::Plans, false);
-        auto buffer = std::make_unique<ChannelPlanImage>();
-        record(SendChannelPlan(session, *buffer, plansType));
-        endStep(StepComponent::Plans, lastStepResult);
-        if (notLast()) {
-            seams.clock.SleepMs(kAfterPlansMs);
-            Reconnect();
-        }
-        advance(kPlansWeight);
-    }
-
-    // After a step that failed nothing more is sent but the finish: a speed command would only
-    // wait out its tries, record its own code over a failure that has none, and leave the
-    // finish to go out at a speed the instrument may not have taken.
-    if (!declined && !wow64 && (stoppedByTheQuestions || !stopSession)) {
-        SetInstrumentBaud(kFastLine);
-        SetPortBaud(kFastLine);
-        seams.clock.SleepMs(kAfterLineSpeedMs);
-    }
-
-    bool zoneRetryWritten = false;
-    if (runs(Check_configuracion)) {
-        showStep(StepComponent::Zone, true);
-        defaults.BuildZoneRecords();
-        if (!stopSession)
-            record(defaults.WriteZoneConfiguration());
-        rePressed = false;
-        if (resultCode == kCodeProfilesFailed) {
-            // The instrument wants to be restarted by hand: wait for the search button.
-            const std::string stepText = Label_info3.caption;
-            ShowSearchButton(true);
-            SetInfoLines(texts.PASO4_ERROR5_L1, texts.PASO4_ERROR5_L2, texts.PASO4_ERROR5_L3);
-            Events().QuestionAsked({QuestionKind::RePress, "",
-                                    texts.PASO4_ERROR5_L1 + "\n" + texts.PASO4_ERROR5_L2 + "\n" +
-                                        texts.PASO4_ERROR5_L3,
-                                    "press", "stop"});
-            while (!rePressed && !exitRequested) {
-                stage = 2;
-                SetInfoLines(texts.PASO4_ERROR5_L1, texts.PASO4_ERROR5_L2, texts.PASO4_ERROR5_L3);
-                seams.pump.WaitForEvent(kUserWaitSliceMs);
-            }
-            Events().QuestionAnswered(QuestionKind::RePress, rePressed && !exitRequested);
-            stage = 1;
-            ProgressBar_general.SetPosition(0);
-            overallPosition = 0;
-            ShowSearchButton(false);
-            SetInfoLines(texts.PASO4_L1, texts.PASO4_L2, stepText);
-            seams.pump.PumpOnce();
-            SetPortBaud(kNormalLine);
-            Reconnect();
-            LinkContext link = Link();
-            identityAfterRestart = ReadIdentity(link);
-            if (exitRequested || identityAfterRestart != identityAtConnect) {
-                stopSession = true;  // another instrument: nothing more is written to it
-            } else {
-                stopSession = !defaults.WriteZoneConfiguration();
-                zoneRetryWritten = !stopSession;
-            }
-        }
-        endStep(StepComponent::Zone, !stopSession);
-    }
-
-    if (!declined)
-        seams.clock.SleepMs(kBeforeFpgaMs);
-
-    if (runs(Check_fpga)) {
-        bool result = false;
-        diferencial = std::make_unique<TCDiferencial>(session, Loan());
-        if (diferencial->PrepareLoader()) {
-            LinkContext link = Link();
-            graficos.ClearGraphicsArea(link, stepStartTime);
-            graficos.SendPicture(link, 1);
-            showStep(StepComponent::Fpga, false);
-            TCFpga fpga(session, Check_firmware.checked);
-            fpga.count = threeFpgaConfigurations ? 3 : 2;
-            fpga.filePaths[0] = "TV";
-            fpga.filePaths[1] = "DFT";
-            fpga.filePaths[2] = "ECOS_DVBT2";
-            seams.pump.PumpOnce();
-            result = fpga.RunWrite();
-        } else {
-            session.RecordResult(kCodeFpgaPreparation);
-        }
-        record(result);
-        endStep(StepComponent::Fpga, result);
-        if (notLast() && !Check_firmware.checked)
-            Reconnect();
-        advance(kFpgaWeight);
-    }
-
-    if (runs(Check_firmware)) {
-        showStep(StepComponent::Firmware, false);
-        diferencial = std::make_unique<TCDiferencial>(session, Loan());
-        record(diferencial->ProgramMainFirmware());
-        endStep(StepComponent::Firmware, lastStepResult);
-        diferencial.reset();
-        advance(kFirmwareShare);
-    }
-
-    if (runs(Check_mpeg4_apl)) {
-        showStep(StepComponent::Module, true);
-        TMpeg4 module(session, graficos, usaUnit);
-        bool result = false;
-        if (lastStepResult) {
-            result = module.Update();
-        } else {
-            session.RecordResult(kCodeModuleNotStarted);
-        }
-        record(result);
-        endStep(StepComponent::Module, result);
-        if (notLast()) {
-            seams.clock.SleepMs(kAfterModuleMs);
-            Reconnect();
-        }
-        advance(kModuleShare);
-    }
-
-    if (!stopSession) {
-        SendFinish();
-        if (!ReconnectAfterFinish() && !exitRequested)
-            TellUsbError();
-        if (connected) {
-            defaults.SendClosingFrame();  // its answer is not used
-            bool written = defaults.WriteUserBandsPrimary();
-            seams.pump.PumpOnce();
-            if (written) {
-                written = defaults.WriteUserBandsSecondary();
-            } else {
-                session.RecordResult(kCodeUserBandsPrimary);
-            }
-            if (!written)
-                session.RecordResult(kCodeUserBandsSecondary);
-            stopSession = !written;
-        } else {
-            // The instrument did not come back for its closing records: they were not written,
-            // so the update did not end well.
-            session.RecordResult(kCodeUserBandsPrimary);
-            stopSession = true;
-        }
-        seams.pump.PumpOnce();
-    }
+    if (!stopSession)
+        CloseSession(defaults, session);
     // A failure recorded on the way without stopping the session (the line-speed command) still
     // makes it a failed one: success is never shown over a recorded result code. The one code
     // that is kept over a success is the 5 whose zone write went through on the retry after the
     // re-press.
-    const bool onlyTheRetriedZone = resultCode == kCodeProfilesFailed && zoneRetryWritten;
+    const bool onlyTheRetriedZone = resultCode == kCodeProfilesFailed && run.zoneRetryWritten;
     if (resultCode != 0 && !onlyTheRetriedZone)
         stopSession = true;
 
@@ -400,6 +143,131 @@ bool Tventana_brisca::RunUpdateSequence() {
     diferencial.reset();
     sessionRunning = false;
     return stopSession;
+}
+
+bool Tventana_brisca::Planned(const SequenceStep& step) const {
+    return (this->*step.mark).checked && !(step.onlyWithoutFirmware && Check_firmware.checked);
+}
+
+void Tventana_brisca::AskAboutPlans() {
+    plansSelected = true;
+    // Only the plan types with a carried table are asked about.
+    if (plansType != 0 && plansType != 4)
+        return;
+    plansExpectedVersion = PlansExpectedVersion(plansType);
+    if (plansStoredVersion == plansExpectedVersion)
+        return;
+    {
+        auto buffer = std::make_unique<ChannelPlanImage>();
+        plansTypeIsZero = PlanNeedsErase(ClearChannelPlan(*buffer), plansType);
+    }
+    const bool plansPlanned = Check_planes.checked && !Check_firmware.checked;
+    const int answer = Ask(QuestionKind::Plans, texts.AVISOPLAN1, texts.AVISOPLAN2,
+                           texts.AVISOPLAN3, texts.AVISOSI, texts.AVISONO);
+    if (answer == 1) {
+        // New plans need the stored data erased; the maximum is not changed.
+        if (!Check_borrar.checked) {
+            Check_borrar.checked = true;
+            ++stepTotal;
+        }
+    } else {
+        plansSelected = false;
+        Check_planes.checked = false;
+        if (plansPlanned)
+            --stepTotal;
+    }
+}
+
+void Tventana_brisca::ShowStep(StepComponent component, bool pump) {
+    ++stepIndex;
+    Label_info3.caption =
+        texts.PASO4_L3 + ": " + std::to_string(stepIndex) + "/" + std::to_string(stepTotal);
+    Events().StepStarted(component, stepIndex, stepTotal);
+    if (pump)
+        seams.pump.PumpOnce();
+}
+
+void Tventana_brisca::RunStep(const SequenceStep& step, SequenceRun& run) {
+    if (step.before && !run.declined)
+        step.before(run);
+    if (!Planned(step) || stopSession)
+        return;
+    if (step.stepText != StepText::ShownByTheStep)
+        ShowStep(step.component, step.stepText == StepText::ShownAndPumped);
+    const bool succeeded = step.run(run);
+    Events().StepEnded(step.component, succeeded, resultCode);
+
+    // No reconnection after the last planned step: the closing reconnects on its own terms.
+    const bool moreFollow = !stopSession && stepIndex < stepTotal;
+    const bool reconnects = step.after == AfterStep::ReconnectWhenMoreFollow ||
+                            (step.after == AfterStep::ReconnectWhenMoreFollowWithoutFirmware &&
+                             !Check_firmware.checked);
+    if (reconnects && moreFollow) {
+        seams.clock.SleepMs(step.pauseBeforeReconnectMs);
+        Reconnect();
+    }
+    if (step.advance != 0) {
+        overallPosition += step.advance;
+        ProgressBar_general.SetPosition(overallPosition);
+    }
+}
+
+bool Tventana_brisca::RetryZoneAfterRePress(TFParam_defecto& defaults) {
+    // The instrument wants to be restarted by hand: wait for the search button.
+    const std::string stepText = Label_info3.caption;
+    ShowSearchButton(true);
+    SetInfoLines(texts.PASO4_ERROR5_L1, texts.PASO4_ERROR5_L2, texts.PASO4_ERROR5_L3);
+    Events().QuestionAsked(
+        {QuestionKind::RePress, "",
+         texts.PASO4_ERROR5_L1 + "\n" + texts.PASO4_ERROR5_L2 + "\n" + texts.PASO4_ERROR5_L3,
+         "press", "stop"});
+    while (!rePressed && !exitRequested) {
+        stage = 2;
+        SetInfoLines(texts.PASO4_ERROR5_L1, texts.PASO4_ERROR5_L2, texts.PASO4_ERROR5_L3);
+        seams.pump.WaitForEvent(kUserWaitSliceMs);
+    }
+    Events().QuestionAnswered(QuestionKind::RePress, rePressed && !exitRequested);
+    stage = 1;
+    ProgressBar_general.SetPosition(0);
+    overallPosition = 0;
+    ShowSearchButton(false);
+    SetInfoLines(texts.PASO4_L1, texts.PASO4_L2, stepText);
+    seams.pump.PumpOnce();
+    SetPortBaud(kNormalLine);
+    Reconnect();
+    LinkContext link = Link();
+    identityAfterRestart = ReadIdentity(link);
+    if (exitRequested || identityAfterRestart != identityAtConnect) {
+        stopSession = true;  // another instrument: nothing more is written to it
+        return false;
+    }
+    stopSession = !defaults.WriteZoneConfiguration();
+    return !stopSession;
+}
+
+void Tventana_brisca::CloseSession(TFParam_defecto& defaults, SessionContext& session) {
+    SendFinish();
+    if (!ReconnectAfterFinish() && !exitRequested)
+        TellUsbError();
+    if (connected) {
+        defaults.SendClosingFrame();  // its answer is not used
+        bool written = defaults.WriteUserBandsPrimary();
+        seams.pump.PumpOnce();
+        if (written) {
+            written = defaults.WriteUserBandsSecondary();
+        } else {
+            session.RecordResult(kCodeUserBandsPrimary);
+        }
+        if (!written)
+            session.RecordResult(kCodeUserBandsSecondary);
+        stopSession = !written;
+    } else {
+        // The instrument did not come back for its closing records: they were not written, so
+        // the update did not end well.
+        session.RecordResult(kCodeUserBandsPrimary);
+        stopSession = true;
+    }
+    seams.pump.PumpOnce();
 }
 
 bool Tventana_brisca::ReconnectAfterFinish() {

@@ -3,14 +3,13 @@
 #include <utility>
 
 #include "app/language_file.h"
+#include "link/shared_frames.h"
 
 namespace kell {
 namespace {
 
 // How long one wait for the user's answer may block before the window checks its state again.
 constexpr std::uint32_t kAttentionWaitMs = 100;
-
-constexpr std::uint8_t kEndOfLink = 0x0A;
 
 }  // namespace
 

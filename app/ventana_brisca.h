@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "app/instrument_probe.h"
 #include "app/session_events.h"
 #include "app/texts.h"
 #include "config/instrument_facts.h"
@@ -23,6 +24,10 @@
 #include "platform/seams.h"
 
 namespace kell {
+
+class TFParam_defecto;
+struct SequenceRun;
+struct SequenceStep;
 
 inline constexpr const char* kApplicationTitle = "Update";
 inline constexpr const char* kMainWindowCaption = "Update_v2.04 (Kell Series)";
@@ -192,7 +197,7 @@ class Tventana_brisca {
     void StartUpdate();
 
     // ---- Update sequence ----
-    // update_sequence.cpp, update_steps.cpp
+    // update_sequence.cpp, update_steps.cpp; the steps' table in sequence_steps.cpp
 
     // The whole session after the gate: the time question, the plan and erase questions, the
     // planned steps in their fixed order, the closing and the end. True when it stopped
@@ -203,6 +208,11 @@ class Tventana_brisca {
     bool EraseMemory();
     // Drains the line, sends the finish bytes 0x0F 0x00 and gives the instrument 500 ms.
     void SendFinish();
+    // A step starts: its number and the step text "PASO4_L3: i/n", told to the front end.
+    void ShowStep(StepComponent component, bool pump);
+    // The zone write asked for a restart by hand (code 5): waits for the search button, then
+    // writes the zone again when the same instrument came back. True when that write went through.
+    bool RetryZoneAfterRePress(TFParam_defecto& defaults);
     // Brings the instrument's loader up through the processor's bootstrap mode (the probe was
     // answered 0xD5), so that the main firmware can be written all the same.
     bool StartBootstrapLoader();
@@ -344,9 +354,9 @@ class Tventana_brisca {
     void SearchAutomatically();
     // Tries port n as one step of a search: shows its number and connects.
     void TryPort(int n);
-    // Probe attempts on the open port; true when answered 0x5D or 0xD5. Also false when the
-    // window is being closed (`left` set), the port then staying as it is.
-    bool Probe(bool& left);
+    // Probe attempts as the rule says: wake pulses, the probe byte, the answer read; the link
+    // ended (0x0A) after each unanswered attempt.
+    ProbeAnswer ProbeInstrument(const ProbeRule& rule);
     // The search found no usable link: why, and the window ready for the next press.
     void ShowNoInstrument();
 
@@ -356,6 +366,14 @@ class Tventana_brisca {
                       const std::string& line3);
     // Ends the link of an attempt and leaves the window ready for the next press.
     void EndAttempt();
+
+    // Update sequence.
+    bool Planned(const SequenceStep& step) const;
+    // The channel-plan question, when the instrument's stored plans are not the carried ones.
+    void AskAboutPlans();
+    void RunStep(const SequenceStep& step, SequenceRun& run);
+    // After every planned step went well: the finish, the reconnection and the user-band records.
+    void CloseSession(TFParam_defecto& defaults, SessionContext& session);
 };
 
 }  // namespace kell

@@ -5,6 +5,7 @@
 #include "config/param_format_version.h"
 #include "link/byte_wait.h"
 #include "link/loader_frames.h"
+#include "link/shared_frames.h"
 
 namespace kell {
 
@@ -13,16 +14,6 @@ namespace {
 constexpr const char* kReconnectingText = "Conectando de nuevo ...";
 constexpr const char* kFailedText = "ERROR al grabar parametros por defecto";
 constexpr const char* kDoneText = "Parametros cargados";
-// The loader's closing command after flash work.
-constexpr std::uint8_t kClosingCommand[] = {0x0F, 0xF0};
-// What may follow the closing command before the line is quiet; a bound, not an expectation.
-constexpr int kMaxDiscardedBytes = 65536;
-
-void DiscardUntilQuiet(LinkContext& link) {
-    for (int i = 0; i < kMaxDiscardedBytes && PollByte(link); ++i) {
-    }
-}
-
 CheckBox MakeBox(const char* caption, bool checked) {
     CheckBox box;
     box.caption = caption;
@@ -153,7 +144,7 @@ void TFParam_defecto::Button_okClick(const Control* sender) {
         ok = WriteOptions();
 
     if (flashWanted) {
-        SendBytes(session.link, kClosingCommand);
+        SendBytes(session.link, kLoaderClosing);
         DiscardUntilQuiet(session.link);
     }
 

@@ -1,15 +1,11 @@
 #include "config/param_defecto.h"
+#include "link/progress_weights.h"
 
 namespace kell {
 
 namespace {
 
 constexpr int kStepMaximum = 7;
-// The zone step's share of the overall bar, spread over its five writes.
-constexpr int kOverallShare = 50;
-// What the step adds to the session's progress base when it ends. It is more than the step's
-// weight in the bar's maximum (50); the bar stops at its maximum.
-constexpr int kProgressBaseAdvance = 350;
 
 // No result code is defined for a failed secondary list copy; the session's code stays.
 constexpr int kNoCode = 0;
@@ -44,10 +40,10 @@ bool TFParam_defecto::WriteZoneConfiguration() {
         ++position;
         session.Barra_progreso.SetPosition(position);
         session.ProgressBar_general.SetPosition(session.overallPosition +
-                                                kOverallShare * position / kStepMaximum);
+                                                weights::kZone * position / kStepMaximum);
         session.link.pump.PumpOnce();
     }
-    session.overallPosition += kProgressBaseAdvance;
+    session.overallPosition += weights::kZoneEnd;
     return ok;
 }
 

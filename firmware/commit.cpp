@@ -5,6 +5,7 @@
 #include "image/util.h"
 #include "link/byte_wait.h"
 #include "link/deadline.h"
+#include "link/progress_weights.h"
 
 namespace kell {
 
@@ -20,7 +21,6 @@ constexpr int kFpgaFirstPage = 48;
 constexpr int kFpgaLastPage = 52;
 constexpr std::int64_t kCommitLimitSeconds = 600;
 constexpr std::uint32_t kByteGapMs = 100;
-constexpr int kCommitShare = 180;  // of the overall bar
 
 enum class Mode { None, Erasing, Writing };
 
@@ -56,7 +56,8 @@ bool TCDiferencial::CommitFlash() {
             return;
         const int p = mode == Mode::Writing ? b - 171 : (b < 8 ? 0 : b - 6);
         stepBar.SetPosition(p);
-        session_.ProgressBar_general.SetPosition(stepBar.position * kCommitShare / stepBar.maximum +
+        session_.ProgressBar_general.SetPosition(stepBar.position * weights::kFirmwareCommit /
+                                                     stepBar.maximum +
                                                  session_.overallPosition);
         lastProgress = p;
     };

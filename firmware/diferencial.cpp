@@ -4,6 +4,8 @@
 
 #include "link/block_transfer.h"
 #include "link/byte_wait.h"
+#include "link/progress_weights.h"
+#include "link/shared_frames.h"
 #include "modules/loader_patch.h"
 
 namespace kell {
@@ -19,7 +21,6 @@ constexpr int kResultCommit = 23;
 // The channel-plan table lives in segment 0x1E; a table of type 0 runs on into 0x1F.
 constexpr std::size_t kPlanPage = 30;
 constexpr std::size_t kPlanSpillPage = 31;
-constexpr int kStreamShare = 120;  // of the overall bar, for the stream and the plan table
 
 constexpr int kProgressPicture = 1;
 constexpr int kAcceptedPicture = 2;
@@ -34,9 +35,7 @@ bool TCDiferencial::SendBlock(std::span<const std::uint8_t> data, std::uint16_t 
 }
 
 void TCDiferencial::SendClosing() {
-    constexpr std::array<std::uint8_t, 2> kClosing{0x0F, 0xF0};
-    SendBytes(Link(), kClosing);
-    Link().serial.Drain();
+    SendLoaderClosing(Link());
 }
 
 void TCDiferencial::MarkPlanPages() {
@@ -87,7 +86,7 @@ bool TCDiferencial::ProgramMainFirmware() {
             ok = false;
             session_.RecordResult(kResultStopped);
         }
-        session_.overallPosition += kStreamShare;
+        session_.overallPosition += weights::kFirmwareStream;
         session_.ProgressBar_general.SetPosition(session_.overallPosition);
         if (ok) {
             ok = CommitFlash();

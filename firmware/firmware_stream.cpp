@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "firmware/diferencial.h"
+#include "link/progress_weights.h"
 
 namespace kell {
 
@@ -9,7 +10,6 @@ namespace {
 
 // A run is sent as soon as it holds more than this many bytes.
 constexpr std::size_t kRunThreshold = 200;
-constexpr int kStreamShare = 120;  // of the overall bar
 constexpr std::uint32_t kStopPauseMs = 300;
 
 // Contiguous data records gathered into one block.
@@ -98,9 +98,9 @@ bool TCDiferencial::StreamFirmware() {
 
         session_.Barra_progreso.SetPosition(i);
         // A reader that never counted its records leaves the overall bar at the step's base.
-        const int share =
-            records > 0 ? static_cast<int>(static_cast<std::int64_t>(i) * kStreamShare / records)
-                        : 0;
+        const int share = records > 0 ? static_cast<int>(static_cast<std::int64_t>(i) *
+                                                         weights::kFirmwareStream / records)
+                                      : 0;
         session_.ProgressBar_general.SetPosition(share + session_.overallPosition);
         link.pump.PumpOnce();
         if (session_.stopSession) {

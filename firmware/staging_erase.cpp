@@ -4,6 +4,7 @@
 #include "firmware/diferencial.h"
 #include "link/byte_wait.h"
 #include "link/deadline.h"
+#include "link/shared_frames.h"
 
 namespace kell {
 
@@ -36,8 +37,7 @@ bool Exchange(LinkContext& link, const OneByteExchange& exchange) {
 }
 
 constexpr std::array<std::uint8_t, 1> kReadyRequest{0xAA};
-// 0x61 is the XOR of 0x03, 0xAB and 0xC9.
-constexpr std::array<std::uint8_t, 5> kEraseFrame{0x07, 0x03, 0xAB, 0xC9, 0x61};
+constexpr std::array<std::uint8_t, 5> kEraseFrame = StagingClearFrame(0xAB, 0xC9);
 
 }  // namespace
 

@@ -58,6 +58,13 @@ PolledByte WaitForAnswer(LinkContext& link, const Deadline& deadline, Pace pace)
     }
 }
 
+void DiscardUntilQuiet(LinkContext& link) {
+    // What may follow a command before the line is quiet; a bound, not an expectation.
+    constexpr int kMaxDiscardedBytes = 65536;
+    for (int i = 0; i < kMaxDiscardedBytes && PollByte(link); ++i) {
+    }
+}
+
 int SendBytes(LinkContext& link, std::span<const std::uint8_t> bytes) {
     return link.serial.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }

@@ -56,6 +56,10 @@ PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uin
 // an earlier frame or noise, and is passed over, so that it cannot count as this frame's.
 PolledByte WaitForAnswer(LinkContext& link, const Deadline& deadline, Pace pace);
 
+// Reads and drops bytes until a poll brings none: what the instrument still sends after a
+// command whose answer is not used. Bounded, so a line that never falls quiet cannot hold it.
+void DiscardUntilQuiet(LinkContext& link);
+
 // Writes a request with one write; the channel's result (count, 0 when closed, -1 on failure).
 int SendBytes(LinkContext& link, std::span<const std::uint8_t> bytes);
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "link/block_transfer.h"
+#include "link/progress_weights.h"
+#include "link/shared_frames.h"
 #include "modules/fpga_staging.h"
 #include "payloads/payloads.h"
 
@@ -14,8 +16,6 @@ namespace kell {
 namespace {
 
 constexpr std::size_t kBlockLength = 250;
-// The FPGA step's share of the overall bar.
-constexpr int kOverallWeight = 25;
 
 }  // namespace
 
@@ -37,7 +37,7 @@ void TCFpga::Button_okClick() {
 }
 
 void TCFpga::Button_cancelClick() {
-    SendFpgaClosingCommand(session_.link);
+    SendLoaderClosing(session_.link);
     Close();
 }
 
@@ -64,7 +64,7 @@ bool TCFpga::WriteSet() {
     const bool committed = CommitFpgaSet(link, imageLength, Lbl_estado_fpga);
     if (!committed)
         session_.RecordResult(kResultCommitFailed);
-    SendFpgaClosingCommand(link);
+    SendLoaderClosing(link);
     return committed;
 }
 
@@ -103,7 +103,7 @@ bool TCFpga::SendImage() {
             return false;
 
         session_.Barra_progreso.SetPosition(static_cast<int>(offset));
-        session_.ProgressBar_general.SetPosition(static_cast<int>(offset) * kOverallWeight /
+        session_.ProgressBar_general.SetPosition(static_cast<int>(offset) * weights::kFpga /
                                                      session_.Barra_progreso.maximum +
                                                  session_.overallPosition);
     }

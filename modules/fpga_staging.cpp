@@ -5,6 +5,7 @@
 #include "image/util.h"
 #include "link/byte_wait.h"
 #include "link/deadline.h"
+#include "link/shared_frames.h"
 
 namespace kell {
 
@@ -64,8 +65,7 @@ class CommitProgress {
 
 std::array<std::uint8_t, 5> FpgaEraseFrame(std::size_t imageLength) {
     const auto end = static_cast<std::uint8_t>(kFpgaStagingBank + (imageLength >> 16) + 1);
-    return {0x07, 0x03, kFpgaStagingBank, end,
-            static_cast<std::uint8_t>(0x03 ^ kFpgaStagingBank ^ end)};
+    return StagingClearFrame(kFpgaStagingBank, end);
 }
 
 std::array<std::uint8_t, 67> FpgaCommitFrame(std::size_t imageLength) {
@@ -133,11 +133,6 @@ bool CommitFpgaSet(LinkContext& link, std::size_t imageLength, Label& status) {
             return false;
         }
     }
-}
-
-void SendFpgaClosingCommand(LinkContext& link) {
-    SendBytes(link, std::array<std::uint8_t, 2>{0x0F, 0xF0});
-    link.serial.Drain();
 }
 
 }  // namespace kell

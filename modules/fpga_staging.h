@@ -33,7 +33,4 @@ bool EraseFpgaStaging(LinkContext& link, std::size_t imageLength, Label& status)
 // started, or when it has not finished within kFpgaCommitLimitSeconds of the order; both beep.
 bool CommitFpgaSet(LinkContext& link, std::size_t imageLength, Label& status);
 
-// 0F F0, then drain; no answer is expected.
-void SendFpgaClosingCommand(LinkContext& link);
-
 }  // namespace kell

@@ -7,6 +7,7 @@
 #include "link/block_transfer.h"
 #include "link/byte_wait.h"
 #include "link/deadline.h"
+#include "link/shared_frames.h"
 #include "payloads/payloads.h"
 
 namespace kell {
@@ -36,10 +37,7 @@ void TGraficos::ClearGraphicsArea(LinkContext& link, std::int64_t stepStartTime)
     if (!enabled)
         return;
     link.serial.Drain();
-    std::array<std::uint8_t, 5> frame{0x07, 0x03, firstBank,
-                                      static_cast<std::uint8_t>(firstBank + 2), 0};
-    frame[4] = static_cast<std::uint8_t>(frame[1] ^ frame[2] ^ frame[3]);
-    SendBytes(link, frame);
+    SendBytes(link, StagingClearFrame(firstBank, static_cast<std::uint8_t>(firstBank + 2)));
     // "More than 30 whole seconds since the step start" ends the wait silently.
     PolledByte answer =
         WaitForByte(link, Deadline::Since(link.clock, stepStartTime, 31), Pace::Pumping());

@@ -1,5 +1,7 @@
 #include "modules/keypad_programmer.h"
 
+#include "link/byte_wait.h"
+#include "link/progress_weights.h"
 #include "modules/keypad_instructions.h"
 
 namespace kell {
@@ -184,7 +186,7 @@ void CTeclado::SendFlashBlocks() {
             return;
         const bool last = i == kBlockCount - 1;
         session_.Barra_progreso.SetPosition(i);
-        session_.ProgressBar_general.SetPosition(i * kStepWeight / kBlockCount +
+        session_.ProgressBar_general.SetPosition(i * weights::kKeypadProgramming / kBlockCount +
                                                  session_.overallPosition);
         session_.link.pump.PumpOnce();
 
@@ -279,14 +281,14 @@ bool CTeclado::InstrumentSilent() const {
 }
 
 bool CTeclado::WaitForByte(std::uint8_t& byte) {
-    Clock& clock = session_.link.clock;
-    const std::int64_t start = clock.Seconds();
-    while (clock.Seconds() - start < kAckWaitSeconds) {
-        if (ReadByte(byte))
-            return true;
-        session_.link.pump.PumpOnce();
-    }
-    return false;
+    LinkContext& link = session_.link;
+    const PolledByte answer =
+        kell::WaitForByte(link, Deadline(link.clock, kAckWaitSeconds), Pace::Pumping());
+    if (!answer.Arrived())
+        return false;
+    byte = answer.value;
+    lastHeardMs_ = link.clock.TickMs();
+    return true;
 }
 
 void CTeclado::WaitForAck() {

@@ -24,8 +24,6 @@ class CTeclado {
     // Whole seconds of the calendar clock an acknowledgement byte is waited for.
     static constexpr int kAckWaitSeconds = 2;
     static constexpr int kBlockCount = 256;
-    // The keypad step's share of the overall bar.
-    static constexpr int kStepWeight = 180;
 
     // `image` must outlive the programmer; it is read up to the keypad image's fixed length.
     CTeclado(SessionContext& session, std::span<const std::uint8_t> image);

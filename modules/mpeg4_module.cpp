@@ -6,14 +6,15 @@
 #include "link/block_transfer.h"
 #include "link/byte_wait.h"
 #include "link/deadline.h"
+#include "link/progress_weights.h"
+#include "link/shared_frames.h"
 #include "payloads/payloads.h"
 
 namespace kell {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 5> kClearStagingFrame{0x07, 0x03, 0xD0, 0xE8,
-                                                         0x03 ^ 0xD0 ^ 0xE8};
+constexpr std::array<std::uint8_t, 5> kClearStagingFrame = StagingClearFrame(0xD0, 0xE8);
 constexpr int kClearTries = 3;
 constexpr std::int64_t kClearWaitSeconds = 10;
 constexpr std::uint32_t kAfterClearTryMs = 500;
@@ -27,10 +28,6 @@ constexpr std::uint8_t kModuleFinished = 0xBB;
 constexpr std::array<std::uint8_t, 2> kStartModule{0x0D, 0xD0};
 constexpr std::uint8_t kStartFrameFirst = 0xCC;
 constexpr std::uint8_t kStartFrameFirstUsa = 0x4C;
-
-// The overall bar's share of each stage of the step.
-constexpr int kApplicationWeight = 220;
-constexpr int kModuleWeight = 420;
 
 }  // namespace
 
@@ -56,7 +53,7 @@ bool TMpeg4::Update() {
         session_.RecordResult(kResultApplicationFailed);
         return false;
     }
-    session_.overallPosition += kApplicationWeight;
+    session_.overallPosition += weights::kModuleApplication;
     session_.ProgressBar_general.SetPosition(session_.overallPosition);
 
     if (!SendSecondImage()) {
@@ -126,7 +123,7 @@ bool TMpeg4::SendApplication() {
         address = static_cast<std::uint16_t>(address + n);
 
         session_.Barra_progreso.SetPosition(block);
-        ShowOverall(block, lastBlock, kApplicationWeight);
+        ShowOverall(block, lastBlock, weights::kModuleApplication);
         link.pump.PumpOnce();
         if (session_.stopSession) {
             link.clock.SleepMs(kAfterStopMs);
@@ -192,7 +189,7 @@ bool TMpeg4::WaitForModule() {
         const std::int64_t elapsed = limit.Elapsed();
         if (elapsed < kNominalModuleSeconds) {
             session_.Barra_progreso.SetPosition(static_cast<int>(elapsed));
-            ShowOverall(elapsed, kNominalModuleSeconds, kModuleWeight);
+            ShowOverall(elapsed, kNominalModuleSeconds, weights::kModuleWriting);
         }
         link.pump.PumpOnce();
         if (PollByte(link) == kModuleFinished)
