@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <string>
+
+#include "platform/controls.h"
 
 namespace kell {
 
@@ -38,6 +41,37 @@ enum class Refusal { LowLevel, Peripherals, NothingToDo, UnknownModel };
 // How an update session that ran ended.
 enum class SessionEnd { Updated, Failed, Cancelled, EraseRefused };
 
+// The window's three info lines, and whether they are numbered instructions.
+struct InfoLines {
+    std::array<std::string, 3> lines;
+    bool numbered = false;
+
+    bool operator==(const InfoLines&) const = default;
+};
+
+// The two bars while they are shown: the overall one counts nominal seconds (its maximum is
+// the session's estimate), the step's its own units.
+struct SessionProgress {
+    bool shown = false;
+    std::string overallLabel;
+    ProgressBar overall;
+    ProgressBar step;
+
+    // Seconds the overall bar still has to go, by the steps' weights.
+    int SecondsLeft() const {
+        return overall.maximum > overall.position ? overall.maximum - overall.position : 0;
+    }
+    bool operator==(const SessionProgress& other) const {
+        return shown == other.shown && overallLabel == other.overallLabel &&
+               SameBar(overall, other.overall) && SameBar(step, other.step);
+    }
+
+  private:
+    static bool SameBar(const ProgressBar& a, const ProgressBar& b) {
+        return a.minimum == b.minimum && a.maximum == b.maximum && a.position == b.position;
+    }
+};
+
 // What the core tells the front ends while a session runs. Every call has a default that does
 // nothing, so a front end overrides what it renders. Calls come on the core's thread, inside
 // the session; a handler may pump events but must not start another exchange.
@@ -54,6 +88,12 @@ class SessionEvents {
     // session's first failure code so far (0 while none).
     virtual void StepStarted(StepComponent component, int index, int total) {}
     virtual void StepEnded(StepComponent component, bool succeeded, int resultCode) {}
+
+    // What the window shows changed: told each time the core lets the front end run (every
+    // pump, and before every message box), so a front end that draws from these is never
+    // behind the window.
+    virtual void InfoLinesChanged(const InfoLines& lines) {}
+    virtual void ProgressChanged(const SessionProgress& progress) {}
 
     virtual void SearchEnded(SearchEnd why) {}
     virtual void UpdateRefused(Refusal why) {}

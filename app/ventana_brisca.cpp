@@ -16,7 +16,9 @@ constexpr std::uint32_t kAttentionWaitMs = 100;
 Tventana_brisca::Tventana_brisca(const Seams& seams_, std::string workingDirectory_,
                                  std::span<const std::uint8_t> firmwareText,
                                  std::string languageFile)
-    : seams(seams_),
+    : reportingPump_(seams_.pump, [this] { ReportDisplay(); }),
+      upToDateNotifier_(reportingPump_, seams_.notifier),
+      seams{seams_.clock, seams_.serial, reportingPump_, upToDateNotifier_, seams_.ports},
       monitorPSerie(seams.serial, seams.ports, seams.clock),
       fileOp(firmwareText),
       workingDirectory(std::move(workingDirectory_)) {
@@ -167,6 +169,24 @@ int Tventana_brisca::ShowAttention(const std::string& header, const std::string&
         seams.pump.WaitForEvent(kAttentionWaitMs);
     }
     return attentionReply;
+}
+
+void Tventana_brisca::ReportDisplay() {
+    const InfoLines lines{{Label_info1.caption, Label_info2.caption, Label_info3.caption},
+                          Label_n1.visible};
+    if (lines != reportedLines_) {
+        reportedLines_ = lines;
+        Events().InfoLinesChanged(lines);
+    }
+    SessionProgress progress;
+    progress.shown = ProgressBar_general.visible || Barra_progreso.visible;
+    progress.overallLabel = Label_progreso_general.caption;
+    progress.overall = ProgressBar_general;
+    progress.step = Barra_progreso;
+    if (progress != reportedProgress_) {
+        reportedProgress_ = progress;
+        Events().ProgressChanged(progress);
+    }
 }
 
 SessionEvents& Tventana_brisca::Events() {

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "app/instrument_probe.h"
+#include "app/reporting_pump.h"
 #include "app/session_events.h"
 #include "app/texts.h"
+#include "app/up_to_date_notifier.h"
 #include "config/instrument_facts.h"
 #include "firmware/diferencial.h"
 #include "image/file_op.h"
@@ -97,7 +99,12 @@ class Tventana_brisca {
     bool AskTime(const std::string& text);
 
     // The front end that is told what the session does (null: nobody). Not owned.
-    void SetSessionEvents(SessionEvents* events) { events_ = events; }
+    // A new listener hears the whole display at the next pump.
+    void SetSessionEvents(SessionEvents* events) {
+        events_ = events;
+        reportedLines_ = {};
+        reportedProgress_ = {};
+    }
 
     // Whether a 32-bit program runs under 64-bit Windows: never on this platform, unless
     // isWow64 stands in for the answer (a test of the slower line and the heavier weights).
@@ -228,6 +235,16 @@ class Tventana_brisca {
 
     // ---- The world and the objects the window owns ----
 
+  private:
+    // The pump given at construction, reporting what the window shows before each pass;
+    // declared before seams, which holds it.
+    ReportingPump reportingPump_;
+    // The notifier given at construction, with the front end pumped before each message box.
+    UpToDateNotifier upToDateNotifier_;
+
+  public:
+    // The world as given at construction, but that its pump is reportingPump_ and its notifier
+    // upToDateNotifier_: every message box opens over a window the front end has drawn.
     Seams seams;
     TMonitorPSerie monitorPSerie;  // the one serial channel, closed until a connection
     TFile_op fileOp;               // line cursor over the embedded main firmware text
@@ -334,6 +351,11 @@ class Tventana_brisca {
 
   private:
     SessionEvents* events_ = nullptr;
+    InfoLines reportedLines_;
+    SessionProgress reportedProgress_;
+
+    // Tells the front end what the window shows now, where it changed since it was last told.
+    void ReportDisplay();
 
     // The front end's events, or a listener that does nothing.
     SessionEvents& Events();

@@ -14,6 +14,21 @@ void ConsoleEvents::StepStarted(StepComponent component, int index, int total) {
     record_.StepStarted(StepComponentName(component), index, total);
 }
 
+void ConsoleEvents::InfoLinesChanged(const InfoLines& lines) {
+    screen_.lines = lines.lines;
+    screen_.numbered = lines.numbered;
+    record_.InfoLinesShown(lines.lines);
+    view_.Show(screen_);
+}
+
+void ConsoleEvents::ProgressChanged(const SessionProgress& progress) {
+    screen_.barsShown = progress.shown;
+    screen_.overallLabel = progress.overallLabel;
+    screen_.overall = progress.overall;
+    screen_.step = progress.step;
+    view_.Show(screen_);
+}
+
 void ConsoleEvents::SearchEnded(SearchEnd) {
     record_.End(Ending::NotFound);
 }

@@ -1,21 +1,26 @@
 #pragma once
 
 #include "app/session_events.h"
+#include "cli/console_view.h"
 #include "cli/question_desk.h"
+#include "cli/screen_state.h"
 #include "cli/session_record.h"
 
 namespace kell::cli {
 
 // The core's account of the session, as the console takes it: each question goes to the desk
-// by its kind before its box, panel or wait opens; the steps and the way the search or the
-// session ended go to the record.
+// by its kind before its box, panel or wait opens; what the window shows is drawn on the view;
+// the lines shown, the steps and the way the search or the session ended go to the record.
 class ConsoleEvents : public SessionEvents {
   public:
-    ConsoleEvents(QuestionDesk& desk, SessionRecord& record) : desk_(desk), record_(record) {}
+    ConsoleEvents(QuestionDesk& desk, SessionRecord& record, ConsoleView& view)
+        : desk_(desk), record_(record), view_(view) {}
 
     void QuestionAsked(const AskedQuestion& question) override;
     void QuestionAnswered(QuestionKind kind, bool ok) override;
     void StepStarted(StepComponent component, int index, int total) override;
+    void InfoLinesChanged(const InfoLines& lines) override;
+    void ProgressChanged(const SessionProgress& progress) override;
     void SearchEnded(SearchEnd why) override;
     void UpdateRefused(Refusal why) override;
     void SessionEnded(SessionEnd how, int resultCode) override;
@@ -23,6 +28,8 @@ class ConsoleEvents : public SessionEvents {
   private:
     QuestionDesk& desk_;
     SessionRecord& record_;
+    ConsoleView& view_;
+    ScreenState screen_;
 };
 
 }  // namespace kell::cli

@@ -7,8 +7,6 @@ ConsoleNotifier::ConsoleNotifier(ConsoleView& view, QuestionDesk& desk, ConsoleP
     : view_(view), desk_(desk), pump_(pump), record_(record), ringBell_(ringBell) {}
 
 void ConsoleNotifier::Beep(int frequencyHz, int durationMs) {
-    // What the window shows now comes first, as it would be on the screen by then.
-    pump_.Render();
     record_.AddBeep();
     view_.Say(std::string(ringBell_ ? "\a" : "") + "(beep " + std::to_string(frequencyHz) +
                   " Hz, " + std::to_string(durationMs) + " ms)",
@@ -17,7 +15,6 @@ void ConsoleNotifier::Beep(int frequencyHz, int durationMs) {
 
 MessageAnswer ConsoleNotifier::MessageBox(const std::string& text, const std::string& caption,
                                           MessageButtons buttons) {
-    pump_.Render();
     if (buttons == MessageButtons::Ok) {
         record_.AddMessage(text);
         view_.Say((caption.empty() ? std::string() : "[" + caption + "] ") + text,

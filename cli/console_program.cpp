@@ -113,7 +113,7 @@ struct Console {
     LineReader input{STDIN_FILENO};
     ConsoleView view;
     QuestionDesk desk;
-    ConsoleEvents events{desk, record};
+    ConsoleEvents events{desk, record, view};
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;
@@ -236,20 +236,21 @@ struct Wakers {
 // every few seconds, each over a fresh list of ports, until one answers or the time is up.
 void Search(Console& console, const Options& options) {
     Tventana_brisca& w = *console.window;
+    // The window's own pump: it tells the console what the window shows before each pass.
     const std::int64_t endUs =
         console.clock.MonotonicUs() + std::int64_t{options.waitSeconds} * 1'000'000;
     for (;;) {
-        console.pump.PumpOnce();
+        w.seams.pump.PumpOnce();
         w.Button_buscar_puertoClick();
-        console.pump.PumpOnce();
+        w.seams.pump.PumpOnce();
         w.Button_buscar_puertoClick();
-        console.pump.PumpOnce();
+        w.seams.pump.PumpOnce();
         if (console.record.HowItEnded() != Ending::NotFound || console.pump.Interrupted() ||
             console.clock.MonotonicUs() >= endUs)
             return;
         const std::int64_t nextUs = console.clock.MonotonicUs() + kSearchAgainUs;
         while (console.clock.MonotonicUs() < nextUs && !console.pump.Interrupted())
-            console.pump.WaitForEvent(kSearchAgainSliceMs);
+            w.seams.pump.WaitForEvent(kSearchAgainSliceMs);
         // The window offers its manual port panel after two empty searches; the console has
         // none to offer, and keeps searching every port.
         w.failedSearches = 0;

@@ -45,10 +45,9 @@ void ConsolePump::WaitForEvent(std::uint32_t maxWaitMs) {
     Tend();
 }
 
-void ConsolePump::Render() {
+void ConsolePump::Observe() {
     if (!window_)
         return;
-    view_.Show(ScreenState::Of(*window_));
     record_.Observe(*window_);
 }
 
@@ -56,7 +55,7 @@ void ConsolePump::Tend() {
     if (!window_)
         return;
     Tventana_brisca& w = *window_;
-    Render();
+    Observe();
     if (tending_)
         return;
     tending_ = true;
@@ -65,7 +64,7 @@ void ConsolePump::Tend() {
     TendRePress(w);
     TendWatch(w);
     tending_ = false;
-    Render();
+    Observe();
 }
 
 void ConsolePump::TakeInterrupts(Tventana_brisca& w) {

@@ -17,7 +17,7 @@ class Tventana_brisca;
 namespace kell::cli {
 
 // The console's event pump: wraps the toolkit's pump, and at every pass plays the part a
-// window plays for the user. It draws what changed, puts the attention panel's question and
+// window plays for the user. It puts the attention panel's question and
 // the re-press wait to the question desk and clicks the answer, runs the disconnection watch
 // while its timer is on, and turns an interrupt into the session's stop.
 class ConsolePump : public EventPump {
@@ -31,9 +31,9 @@ class ConsolePump : public EventPump {
 
     void PumpOnce() override;
     void WaitForEvent(std::uint32_t maxWaitMs) override;
-    // Draws what changed and notes it, without running anything: for a message that must
-    // come after the window's latest lines.
-    void Render();
+    // Notes what the session did so far, without running anything. (What the window shows
+    // reaches the view through the core's events.)
+    void Observe();
 
     // The user asked to stop at least once.
     bool Interrupted() const { return interruptsSeen_ > 0; }

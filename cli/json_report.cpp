@@ -67,7 +67,8 @@ QJsonObject BuildReport(const Outcome& outcome, const Tventana_brisca& w,
     report["actionPicture"] = w.Image_accion.index;
     report["version"] = Q(w.Label1.caption);
     report["port"] = Q(port);
-    report["texts"] = Lines({w.Label_info1.caption, w.Label_info2.caption, w.Label_info3.caption});
+    report["texts"] =
+        Lines(record.Texts().empty() ? std::array<std::string, 3>{} : record.Texts().back());
 
     QJsonArray shown;
     for (const auto& lines : record.Texts())

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/ventana_brisca.h"
-
 namespace kell::cli {
 namespace {
 
@@ -35,17 +33,6 @@ std::string PercentText(const ProgressBar& bar) {
 }
 
 }  // namespace
-
-ScreenState ScreenState::Of(const Tventana_brisca& w) {
-    ScreenState state;
-    state.lines = {w.Label_info1.caption, w.Label_info2.caption, w.Label_info3.caption};
-    state.numbered = w.Label_n1.visible;
-    state.barsShown = w.ProgressBar_general.visible || w.Barra_progreso.visible;
-    state.overallLabel = w.Label_progreso_general.caption;
-    state.overall = w.ProgressBar_general;
-    state.step = w.Barra_progreso;
-    return state;
-}
 
 std::string ScreenState::InfoBlock() const {
     std::string block;

@@ -5,10 +5,6 @@
 
 #include "platform/controls.h"
 
-namespace kell {
-class Tventana_brisca;
-}
-
 namespace kell::cli {
 
 // What the console shows of the main window: the three info lines with their numbering, and
@@ -20,8 +16,6 @@ struct ScreenState {
     std::string overallLabel;  // Label_progreso_general
     ProgressBar overall;       // ProgressBar_general: weights in seconds
     ProgressBar step;          // Barra_progreso
-
-    static ScreenState Of(const Tventana_brisca& window);
 
     // The info lines as the console prints them: one line each, numbered when the window
     // numbers them; empty lines left out unless numbered.

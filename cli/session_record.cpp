@@ -16,12 +16,12 @@ PlanMarks PlanMarks::Of(const Tventana_brisca& w) {
     return marks;
 }
 
-void SessionRecord::Observe(const Tventana_brisca& w) {
-    const std::array<std::string, 3> lines = {w.Label_info1.caption, w.Label_info2.caption,
-                                              w.Label_info3.caption};
+void SessionRecord::InfoLinesShown(const std::array<std::string, 3>& lines) {
     if (texts_.empty() || texts_.back() != lines)
         texts_.push_back(lines);
+}
 
+void SessionRecord::Observe(const Tventana_brisca& w) {
     if (!w.sessionRunning) {
         CloseStep();
         return;

@@ -61,8 +61,10 @@ class SessionRecord {
   public:
     explicit SessionRecord(Clock& clock) : clock_(clock) {}
 
-    // Called at every pump: notes new info lines.
+    // Called at every pump: notes whether a session runs, its plan and what the meter held.
     void Observe(const Tventana_brisca& window);
+    // The window's info lines changed (as the core reported them).
+    void InfoLinesShown(const std::array<std::string, 3>& lines);
     // A step of the sequence starts (as the core tells it).
     void StepStarted(const std::string& component, int index, int total);
     // The search or the session ended so; a later search's end replaces it.

@@ -178,9 +178,11 @@ TEST(ConsolePumpWatch, TheMeterLeavingTheLinkEndsIt) {
 
 TEST(ConsolePumpRendering, EveryChangeOfTheInfoLinesIsShownAndRecorded) {
     CliRig rig;
-    rig.pump.PumpOnce();
+    // The window's own pump: the core reports what the window shows before each pass.
+    EventPump& windowPump = rig.w().seams.pump;
+    windowPump.PumpOnce();
     rig.w().Button_buscar_puertoClick();  // arms: numbered instructions
-    rig.pump.PumpOnce();
+    windowPump.PumpOnce();
     const std::string screen = rig.screen.str();
     EXPECT_NE(screen.find("Welcome"), std::string::npos);
     EXPECT_NE(screen.find("1. " + rig.w().texts.PASO2_L1), std::string::npos);

@@ -15,17 +15,17 @@ TEST(SessionRecording, StepsAreNamedByTheCoreAndTimedFromOneStartToTheNext) {
         w.Check_mpeg4_apl.checked = true;
     w.sessionRunning = true;
 
-    rig.record.Observe(w);  // the session runs: the versions before are taken
+    w.seams.pump.PumpOnce();  // the session runs: the versions before are taken
     w.instrumentVersion = "changed later";
     rig.events.StepStarted(StepComponent::Zone, 1, 4);
-    rig.record.Observe(w);
+    w.seams.pump.PumpOnce();
     rig.clock.AdvanceBy(5'000'000);
     // What the window shows in between (the zone's re-press wait) is no step.
     w.Label_info3.caption = w.texts.PASO4_ERROR5_L3;
-    rig.record.Observe(w);
+    w.seams.pump.PumpOnce();
     rig.clock.AdvanceBy(2'000'000);
     rig.events.StepStarted(StepComponent::Fpga, 2, 4);
-    rig.record.Observe(w);
+    w.seams.pump.PumpOnce();
     rig.clock.AdvanceBy(1'500'000);
     w.sessionRunning = false;
     rig.events.SessionEnded(SessionEnd::Failed, 19);
