@@ -8,10 +8,14 @@
 
 namespace kell {
 
+std::string LanguageName(const PrivateProfile& file) {
+    return file.Get("COMUN", "IDIOMA", "EN");
+}
+
 Language LoadLanguageFile(const std::string& path) {
     const PrivateProfile file = PrivateProfile::Load(path);
     Language language;
-    language.name = file.Get("COMUN", "IDIOMA", "EN");
+    language.name = LanguageName(file);
     for (const MenuKey& key : kMenuKeys)
         language.menus.*key.field = file.Get(language.name, key.name, key.defaultCaption);
     for (const TextKey& key : kTextKeys)

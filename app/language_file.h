@@ -15,6 +15,11 @@ struct Language {
     LocalisedTexts texts;
 };
 
+class PrivateProfile;
+
+// The section of the language the file chooses: IDIOMA in [COMUN], EN by default.
+std::string LanguageName(const PrivateProfile& file);
+
 // Reads the language named by IDIOMA in [COMUN] (default EN) from the file. A missing file,
 // section or key leaves the built-in menu captions and empty texts; nothing is reported.
 Language LoadLanguageFile(const std::string& path);

@@ -87,7 +87,7 @@ struct Console {
             std::ostream* trace, const std::string& port, const std::string& languageFile)
         : ports(systemPorts, port),
           record(clock),
-          view(screen, std::cerr, liveBars, clock, columns),
+          view(screen, std::cerr, liveBars, clock, columns, ConsoleWords::Load(languageFile)),
           desk(options.answers, canAsk ? &input : nullptr, view, record,
                [] { return InterruptCount() > 0; }),
           pump(qtPump, clock, view, desk, record, [] { return InterruptCount(); }),
@@ -276,7 +276,8 @@ Outcome RunAndJudge(Console& console, const Options& options, const std::string&
     if (after)
         verified = after->answered && AllPlannedCurrent(after->checks);
     const Outcome outcome = DecideOutcome(console.record.HowItEnded(), w.resultCode, w.eraseRefused,
-                                          interrupted || console.desk.StoppedByAnswer(), verified);
+                                          interrupted || console.desk.StoppedByAnswer(), verified,
+                                          console.view.Words());
     console.view.Finish();
     if (options.json) {
         const QJsonDocument report(BuildReport(outcome, w, console.record, port, after));

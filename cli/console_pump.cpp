@@ -71,10 +71,7 @@ void ConsolePump::TakeInterrupts(Tventana_brisca& w) {
     const int count = interrupts_ ? interrupts_() : 0;
     if (count > interruptsSeen_) {
         if (interruptsSeen_ == 0)
-            view_.Say(
-                "Stopping: the session ends at its next safe point and leaves the meter "
-                "ready. Press Ctrl-C again to quit at once.",
-                ConsoleView::Channel::Messages);
+            view_.Say(view_.Words().CLI_STOPPING, ConsoleView::Channel::Messages);
         interruptsSeen_ = count;
     }
     if (interruptsSeen_ == 0)

@@ -1,6 +1,7 @@
 #include "cli/console_view.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kell::cli {
 namespace {
@@ -21,20 +22,21 @@ void CutTo(std::string& line, std::size_t bytes) {
 }  // namespace
 
 ConsoleView::ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock,
-                         int columns)
+                         int columns, ConsoleWords words)
     : screen_(screen),
       messages_(messages),
       liveBars_(liveBars),
       clock_(clock),
-      columns_(columns > 0 ? columns : 80) {}
+      columns_(columns > 0 ? columns : 80),
+      words_(std::move(words)) {}
 
 std::array<std::string, 2> ConsoleView::FittedBarLines(const ScreenState& state) const {
     // The last column stays free: writing into it makes some terminals wrap at once.
     const auto room = static_cast<std::size_t>(columns_ - 1);
-    const std::size_t withoutBar = BarLines(state, 0)[0].size();
+    const std::size_t withoutBar = BarLines(state, 0, words_)[0].size();
     const int barWidth = std::clamp(static_cast<int>(room) - static_cast<int>(withoutBar),
                                     kNarrowestBar, kWidestBar);
-    std::array<std::string, 2> lines = BarLines(state, barWidth);
+    std::array<std::string, 2> lines = BarLines(state, barWidth, words_);
     for (std::string& line : lines)
         CutTo(line, room);
     return lines;
@@ -73,7 +75,7 @@ void ConsoleView::ShowProgress(const ScreenState& state) {
         DrawBars();
         return;
     }
-    const std::string line = ProgressLine(state);
+    const std::string line = ProgressLine(state, words_);
     const std::int64_t now = clock_.MonotonicUs();
     if (line == lastProgressLine_ ||
         (lastProgressUs_ && now - *lastProgressUs_ < kProgressLineIntervalUs))

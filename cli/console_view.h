@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/console_words.h"
 #include "cli/screen_state.h"
 #include "platform/clock.h"
 
@@ -23,7 +24,10 @@ class ConsoleView {
     // liveBars: the screen is a terminal that understands cursor movement, `columns` wide
     // (the bars are fitted to it, so that neither wraps and the redraw stays in place).
     ConsoleView(std::ostream& screen, std::ostream& messages, bool liveBars, Clock& clock,
-                int columns = 80);
+                int columns = 80, ConsoleWords words = {});
+
+    // The console's own words, in the session's language.
+    const ConsoleWords& Words() const { return words_; }
 
     // While a prompt waits, what changes is drawn after it ends.
     void Show(const ScreenState& state);
@@ -51,6 +55,7 @@ class ConsoleView {
     bool liveBars_;
     Clock& clock_;
     int columns_;
+    ConsoleWords words_;
     std::optional<ScreenState> last_;
     std::optional<ScreenState> deferred_;  // came while a prompt waited
     bool printedBlock_ = false;

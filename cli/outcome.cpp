@@ -3,25 +3,24 @@
 namespace kell::cli {
 
 Outcome DecideOutcome(Ending ending, int resultCode, bool eraseRefused, bool cancelled,
-                      std::optional<bool> verified) {
-    const std::string code = " (error code " + std::to_string(resultCode) + ")";
+                      std::optional<bool> verified, const ConsoleWords& words) {
+    const std::string code = " (" + words.CLI_ERROR_CODE + " " + std::to_string(resultCode) + ")";
     if (ending == Ending::Updated && verified != false)
-        return {"updated", kExitUpdated, "The meter was updated."};
+        return {"updated", kExitUpdated, words.CLI_UPDATED};
     if (ending == Ending::Updated)
-        return {"unverified", kExitFailed,
-                "The update ended, but the meter does not report the new versions."};
+        return {"unverified", kExitFailed, words.CLI_UNVERIFIED};
     if (cancelled || eraseRefused || ending == Ending::Cancelled || ending == Ending::EraseRefused)
         return {"cancelled", kExitFailed,
-                "The update was cancelled" + (resultCode != 0 ? code : std::string()) + "."};
+                words.CLI_CANCELLED + (resultCode != 0 ? code : std::string()) + "."};
     switch (ending) {
         case Ending::NotFound:
-            return {"not-found", kExitNoInstrument, "No meter answered."};
+            return {"not-found", kExitNoInstrument, words.CLI_NOT_FOUND};
         case Ending::NotUpdated:
-            return {"not-updated", kExitNotUpdated, "The meter was not updated."};
+            return {"not-updated", kExitNotUpdated, words.CLI_NOT_UPDATED};
         case Ending::Failed:
-            return {"failed", kExitFailed, "The update failed" + code + "."};
+            return {"failed", kExitFailed, words.CLI_FAILED + code + "."};
         default:
-            return {"incomplete", kExitFailed, "The update did not run to its end."};
+            return {"incomplete", kExitFailed, words.CLI_INCOMPLETE};
     }
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/console_words.h"
 #include "cli/session_record.h"
 
 namespace kell::cli {
@@ -31,6 +32,6 @@ struct Outcome {
 // (empty when it was not asked). A done session that the instrument contradicts is not a
 // success; nor is a search or session the core never told the end of.
 Outcome DecideOutcome(Ending ending, int resultCode, bool eraseRefused, bool cancelled,
-                      std::optional<bool> verified);
+                      std::optional<bool> verified, const ConsoleWords& words = {});
 
 }  // namespace kell::cli

@@ -71,9 +71,10 @@ void QuestionDesk::Prompt() {
     if (!prompt.empty())
         prompt += "\n";
     if (asked.question == Question::RePress)
-        prompt += "Press Enter when done (or type cancel to stop the update): ";
+        prompt += view_.Words().CLI_REPRESS_PROMPT;
     else
-        prompt += "Answer 1 (" + asked.okCaption + ") or 2 (" + asked.cancelCaption + "): ";
+        prompt += view_.Words().CLI_ANSWER + " 1 (" + asked.okCaption + ") " +
+                  view_.Words().CLI_OR + " 2 (" + asked.cancelCaption + "): ";
     view_.Prompt(prompt, ChannelOf(asked.question));
 }
 

@@ -5,12 +5,10 @@
 namespace kell::cli {
 namespace {
 
-constexpr const char* kDefaultOverallLabel = "Overall progress";
-constexpr const char* kStepLabel = "Step";
 constexpr std::size_t kLongestLabel = 24;
 
-std::string OverallLabel(const ScreenState& state) {
-    std::string label = state.overallLabel.empty() ? kDefaultOverallLabel : state.overallLabel;
+std::string OverallLabel(const ScreenState& state, const ConsoleWords& words) {
+    std::string label = state.overallLabel.empty() ? words.CLI_OVERALL : state.overallLabel;
     if (label.size() > kLongestLabel) {
         // Cut at a character boundary of the UTF-8 text.
         std::size_t cut = kLongestLabel;
@@ -57,21 +55,22 @@ int MinutesLeft(const ProgressBar& overall) {
     return std::max(0, overall.maximum - overall.position) / 60;
 }
 
-std::array<std::string, 2> BarLines(const ScreenState& state, int barWidth) {
-    std::string overall = OverallLabel(state);
-    std::string step = kStepLabel;
+std::array<std::string, 2> BarLines(const ScreenState& state, int barWidth,
+                                    const ConsoleWords& words) {
+    std::string overall = OverallLabel(state, words);
+    std::string step = words.CLI_STEP;
     const std::size_t width = std::max(overall.size(), step.size());
     overall.resize(width, ' ');
     step.resize(width, ' ');
     return {overall + " " + Bar(state.overall, barWidth) + " " + PercentText(state.overall) +
-                "  ~" + std::to_string(MinutesLeft(state.overall)) + " min left",
+                "  ~" + std::to_string(MinutesLeft(state.overall)) + " " + words.CLI_MIN_LEFT,
             step + " " + Bar(state.step, barWidth) + " " + PercentText(state.step)};
 }
 
-std::string ProgressLine(const ScreenState& state) {
-    return OverallLabel(state) + ": " + std::to_string(Percent(state.overall)) + "%, ~" +
-           std::to_string(MinutesLeft(state.overall)) +
-           " min left; step: " + std::to_string(Percent(state.step)) + "%";
+std::string ProgressLine(const ScreenState& state, const ConsoleWords& words) {
+    return OverallLabel(state, words) + ": " + std::to_string(Percent(state.overall)) + "%, ~" +
+           std::to_string(MinutesLeft(state.overall)) + " " + words.CLI_MIN_LEFT + "; " +
+           words.CLI_STEP + ": " + std::to_string(Percent(state.step)) + "%";
 }
 
 }  // namespace kell::cli

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "cli/console_words.h"
 #include "platform/controls.h"
 
 namespace kell::cli {
@@ -32,8 +33,9 @@ int MinutesLeft(const ProgressBar& overall);
 
 // "Overall progress [########------]  45%  ~12 min left" and "Step [###---]  25%", with the
 // labels padded to the same width, for drawing in place on a terminal.
-std::array<std::string, 2> BarLines(const ScreenState& state, int barWidth = 30);
+std::array<std::string, 2> BarLines(const ScreenState& state, int barWidth = 30,
+                                    const ConsoleWords& words = {});
 // One plain line for a log: "Overall progress: 45%, ~12 min left; step: 25%".
-std::string ProgressLine(const ScreenState& state);
+std::string ProgressLine(const ScreenState& state, const ConsoleWords& words = {});
 
 }  // namespace kell::cli

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "platform/virtual/virtual_clock.h"
@@ -48,7 +49,7 @@ TEST(ScreenStateText, BarsShowPercentAndMinutesLeftFromTheWeights) {
     state.overall.SetRange(0, 0);
     EXPECT_EQ(Percent(state.overall), 0);
     EXPECT_EQ(MinutesLeft(state.overall), 0);
-    EXPECT_EQ(ProgressLine(Updating(415, 0)), "Overall progress: 40%, ~10 min left; step: 0%");
+    EXPECT_EQ(ProgressLine(Updating(415, 0)), "Overall progress: 40%, ~10 min left; Step: 0%");
 }
 
 TEST(ConsoleViewLive, BarsAreRedrawnInPlaceOnlyWhenTheyChange) {
@@ -130,6 +131,39 @@ TEST(ConsoleViewPlain, ProgressIsALineAtMostOnceASecond) {
     EXPECT_EQ(Count(screen.str(), "Overall progress:"), 2u);
     EXPECT_EQ(screen.str().find("\x1b["), std::string::npos);
     EXPECT_EQ(Count(screen.str(), "Updating the meter."), 1u);
+}
+
+}  // namespace
+}  // namespace kell::cli
+
+namespace kell::cli {
+namespace {
+
+std::string WrittenFile(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(ConsoleWordsFromTheLanguageFile, TheChosenLanguageSpeaksAndAMissingWordStaysEnglish) {
+    const ConsoleWords words = ConsoleWords::Load(
+        WrittenFile("console_words_partial.ini", "[COMUN]\nIDIOMA=ES\n[ES]\nCLI_STEP=Paso\n"));
+    EXPECT_EQ(words.CLI_STEP, "Paso");
+    EXPECT_EQ(words.CLI_MIN_LEFT, ConsoleWords{}.CLI_MIN_LEFT);
+    EXPECT_EQ(BarLines(Updating(415, 0), 10, words)[1].rfind("Paso", 0), 0u);
+
+    // The shipped file says every word in Spanish.
+    std::ifstream shipped(KELL_LANGUAGE_FILE_FOR_TESTS);
+    std::stringstream text;
+    text << shipped.rdbuf();
+    std::string spanish = text.str();
+    spanish.replace(spanish.find("IDIOMA=EN"), 9, "IDIOMA=ES");
+    const ConsoleWords es = ConsoleWords::Load(WrittenFile("console_words_es.ini", spanish));
+    const ConsoleWords english;
+#define KELL_EXPECT_TRANSLATED(key, text) \
+    EXPECT_NE(es.key, english.key) << #key " has no Spanish wording";
+    KELL_CONSOLE_WORDS(KELL_EXPECT_TRANSLATED)
+#undef KELL_EXPECT_TRANSLATED
 }
 
 }  // namespace

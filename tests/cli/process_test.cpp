@@ -17,6 +17,7 @@
 #include "platform/qt/simulator_process.h"
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
+#include "tests/support/private_runtime_dir.h"
 
 namespace kell::cli {
 namespace {
@@ -34,6 +35,7 @@ struct Finished {
 // The program's environment, with the simulator to start and, when given, the folder of
 // stable links its search reads instead of /dev/serial/by-id.
 QProcessEnvironment Environment(const QString& stableLinks = {}) {
+    kell::testing::UseAPrivateRuntimeDirectory();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 #ifdef KELL_SIM_PROGRAM
     environment.insert("KELL_SIM", KELL_SIM_PROGRAM);

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+
 #include <memory>
 #include <string>
+#include "tests/support/private_runtime_dir.h"
 
 #include "app/ventana_brisca.h"
 #include "payloads/payloads.h"
@@ -22,6 +24,7 @@ namespace {
 
 struct HotPlug : WithQtApplication {
     HotPlug() {
+        kell::testing::UseAPrivateRuntimeDirectory();
         Seams seams{clock, serial, pump, notifier, ports};
         window =
             std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),

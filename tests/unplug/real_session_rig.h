@@ -16,6 +16,7 @@
 #include "platform/qt/simulator_process.h"
 #include "platform/qt/system_clock.h"
 #include "platform/virtual/test_doubles.h"
+#include "tests/support/private_runtime_dir.h"
 
 namespace kell::testing {
 
@@ -31,6 +32,7 @@ inline double ProcessCpuSeconds() {
 class RealSessionRig {
   public:
     explicit RealSessionRig(const std::string& scenarioJson) {
+        kell::testing::UseAPrivateRuntimeDirectory();
         const std::string scenario = dir_.filePath("scenario.json").toStdString();
         std::ofstream(scenario) << scenarioJson;
         started = simulator.Start(KELL_SIM_PROGRAM, scenario);
