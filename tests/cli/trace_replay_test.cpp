@@ -1,0 +1,63 @@
+// Recorded sessions (tests/traces/, made by scripts/record-traces) played back through the
+// console program's core: the program must send the recorded bytes and come to the recorded end.
+#include <gtest/gtest.h>
+
+#include "cli/trace_header.h"
+#include "tests/cli/replay_rig.h"
+
+namespace kell::cli::testing {
+namespace {
+
+void ExpectSameSession(const std::string& name, double speed = 1.0) {
+    SCOPED_TRACE(name);
+    const trace::Trace trace = ReadShippedTrace(name);
+    ASSERT_TRUE(trace.Usable()) << trace.Refusal();
+    EXPECT_TRUE(trace.problems.empty()) << trace.problems.front();
+    ASSERT_EQ(trace.header.payloadsSha256, PayloadsSha256())
+        << "recorded with other payloads: run scripts/record-traces";
+    const trace::TraceEvent recorded = RecordedOutcome(trace);
+    ASSERT_FALSE(recorded.outcome.empty()) << "the trace ends without the program's verdict";
+
+    ReplayRig rig(trace, speed);
+    const Outcome outcome = rig.Run();
+    EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
+    EXPECT_EQ(outcome.name, recorded.outcome);
+    EXPECT_EQ(outcome.exitStatus, recorded.exitStatus);
+    EXPECT_EQ(rig.cli.w().resultCode, recorded.resultCode);
+    EXPECT_EQ(outcome.summary, recorded.summary);
+}
+
+TEST(TraceReplay, RecordedSessionsPlayBackByteForByte) {
+    for (const char* name : {"full-update.trace"})
+        ExpectSameSession(name);
+}
+
+TEST(TraceReplay, OneChangedByteIsCaughtAtThatByte) {
+    trace::Trace trace = ReadShippedTrace("full-update.trace");
+    ASSERT_TRUE(trace.Usable()) << trace.Refusal();
+    // The third write of the session, second byte.
+    std::size_t changed = 0;
+    for (std::size_t i = 0, writes = 0; i < trace.events.size(); ++i) {
+        if (trace.events[i].kind == trace::TraceEvent::Kind::Write && ++writes == 3) {
+            changed = i;
+            break;
+        }
+    }
+    ASSERT_GE(trace.events[changed].bytes.size(), 2u);
+    const std::uint8_t sent = trace.events[changed].bytes[1];
+    trace.events[changed].bytes[1] ^= 0x40;
+
+    ReplayRig rig(trace);
+    const Outcome outcome = rig.Run();
+    ASSERT_TRUE(rig.replayer.Mismatch()) << rig.replayer.Summary();
+    const sim::ReplayMismatch& m = *rig.replayer.Mismatch();
+    EXPECT_EQ(m.event, static_cast<int>(changed) + 1);
+    EXPECT_EQ(m.line, trace.events[changed].line);
+    EXPECT_EQ(m.offset, 1u);
+    EXPECT_EQ(m.expected, sent ^ 0x40);
+    EXPECT_EQ(m.sent, sent);
+    EXPECT_NE(outcome.exitStatus, kExitUpdated);
+}
+
+}  // namespace
+}  // namespace kell::cli::testing
