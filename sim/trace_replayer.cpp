@@ -136,6 +136,8 @@ void TraceReplayer::Advance() {
         }
         ++cursor_;
     }
+    if (cursor_ == events_.size() && options_.unplugAtEnd && !absent_ && !mismatch_)
+        LeaveBus();
 }
 
 void TraceReplayer::SendAnswer() {
@@ -160,6 +162,8 @@ void TraceReplayer::ComeBack() {
 
 void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
     if (mismatch_)
+        return;
+    if (writeEvent_ >= events_.size() && absent_)
         return;
     if (writeEvent_ >= events_.size())
         return Stop({static_cast<int>(events_.size()) + 1, 0, 0, std::nullopt, byte});

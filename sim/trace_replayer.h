@@ -44,6 +44,9 @@ class TraceReplayer : public LineDevice {
     struct Options {
         double speed = 1.0;     // 10: every recorded delay a tenth as long
         bool seesOpens = true;  // false on a pseudo-terminal, where opens are not seen
+        // A trace cut short ends where the line went dead (the cable pulled, the program
+        // killed): the device is unplugged after its last event.
+        bool unplugAtEnd = false;
     };
 
     TraceReplayer(Clock& clock, Scheduler& scheduler, DevicePort& port,

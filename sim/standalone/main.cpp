@@ -146,7 +146,8 @@ int Replay(const std::string& tracePath, double speed, const std::string& stable
     HandleSignals();
     kell::sim::RealtimeLoop loop;
     // A pseudo-terminal does not tell its far end when the program opens or closes it.
-    kell::sim::TraceReplayer replayer(loop, loop, *port, trace.events, {speed, false});
+    kell::sim::TraceReplayer replayer(loop, loop, *port, trace.events,
+                                      {speed, false, trace.cutShort});
     std::cout << port->SlavePath() << std::endl;
     std::cerr << "kell-sim: replaying " << tracePath << " (" << trace.events.size()
               << " events, recorded " << trace.header.recorded << " by " << trace.header.program

@@ -18,7 +18,7 @@ namespace kell::cli::testing {
 struct ReplayRig {
     explicit ReplayRig(const trace::Trace& trace, double speed = 1.0)
         : cli(Answers("", true)),
-          replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true}) {
+          replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true, trace.cutShort}) {
         cli.line.Attach(&replayer);
     }
     ~ReplayRig() { cli.line.Attach(&cli.device); }

@@ -2,6 +2,9 @@
 // console program's core: the program must send the recorded bytes and come to the recorded end.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "cli/trace_header.h"
 #include "tests/cli/replay_rig.h"
 
@@ -30,6 +33,35 @@ void ExpectSameSession(const std::string& name, double speed = 1.0) {
 TEST(TraceReplay, RecordedSessionsPlayBackByteForByte) {
     for (const char* name : {"full-update.trace"})
         ExpectSameSession(name);
+}
+
+TEST(TraceReplay, ATenTimesFasterReplayEndsTheSame) {
+    ExpectSameSession("full-update.trace", 10.0);
+}
+
+// A full update's trace cut off in the middle of the firmware stream, as a killed program leaves
+// it: the line goes dead there, and the program fails as the live session whose cable was
+// pulled in the stream did, with a code (which one depends on the block the line died in).
+TEST(TraceReplay, ATraceCutInTheFirmwareStreamFailsAsTheLiveSession) {
+    std::ifstream file(std::string(KELL_TRACES_DIR) + "/full-update.trace");
+    std::stringstream whole;
+    whole << file.rdbuf();
+    const std::string text = whole.str();
+    std::size_t cutAt = text.find("-> 03FE");
+    for (int block = 0; block < 100 && cutAt != std::string::npos; ++block)
+        cutAt = text.find("-> 03", cutAt + 1);
+    ASSERT_NE(cutAt, std::string::npos);
+    std::istringstream cut(text.substr(0, cutAt + 8));
+    const trace::Trace trace = trace::ReadTrace(cut);
+    ASSERT_TRUE(trace.cutShort);
+    const trace::TraceEvent live = RecordedOutcome(ReadShippedTrace("cable-pulled.trace"));
+
+    ReplayRig rig(trace);
+    const Outcome outcome = rig.Run();
+    EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
+    EXPECT_EQ(outcome.name, live.outcome);
+    EXPECT_EQ(outcome.exitStatus, live.exitStatus);
+    EXPECT_NE(rig.cli.w().resultCode, 0);
 }
 
 TEST(TraceReplay, OneChangedByteIsCaughtAtThatByte) {
