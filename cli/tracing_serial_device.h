@@ -7,23 +7,19 @@
 
 #include "platform/clock.h"
 #include "platform/serial_device.h"
+#include "trace/trace_event.h"
 
 namespace kell::cli {
 
-// A serial device that writes down everything that passes through another one: every byte
-// both ways, in hexadecimal with the printable characters beside them, and the opens, closes,
-// settings, purges, RTS changes and line errors, each with the milliseconds since the trace
-// began. Reads that bring nothing are not written (the protocol polls a great deal), and a
-// run of RTS changes (the wake pulses before every probe) is written as one line.
-//
-//          0.000  open /dev/pts/3: ok
-//          0.123  RTS: 32 changes in 640 ms, ends off
-//        757.035  -> 00                                                |.|
-//        758.002  <- 5D                                                |]|
+// A serial device that writes down everything that passes through another one, in the trace
+// format of trace/trace_text.h: the opens (with the device node each went to), closes,
+// settings, RTS changes, purges and line errors, and every byte both ways, each with its time.
+// A person can read it, and kell-sim --replay plays it back as the meter. Reads that bring
+// nothing are not written (the protocol polls a great deal). Each event is flushed at once, so
+// that a trace of a program that is killed ends at its last event.
 class TracingSerialDevice : public SerialDevice {
   public:
     TracingSerialDevice(SerialDevice& inner, Clock& clock, std::ostream& out);
-    ~TracingSerialDevice() override { FlushRts(); }
     TracingSerialDevice(const TracingSerialDevice&) = delete;
     TracingSerialDevice& operator=(const TracingSerialDevice&) = delete;
 
@@ -40,28 +36,23 @@ class TracingSerialDevice : public SerialDevice {
     void Purge(bool input, bool output) override;
     bool SetRts(bool on) override;
 
+    // Who recorded the trace and when: before the first event.
+    void WriteHeader(const trace::TraceHeader& header);
+    // The program's verdict on the session, as the last line.
+    void WriteOutcome(const std::string& name, int exitStatus, int resultCode,
+                      const std::string& summary);
+
   private:
-    void Line(const std::string& text);
-    void Line(std::int64_t atUs, const std::string& text);
-    void FlushRts();
-    void Bytes(const char* direction, const std::uint8_t* data, std::size_t count,
-               const std::string& note = {});
+    trace::TraceEvent Event(trace::TraceEvent::Kind kind);
+    void Put(const trace::TraceEvent& event);
 
     SerialDevice& inner_;
     Clock& clock_;
     std::ostream& out_;
     std::optional<std::int64_t> startUs_;
-    // The run of RTS changes not yet written.
-    int rtsChanges_ = 0;
-    std::int64_t rtsFirstUs_ = 0;
-    std::int64_t rtsLastUs_ = 0;
-    bool rtsOn_ = false;
-    bool rtsRefused_ = false;
 };
 
-// "ok", "not found", "permission denied", "busy", "failed".
-const char* OpenResultText(OpenResult result);
-// "115200 8N2, DTR on" and the flow control when there is one.
-std::string SettingsText(const LineSettings& settings);
+// The device node a path leads to now (a stable link followed), or the path itself.
+std::string ResolvedNode(const std::string& path);
 
 }  // namespace kell::cli

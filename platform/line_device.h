@@ -20,6 +20,8 @@ class DevicePort {
     virtual void SetAcceptingInput(bool accepting) = 0;
     // The port disappears as a USB unplug makes it: the PC's open handle fails from now on.
     virtual void Unplug() = 0;
+    // Plugged in again after Unplug, as the same device; a port that cannot be does nothing.
+    virtual void Replug() {}
     // The device restarts: a USB device drops off the bus and enumerates again when it is back,
     // possibly under another name; a port of the machine's own stays as it is (the default).
     virtual void LeaveBus() {}

@@ -46,7 +46,7 @@ class VirtualLine : public DevicePort {
     std::uint32_t DeviceBaud() const override { return deviceBaud_; }
     void SetAcceptingInput(bool accepting) override;
     void Unplug() override;
-    void Replug() { unplugged_ = false; }
+    void Replug() override { unplugged_ = false; }
     bool Unplugged() const { return unplugged_; }
     // A USB device that re-enumerates: at each restart of the far end it drops off the bus (the
     // PC's open handle fails from then on, as after an unplug) and comes back as a new device

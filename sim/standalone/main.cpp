@@ -1,6 +1,8 @@
 // kell-sim: the simulated instrument on a pseudo-terminal, in real time.
 //
 //     kell-sim [--report FILE] [--by-id DIR] [scenario.json]
+//     kell-sim --replay TRACE [--speed FACTOR] [--by-id DIR]
+//     kell-sim --compact-trace TRACE OUT
 //
 // The first line of the output is the pseudo-terminal's path, for the updater (or a person)
 // to open as the instrument's serial port. With --by-id it behaves as a USB serial device: a
@@ -8,20 +10,33 @@
 // instrument it drops off the bus and comes back on a new pseudo-terminal, the link following. It
 // serves until SIGINT or SIGTERM (or until a scenario fault unplugs the port), then writes its
 // report (state, violations, transcript) to FILE when asked, and a one-line summary to stderr.
+//
+// With --replay it is the meter of a recorded session instead (sim/trace_replayer.h): it expects
+// the program's bytes to be the recorded ones and answers as the recording did, FACTOR times
+// faster. It ends a moment after the recording's last event, or at a signal, and exits 0 when
+// the program did all the recording has it do, 3 when it did not (the first mismatch is named
+// on stderr), 2 for a trace it cannot use. --compact-trace writes TRACE again with its long writes
+// left out but for their start, count and CRC-32 (trace/compact_trace.h), for the tests to keep.
 #include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "sim/instrument.h"
 #include "sim/scenario_json.h"
 #include "sim/standalone/pty_port.h"
 #include "sim/standalone/realtime_loop.h"
+#include "sim/trace_replayer.h"
+#include "trace/compact_trace.h"
+#include "trace/trace_file.h"
 
 namespace {
 
@@ -33,16 +48,23 @@ void OnSignal(int) {
 
 // The longest the loop sleeps, so that a signal that comes just before poll() is seen soon.
 constexpr int kLongestPollMs = 100;
+// How long a replay serves on after the recording's last event, for the program to finish.
+constexpr std::int64_t kReplayLingerUs = 2'000'000;
+constexpr int kExitReplayDiffers = 3;
 
 int Usage() {
-    std::cerr << "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n";
+    std::cerr << "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n"
+                 "       kell-sim --replay TRACE [--speed FACTOR] [--by-id DIR]\n"
+                 "       kell-sim --compact-trace TRACE OUT\n";
     return 2;
 }
 
-void Serve(kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop,
-           kell::sim::Instrument& instrument) {
+// Serves the far end until a signal, the port gone, or `finished` says so.
+void Serve(
+    kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop, kell::LineDevice& device,
+    const std::function<bool()>& finished = [] { return false; }) {
     std::uint8_t buf[4096];
-    while (!g_stop && !port.Gone()) {
+    while (!g_stop && !port.Gone() && !finished()) {
         const std::int64_t untilUs = loop.UntilNextUs();
         int timeoutMs = kLongestPollMs;
         if (untilUs >= 0)
@@ -57,12 +79,94 @@ void Serve(kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop,
         if (ready > 0 && (fd.revents & POLLIN)) {
             const ssize_t n = read(port.MasterFd(), buf, sizeof buf);
             for (ssize_t i = 0; i < n && !port.Gone(); ++i)
-                instrument.OnByteFromHost(buf[i]);
+                device.OnByteFromHost(buf[i]);
         }
         if (ready > 0 && (fd.revents & POLLOUT))
             port.Flush();
         loop.RunDue();
     }
+}
+
+std::unique_ptr<kell::sim::PtyPort> OpenPort(const std::string& stableLinkFolder) {
+    auto port = std::make_unique<kell::sim::PtyPort>();
+    if (!stableLinkFolder.empty()) {
+        // Named as udev names a USB device: maker, product and serial number (here the
+        // process id, so that several simulated instruments can share the folder).
+        port->UseStableLink(stableLinkFolder,
+                            "usb-Kell_Series_Meter_SIM" + std::to_string(getpid()) + "-if00");
+    }
+    std::string error;
+    if (!port->Open(error)) {
+        std::cerr << "kell-sim: " << error << "\n";
+        return nullptr;
+    }
+    return port;
+}
+
+void HandleSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+int CompactTrace(const std::string& tracePath, const std::string& outPath) {
+    kell::trace::Trace trace = kell::trace::ReadTraceFile(tracePath);
+    if (!trace.Usable() || !trace.problems.empty() || trace.cutShort) {
+        std::cerr << "kell-sim: " << tracePath << ": "
+                  << (trace.Usable() ? "not sound; compacting only whole traces" : trace.Refusal())
+                  << "\n";
+        return 2;
+    }
+    kell::trace::CompactWrites(trace);
+    std::ofstream out(outPath, std::ios::binary);
+    out << kell::trace::FormatTrace(trace);
+    if (!out.flush()) {
+        std::cerr << "kell-sim: cannot write " << outPath << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int Replay(const std::string& tracePath, double speed, const std::string& stableLinkFolder) {
+    const kell::trace::Trace trace = kell::trace::ReadTraceFile(tracePath);
+    for (const std::string& problem : trace.problems)
+        std::cerr << "kell-sim: " << tracePath << ": " << problem << "\n";
+    if (!trace.Usable()) {
+        std::cerr << "kell-sim: " << tracePath << ": " << trace.Refusal() << "\n";
+        return 2;
+    }
+    if (trace.cutShort)
+        std::cerr << "kell-sim: " << tracePath << " is cut short; replaying what it holds\n";
+    std::unique_ptr<kell::sim::PtyPort> port = OpenPort(stableLinkFolder);
+    if (!port)
+        return 1;
+    HandleSignals();
+    kell::sim::RealtimeLoop loop;
+    // A pseudo-terminal does not tell its far end when the program opens or closes it.
+    kell::sim::TraceReplayer replayer(loop, loop, *port, trace.events,
+                                      {speed, false, trace.cutShort});
+    std::cout << port->SlavePath() << std::endl;
+    std::cerr << "kell-sim: replaying " << tracePath << " (" << trace.events.size()
+              << " events, recorded " << trace.header.recorded << " by " << trace.header.program
+              << ") on " << port->SlavePath() << "\n";
+    std::int64_t doneUs = -1;
+    Serve(*port, loop, replayer, [&] {
+        if (replayer.Mismatch())
+            return true;
+        if (replayer.Done() && doneUs < 0)
+            doneUs = loop.MonotonicUs();
+        return doneUs >= 0 && loop.MonotonicUs() - doneUs >= kReplayLingerUs;
+    });
+    std::cerr << "kell-sim: " << replayer.Summary() << "\n";
+    if (replayer.Mismatch()) {
+        // Silent from here, as a meter that no longer understands, until told to stop.
+        while (!g_stop && !port->Gone())
+            poll(nullptr, 0, kLongestPollMs);
+    }
+    return replayer.Done() ? 0 : kExitReplayDiffers;
 }
 
 }  // namespace
@@ -71,9 +175,20 @@ int main(int argc, char** argv) {
     std::string reportPath;
     std::string stableLinkFolder;
     std::string scenarioPath;
+    std::string replayPath;
+    double speed = 1.0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--report" && i + 1 < argc) {
+        if (arg == "--compact-trace" && argc == 4 && i == 1) {
+            return CompactTrace(argv[2], argv[3]);
+        } else if (arg == "--replay" && i + 1 < argc) {
+            replayPath = argv[++i];
+        } else if (arg == "--speed" && i + 1 < argc) {
+            char* end = nullptr;
+            speed = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(speed > 0) || speed > 1e6)
+                return Usage();
+        } else if (arg == "--report" && i + 1 < argc) {
             reportPath = argv[++i];
         } else if (arg == "--by-id" && i + 1 < argc) {
             stableLinkFolder = argv[++i];
@@ -86,6 +201,12 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!replayPath.empty()) {
+        if (!scenarioPath.empty() || !reportPath.empty())
+            return Usage();
+        return Replay(replayPath, speed, stableLinkFolder);
+    }
+
     kell::sim::Scenario scenario;
     if (!scenarioPath.empty()) {
         kell::sim::ScenarioLoad load = kell::sim::LoadScenarioFile(scenarioPath);
@@ -96,25 +217,11 @@ int main(int argc, char** argv) {
         scenario = std::move(*load.scenario);
     }
 
-    kell::sim::PtyPort port;
-    if (!stableLinkFolder.empty()) {
-        // Named as udev names a USB device: maker, product and serial number (here the
-        // process id, so that several simulated instruments can share the folder).
-        port.UseStableLink(stableLinkFolder,
-                           "usb-Kell_Series_Meter_SIM" + std::to_string(getpid()) + "-if00");
-    }
-    std::string error;
-    if (!port.Open(error)) {
-        std::cerr << "kell-sim: " << error << "\n";
+    std::unique_ptr<kell::sim::PtyPort> ownedPort = OpenPort(stableLinkFolder);
+    if (!ownedPort)
         return 1;
-    }
-
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    kell::sim::PtyPort& port = *ownedPort;
+    HandleSignals();
 
     kell::sim::RealtimeLoop loop;
     kell::sim::Instrument instrument(loop, loop, port, scenario);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/virtual/virtual_clock.h"
+#include "trace/trace_file.h"
 
 namespace kell::cli {
 namespace {
@@ -50,78 +51,75 @@ struct TraceTest : ::testing::Test {
     VirtualClock clock;
     StubDevice stub;
     std::ostringstream out;
-    TracingSerialDevice trace{stub, clock, out};
+    TracingSerialDevice device{stub, clock, out};
 
-    std::vector<std::string> Lines() {
-        std::vector<std::string> lines;
+    trace::Trace ReadBack() {
         std::istringstream in(out.str());
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
+        return trace::ReadTrace(in);
     }
 };
 
-TEST_F(TraceTest, BytesBothWaysWithTimesHexAndText) {
-    trace.Open("/dev/pts/7");
-    clock.AdvanceBy(1'234'567);
-    std::vector<std::uint8_t> frame(20);
-    for (std::size_t i = 0; i < frame.size(); ++i)
-        frame[i] = static_cast<std::uint8_t>('A' + i);
-    frame[0] = 0x01;
-    EXPECT_EQ(trace.Write(frame.data(), frame.size()), 20);
-    std::uint8_t buffer[8];
-    EXPECT_EQ(trace.Read(buffer, sizeof buffer, 10), 0u);  // nothing came: nothing written
-    stub.incoming = {0x5D};
-    EXPECT_EQ(trace.Read(buffer, sizeof buffer, 10), 1u);
-    EXPECT_EQ(buffer[0], 0x5D);
+using Kind = trace::TraceEvent::Kind;
 
-    const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 5u) << out.str();
-    EXPECT_EQ(lines[0].rfind("# milliseconds", 0), 0u);
-    EXPECT_EQ(lines[1], "         0.000  open /dev/pts/7: ok");
-    EXPECT_EQ(lines[2].substr(0, 34), "      1234.567  -> 01 42 43 44 45 ");
-    EXPECT_NE(lines[2].find("|.BCDEFGHIJKLMNOP|"), std::string::npos);
-    EXPECT_NE(lines[3].find("-> 51 52 53 54 "), std::string::npos);
-    EXPECT_NE(lines[3].find("|QRST|"), std::string::npos);
-    EXPECT_NE(lines[4].find("<- 5D"), std::string::npos);
-    EXPECT_NE(lines[4].find("|]|"), std::string::npos);
-}
-
-TEST_F(TraceTest, FailuresShortWritesAndWakePulses) {
-    stub.openResult = OpenResult::PermissionDenied;
-    trace.Open("/dev/ttyACM0");
+// What the device writes is what the replay reads: every kind of event, with its time.
+TEST_F(TraceTest, EveryEventReadsBackAsWritten) {
+    trace::TraceHeader header;
+    header.version = trace::kFormatVersion;
+    header.program = "Version 2.04";
+    header.payloadsSha256 = "ab12";
+    header.recorded = "2024-05-02T09:14:03Z";
+    device.WriteHeader(header);
+    stub.openResult = OpenResult::NotFound;
+    device.Open("/dev/ttyACM0");
     stub.openResult = OpenResult::Ok;
-    trace.Open("/dev/ttyACM0");
-    for (int i = 0; i < 4; ++i) {
-        trace.SetRts(i % 2 == 0);
-        clock.AdvanceBy(20'000);
-    }
-    const std::uint8_t bytes[] = {1, 2, 3, 4, 5};
-    stub.writeResult = 3;
-    trace.Write(bytes, 5);
+    clock.AdvanceBy(1'234'567);
+    device.Open("/dev/ttyACM0");
+    LineSettings fast;
+    fast.baudRate = 500000;
+    device.Apply(fast);
+    stub.rtsOk = false;
+    device.SetRts(true);
+    device.Purge(true, false);
+    std::vector<std::uint8_t> block(300, 0xFF);
+    block[0] = 0x03;
+    EXPECT_EQ(device.Write(block.data(), block.size()), 300);
     stub.writeResult = -1;
-    trace.Write(bytes, 1);
-    stub.status = {true, kLineErrorFraming | kLineErrorOverrun, 0};
-    trace.QueryStatus();
-    trace.Close();
+    device.Write(block.data(), 2);
+    std::uint8_t buffer[8];
+    EXPECT_EQ(device.Read(buffer, sizeof buffer, 10), 0u);  // nothing came: nothing written
+    stub.incoming = {0x5D, 0x0A};
+    EXPECT_EQ(device.Read(buffer, sizeof buffer, 10), 2u);
+    stub.status = {true, kLineErrorFraming | kLineErrorDevice, 0};
+    device.QueryStatus();
+    device.WaitForOutput(25);  // nothing crosses the line: not an event
+    device.Close();
+    device.WriteOutcome("failed", 4, 3, "The update failed.\nCode 3.");
 
-    const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 8u) << out.str();
-    EXPECT_NE(lines[1].find("open /dev/ttyACM0: permission denied"), std::string::npos);
-    EXPECT_NE(lines[3].find("RTS: 4 changes in 60 ms, ends off"), std::string::npos);
-    EXPECT_NE(lines[4].find("(3 of 5 taken)"), std::string::npos);
-    EXPECT_NE(lines[5].find("(write failed)"), std::string::npos);
-    EXPECT_NE(lines[6].find("line status: overrun framing"), std::string::npos);
-    EXPECT_NE(lines[7].find("close"), std::string::npos);
-}
-
-// A stalled write waits in the device under the trace; a trace that kept the wait would turn
-// that wait into a spin.
-TEST_F(TraceTest, AWaitForOutputReachesTheDeviceAndWritesNothing) {
-    trace.Open("/dev/ttyACM0");
-    trace.WaitForOutput(25);
+    const trace::Trace read = ReadBack();
+    EXPECT_TRUE(read.problems.empty()) << read.problems.front();
+    EXPECT_FALSE(read.cutShort);
+    EXPECT_EQ(read.header.program, header.program);
+    EXPECT_EQ(read.header.payloadsSha256, "ab12");
+    EXPECT_EQ(read.header.recorded, header.recorded);
+    ASSERT_EQ(read.events.size(), 11u) << out.str();
+    const auto& e = read.events;
+    EXPECT_EQ(e[0].result, OpenResult::NotFound);
+    EXPECT_EQ(e[1].us, 1'234'567);
+    EXPECT_EQ(e[1].path, "/dev/ttyACM0");
+    EXPECT_EQ(e[2].settings.baudRate, 500000u);
+    EXPECT_TRUE(e[3].on && e[3].refused);
+    EXPECT_TRUE(e[4].input && !e[4].output);
+    EXPECT_EQ(e[5].bytes, block);
+    EXPECT_NE(out.str().find("-> 03 FF*299"), std::string::npos) << out.str();
+    EXPECT_TRUE(e[6].failed);
+    EXPECT_EQ(e[7].kind, Kind::Read);
+    EXPECT_EQ(e[7].bytes, (std::vector<std::uint8_t>{0x5D, 0x0A}));
+    EXPECT_EQ(e[8].errors, kLineErrorFraming | kLineErrorDevice);
+    EXPECT_EQ(e[9].kind, Kind::Close);
+    EXPECT_EQ(e[10].kind, Kind::Outcome);
+    EXPECT_EQ(e[10].summary, "The update failed.\nCode 3.");
+    EXPECT_EQ(e[10].resultCode, 3);
     EXPECT_EQ(stub.outputWaits, std::vector<std::uint32_t>{25});
-    EXPECT_EQ(Lines().size(), 2u) << out.str();  // the heading and the open
 }
 
 }  // namespace

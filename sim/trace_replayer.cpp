@@ -1,0 +1,233 @@
+#include "sim/trace_replayer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "trace/compact_trace.h"
+
+namespace kell::sim {
+namespace {
+
+// Bits a byte takes on the wire: start bit, 8 data bits, two stop bits.
+constexpr std::int64_t kBitsPerByte = 11;
+
+std::string Hex(std::uint8_t byte) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
+}
+
+}  // namespace
+
+TraceReplayer::TraceReplayer(Clock& clock, Scheduler& scheduler, DevicePort& port,
+                             std::vector<trace::TraceEvent> events, Options options)
+    : clock_(clock),
+      scheduler_(scheduler),
+      port_(port),
+      events_(std::move(events)),
+      options_(options),
+      writeStartUs_(events_.size(), -1),
+      written_(events_.size(), false) {
+    if (!(options_.speed > 0))
+        options_.speed = 1.0;
+    anchorRecordedUs_ = events_.empty() ? 0 : events_.front().us;
+    anchorReplayUs_ = clock_.MonotonicUs();
+    writeEvent_ = NextWrite(0);
+    Advance();
+}
+
+TraceReplayer::~TraceReplayer() {
+    if (timer_)
+        scheduler_.Cancel(*timer_);
+}
+
+std::size_t TraceReplayer::NextWrite(std::size_t from) const {
+    while (from < events_.size() && (events_[from].kind != Kind::Write || events_[from].failed))
+        ++from;
+    return from;
+}
+
+bool TraceReplayer::Done() const {
+    return !mismatch_ && cursor_ == events_.size();
+}
+
+std::int64_t TraceReplayer::WireUs(std::size_t bytes) const {
+    const std::uint32_t baud = port_.DeviceBaud();
+    return baud == 0 ? 0 : static_cast<std::int64_t>(bytes) * kBitsPerByte * 1'000'000 / baud;
+}
+
+std::int64_t TraceReplayer::ReplayTimeOf(std::int64_t recordedUs) const {
+    const auto delay = static_cast<std::int64_t>(
+        static_cast<double>(std::max<std::int64_t>(0, recordedUs - anchorRecordedUs_)) /
+        options_.speed);
+    return anchorReplayUs_ + delay;
+}
+
+void TraceReplayer::At(std::int64_t us, std::int64_t earlierByUs, void (TraceReplayer::*action)()) {
+    const std::int64_t now = clock_.MonotonicUs();
+    const std::int64_t when = std::max(now, ReplayTimeOf(us) - earlierByUs);
+    timer_ = scheduler_.After(when - now, [this, action] {
+        timer_.reset();
+        (this->*action)();
+        ++cursor_;
+        Advance();
+    });
+}
+
+void TraceReplayer::Advance() {
+    while (!mismatch_ && !timer_ && cursor_ < events_.size()) {
+        const trace::TraceEvent& e = events_[cursor_];
+        switch (e.kind) {
+            case Kind::Write:
+                if (e.failed) {
+                    if (!absent_)
+                        return At(e.us, 0, &TraceReplayer::LeaveBus);
+                    break;
+                }
+                if (!written_[cursor_]) {
+                    if (absent_)  // it went nowhere in the recording either
+                        break;
+                    return;
+                }
+                anchorRecordedUs_ = e.us;
+                anchorReplayUs_ = writeStartUs_[cursor_] - WireUs(1);
+                break;
+            case Kind::Read:
+                if (!absent_)
+                    return At(e.us, WireUs(e.bytes.size()), &TraceReplayer::SendAnswer);
+                break;
+            case Kind::Open:
+                if (e.result == OpenResult::NotFound || e.result == OpenResult::Failed) {
+                    // Off the bus from here, so that the program's attempts fail as they did.
+                    lastFailedOpenUs_ = e.us;
+                    if (options_.seesOpens && !absent_)
+                        LeaveBus();
+                    break;
+                }
+                if (e.result != OpenResult::Ok || !options_.seesOpens)
+                    break;
+                if (absent_)  // back on the bus just after the last attempt that failed
+                    return At(std::min(e.us, lastFailedOpenUs_ + 1), 0, &TraceReplayer::ComeBack);
+                if (opensSeen_ == 0)
+                    return;
+                --opensSeen_;
+                anchorRecordedUs_ = e.us;
+                anchorReplayUs_ = lastOpenUs_;
+                break;
+            case Kind::Close:
+                if (!options_.seesOpens || absent_)
+                    break;
+                if (closesSeen_ == 0)
+                    return;
+                --closesSeen_;
+                break;
+            case Kind::Settings:
+                if (!e.refused)
+                    port_.SetDeviceBaud(e.settings.baudRate);
+                break;
+            case Kind::LineStatus:
+                if ((e.unreadable || (e.errors & kLineErrorDevice)) && !absent_)
+                    return At(e.us, 0, &TraceReplayer::LeaveBus);
+                break;
+            case Kind::Rts:
+            case Kind::Purge:
+            case Kind::Outcome:
+                break;
+        }
+        ++cursor_;
+    }
+    if (cursor_ == events_.size() && options_.unplugAtEnd && !absent_ && !mismatch_)
+        LeaveBus();
+}
+
+void TraceReplayer::SendAnswer() {
+    const trace::TraceEvent& e = events_[cursor_];
+    port_.SendToHost(e.bytes.data(), e.bytes.size());
+    anchorRecordedUs_ = e.us;
+    anchorReplayUs_ = clock_.MonotonicUs() + WireUs(e.bytes.size());
+}
+
+void TraceReplayer::LeaveBus() {
+    absent_ = true;
+    opensSeen_ = closesSeen_ = 0;
+    port_.Unplug();
+}
+
+void TraceReplayer::ComeBack() {
+    absent_ = false;
+    port_.Replug();
+    // The open that follows is this same event: stay on it.
+    --cursor_;
+}
+
+void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
+    if (mismatch_)
+        return;
+    if (writeEvent_ >= events_.size() && absent_)
+        return;
+    if (writeEvent_ >= events_.size())
+        return Stop({static_cast<int>(events_.size()) + 1, 0, 0, std::nullopt, byte});
+    const trace::TraceEvent& e = events_[writeEvent_];
+    const int number = static_cast<int>(writeEvent_) + 1;
+    if (writeOffset_ < e.bytes.size()) {
+        if (e.bytes[writeOffset_] != byte)
+            return Stop({number, e.line, writeOffset_, e.bytes[writeOffset_], byte});
+    } else {
+        leftOutCrc_ = trace::Crc32({&byte, 1}, leftOutCrc_);
+    }
+    if (writeOffset_ == 0)
+        writeStartUs_[writeEvent_] = clock_.MonotonicUs();
+    if (++writeOffset_ < e.bytes.size() + e.elided)
+        return;
+    if (e.elided > 0 && leftOutCrc_ != e.elidedCrc32)
+        return Stop({number, e.line, e.bytes.size(), std::nullopt, 0, true});
+    leftOutCrc_ = 0;
+    written_[writeEvent_] = true;
+    writeOffset_ = 0;
+    writeEvent_ = NextWrite(writeEvent_ + 1);
+    Advance();
+}
+
+void TraceReplayer::OnHostOpened() {
+    ++opensSeen_;
+    lastOpenUs_ = clock_.MonotonicUs();
+    Advance();
+}
+
+void TraceReplayer::OnHostClosed() {
+    if (absent_)
+        return;
+    ++closesSeen_;
+    Advance();
+}
+
+void TraceReplayer::Stop(ReplayMismatch mismatch) {
+    mismatch_ = mismatch;
+    if (timer_)
+        scheduler_.Cancel(*timer_);
+    timer_.reset();
+}
+
+std::string TraceReplayer::Summary() const {
+    if (mismatch_) {
+        const ReplayMismatch& m = *mismatch_;
+        if (m.inLeftOutBytes)
+            return "event " + std::to_string(m.event) + " (line " + std::to_string(m.line) +
+                   "): the write's bytes from " + std::to_string(m.offset) +
+                   " on differ from the recorded ones (their CRC-32)";
+        if (!m.expected)
+            return "the program sent " + Hex(m.sent) +
+                   " after the last byte the recording has it send";
+        return "event " + std::to_string(m.event) + " (line " + std::to_string(m.line) +
+               "), byte " + std::to_string(m.offset) + " of the write: the recording has " +
+               Hex(*m.expected) + ", the program sent " + Hex(m.sent);
+    }
+    std::string text =
+        "replayed " + std::to_string(cursor_) + " of " + std::to_string(events_.size()) + " events";
+    if (cursor_ < events_.size())
+        text += "; waiting for event " + std::to_string(cursor_ + 1) + " (line " +
+                std::to_string(events_[cursor_].line) + ")";
+    return text;
+}
+
+}  // namespace kell::sim

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/line_device.h"
+#include "platform/scheduler.h"
+#include "trace/trace_event.h"
+
+namespace kell::sim {
+
+// The first place where the program did not do what the recording has it do.
+struct ReplayMismatch {
+    int event = 0;                         // from 1, in the order of the trace's events
+    int line = 0;                          // in the trace file
+    std::size_t offset = 0;                // within the recorded write
+    std::optional<std::uint8_t> expected;  // empty: the recording has no more bytes to the meter
+    std::uint8_t sent = 0;
+    // In a compact trace: the bytes the write stands for by their CRC-32 differ, from `offset`
+    // on (`expected` and `sent` say nothing then).
+    bool inLeftOutBytes = false;
+};
+
+// The meter of a recorded session, played back from its trace as the far end of a line. It
+// expects the program's writes to be the recorded ones byte for byte and stops at the first
+// that is not, silent from then on as a meter that no longer understands; it sends the recorded
+// answers at the recorded delays (divided by `speed`), each measured from the program's write,
+// open or the answer before it that it followed in the recording, so that a slower or faster
+// line shifts the answers with it and an answer never comes before its question. A recorded
+// answer is the bytes the program read, at the time it read them; the replay sends them a wire
+// time earlier, so that they arrive then.
+//
+// Opens and closes: where the far end sees them (the virtual line), the replay waits for the
+// program's to come where the recording has them. Opens the recording saw fail make the device
+// leave the bus until the recorded open that succeeded (its reconnection), and a device that
+// failed in the recording (line status "device", a failed write: the cable pulled) is unplugged
+// at that time. Settings carry the line speed to the device's side; RTS changes, purges and the
+// other line errors are only read.
+class TraceReplayer : public LineDevice {
+  public:
+    struct Options {
+        double speed = 1.0;     // 10: every recorded delay a tenth as long
+        bool seesOpens = true;  // false on a pseudo-terminal, where opens are not seen
+        // A trace cut short ends where the line went dead (the cable pulled, the program
+        // killed): the device is unplugged after its last event.
+        bool unplugAtEnd = false;
+    };
+
+    TraceReplayer(Clock& clock, Scheduler& scheduler, DevicePort& port,
+                  std::vector<trace::TraceEvent> events, Options options);
+    ~TraceReplayer() override;
+    TraceReplayer(const TraceReplayer&) = delete;
+    TraceReplayer& operator=(const TraceReplayer&) = delete;
+
+    // LineDevice
+    void OnByteFromHost(std::uint8_t byte) override;
+    void OnHostOpened() override;
+    void OnHostClosed() override;
+
+    // Every event of the recording happened, and every write matched.
+    bool Done() const;
+    const std::optional<ReplayMismatch>& Mismatch() const { return mismatch_; }
+    // Events the replay has passed, out of all.
+    std::size_t EventsPassed() const { return cursor_; }
+    std::size_t EventCount() const { return events_.size(); }
+    // One line: how far the replay got, and the mismatch when there is one.
+    std::string Summary() const;
+
+  private:
+    using Kind = trace::TraceEvent::Kind;
+
+    void Advance();
+    // Runs `action` at the replay's time for recorded time `us`, then goes on.
+    void At(std::int64_t us, std::int64_t earlierByUs, void (TraceReplayer::*action)());
+    std::int64_t ReplayTimeOf(std::int64_t recordedUs) const;
+    std::int64_t WireUs(std::size_t bytes) const;
+    void SendAnswer();
+    void LeaveBus();
+    void ComeBack();
+    void Stop(ReplayMismatch mismatch);
+    std::size_t NextWrite(std::size_t from) const;
+
+    Clock& clock_;
+    Scheduler& scheduler_;
+    DevicePort& port_;
+    std::vector<trace::TraceEvent> events_;
+    Options options_;
+
+    std::size_t cursor_ = 0;  // the next event of the recording to happen
+    std::optional<Scheduler::EventId> timer_;
+    // The recorded time and the replay's time of the last event both have seen.
+    std::int64_t anchorRecordedUs_ = 0;
+    std::int64_t anchorReplayUs_ = 0;
+    // The program's bytes are matched in their own stream, ahead of the answers if need be.
+    std::size_t writeEvent_ = 0;
+    std::size_t writeOffset_ = 0;
+    std::uint32_t leftOutCrc_ = 0;            // of the bytes received for the write's left-out part
+    std::vector<std::int64_t> writeStartUs_;  // replay time of each write's first byte; -1: not yet
+    std::vector<bool> written_;
+    int opensSeen_ = 0;
+    int closesSeen_ = 0;
+    std::int64_t lastOpenUs_ = 0;
+    std::int64_t lastFailedOpenUs_ = 0;
+    bool absent_ = false;
+    std::optional<ReplayMismatch> mismatch_;
+};
+
+}  // namespace kell::sim

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "cli/console_session.h"
+#include "cli/options.h"
+#include "sim/trace_replayer.h"
+#include "tests/cli/cli_rig.h"
+#include "trace/trace_file.h"
+
+namespace kell::cli::testing {
+
+// The console program's core on the virtual line, with a recorded meter at the far end: a
+// trace played back on virtual time, the session run as the console runs it, answered as the
+// recording was (--yes).
+struct ReplayRig {
+    explicit ReplayRig(const trace::Trace& trace, double speed = 1.0)
+        : cli(Answers("", true)),
+          replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true, trace.cutShort}) {
+        cli.line.Attach(&replayer);
+    }
+    ~ReplayRig() { cli.line.Attach(&cli.device); }
+
+    Outcome Run() {
+        Options options;
+        options.answers = Answers("", true);
+        std::ostringstream json;
+        return RunAndJudge({cli.clock, cli.w(), cli.pump, cli.view, cli.desk, cli.record}, options,
+                           CliRig::kPort, json);
+    }
+
+    CliRig cli;
+    sim::TraceReplayer replayer;
+};
+
+// The program's verdict the recording ends with; a default event when it has none.
+inline trace::TraceEvent RecordedOutcome(const trace::Trace& trace) {
+    for (const trace::TraceEvent& e : trace.events) {
+        if (e.kind == trace::TraceEvent::Kind::Outcome)
+            return e;
+    }
+    return {};
+}
+
+inline trace::Trace ReadShippedTrace(const std::string& name) {
+    return trace::ReadTraceFile(std::string(KELL_TRACES_DIR) + "/" + name);
+}
+
+}  // namespace kell::cli::testing
