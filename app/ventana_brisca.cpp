@@ -17,7 +17,8 @@ constexpr std::uint8_t kEndOfLink = 0x0A;
 Tventana_brisca::Tventana_brisca(const Seams& seams_, std::string workingDirectory_,
                                  std::span<const std::uint8_t> firmwareText,
                                  std::string languageFile)
-    : seams(seams_),
+    : upToDateNotifier(seams_.pump, seams_.notifier),
+      seams{seams_.clock, seams_.serial, seams_.pump, upToDateNotifier, seams_.ports},
       monitorPSerie(seams.serial, seams.ports, seams.clock),
       fileOp(firmwareText),
       workingDirectory(std::move(workingDirectory_)) {
@@ -160,6 +161,9 @@ int Tventana_brisca::ShowAttention(const std::string& header, const std::string&
     Button_atencion_cancel.caption = cancelCaption;
     Panel_atencion.visible = true;
     attentionReply = 0;
+    // The panel holds the core as a message box does: the front end draws it, and the window
+    // around it as the session last set it, at once rather than at its first wait.
+    seams.pump.PumpOnce();
     while (attentionReply == 0) {
         if (exitRequested) {
             Button_atencion_cancelClick();

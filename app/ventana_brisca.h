@@ -9,6 +9,7 @@
 
 #include "app/session_events.h"
 #include "app/texts.h"
+#include "app/up_to_date_notifier.h"
 #include "config/instrument_facts.h"
 #include "firmware/diferencial.h"
 #include "image/file_op.h"
@@ -78,6 +79,7 @@ class Tventana_brisca {
     void SetActionPicture(int index, bool showNumbers);
     // Asks on the attention panel and waits for the answer: 1 for OK, -1 for Cancel. Also -1
     // when the program is being closed meanwhile, so that the wait cannot outlive the window.
+    // The front end is pumped once as the panel opens, as before every message box.
     int ShowAttention(const std::string& header, const std::string& line1, const std::string& line2,
                       const std::string& line3, const std::string& okCaption,
                       const std::string& cancelCaption);
@@ -218,6 +220,11 @@ class Tventana_brisca {
 
     // ---- The world and the objects the window owns ----
 
+    // The notifier given at construction, with the front end pumped before each message box;
+    // declared before seams, which holds it.
+    UpToDateNotifier upToDateNotifier;
+    // The world as given at construction, but that its notifier is upToDateNotifier: every
+    // message box of the window and its updaters opens over an up-to-date window.
     Seams seams;
     TMonitorPSerie monitorPSerie;  // the one serial channel, closed until a connection
     TFile_op fileOp;               // line cursor over the embedded main firmware text

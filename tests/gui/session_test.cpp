@@ -103,6 +103,23 @@ TEST_F(SessionTest, AWholeUpdateClickedThroughTheWindow) {
     EXPECT_TRUE(world.window->close()) << "the window closes again once the session ended";
 }
 
+// The time question holds the session while it is open: behind it the window already shows
+// the update's lines, not the search's.
+TEST_F(SessionTest, TheTimeQuestionOpensOverTheUpdatesLines) {
+    world.AttachMeter("full-update");
+    const LocalisedTexts& texts = world.model->texts;
+    std::string shown;
+    world.notifier.onMessage = [&](const RecordingNotifier::Message& m) {
+        if (m.text.rfind(texts.TIEMPO_TOTAL1, 0) == 0)
+            shown = Info("Label_info1").toStdString();
+    };
+    world.notifier.answers.push_back(MessageAnswer::Cancel);  // no step runs
+    PressSearch();
+    PressSearch();
+    EXPECT_FALSE(texts.PASO4_L1.empty());
+    EXPECT_EQ(shown, texts.PASO4_L1);
+}
+
 TEST_F(SessionTest, NewChannelPlansAreAskedForOnTheAttentionPanel) {
     sim::Instrument& meter = world.AttachMeter("plan-type-0-old");
     AnswerQuestions(true);
