@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/version_check.h"
+
 namespace kell {
 
 // What a session asks the user, by what it is. A front end answers by the kind, never by the
@@ -58,6 +60,13 @@ class SessionEvents {
     virtual void SearchEnded(SearchEnd why) {}
     virtual void UpdateRefused(Refusal why) {}
     virtual void SessionEnded(SessionEnd how, int resultCode) {}
+
+    // After a session that ended updated, the meter is asked again for its versions once it is
+    // back from its restart: Started before the wait (which may take several seconds), Checked
+    // with what it reported, or that it did not come back (not told when the program was closed
+    // during the wait).
+    virtual void VersionCheckStarted() {}
+    virtual void VersionsChecked(const VersionCheck& check) {}
 };
 
 // The names the console's JSON and --answer use.

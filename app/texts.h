@@ -19,8 +19,9 @@ namespace kell {
     X(MENU3_L2, "Acerca de")
 
 // The text keys, in the order they are read. Each is empty unless the language file gives it.
-// P6_E8 (a port that exists but may not be opened) and P6_E9 (a port another program holds)
-// are this program's own additions.
+// P6_E8 (a port that exists but may not be opened), P6_E9 (a port another program holds) and
+// the texts of the version check after an update (PASO5_COMPROBANDO to VERSION_NO_ACTUAL) are
+// this program's own additions.
 // clang-format off
 #define KELL_TEXT_KEYS(X)                                    \
     X(PASO1_L1) X(PASO1_L2) X(PASO1_L3)                      \
@@ -45,7 +46,12 @@ namespace kell {
     X(AVISOACT) X(AVISOSI) X(AVISONO)                        \
     X(PROGRESO_GENERAL) X(TIEMPO_TOTAL1) X(TIEMPO_TOTAL2)    \
     X(P6_E8_L1) X(P6_E8_L2) X(P6_E8_L3)                      \
-    X(P6_E9_L1) X(P6_E9_L2) X(P6_E9_L3)
+    X(P6_E9_L1) X(P6_E9_L2) X(P6_E9_L3)                      \
+    X(PASO5_COMPROBANDO)                                     \
+    X(PASO5_VERIFICADO) X(PASO5_NO_VERIFICADO)               \
+    X(VERSIONES_CABECERA) X(VERSIONES_SIN_RESPUESTA)         \
+    X(VERSION_FIRMWARE) X(VERSION_FPGA) X(VERSION_PLANES)    \
+    X(VERSION_MODULO) X(VERSION_PROGRAMA) X(VERSION_NO_ACTUAL)
 // clang-format on
 
 // The captions of the nine menu items, one field per key, starting at their built-in values.
@@ -92,6 +98,7 @@ inline constexpr TextKey kTextKeys[] = {
 inline constexpr std::size_t kMenuKeyCount = std::size(kMenuKeys);
 inline constexpr std::size_t kTextKeyCount = std::size(kTextKeys);
 static_assert(kMenuKeyCount == 9);
-static_assert(kTextKeyCount == 61 + 6, "the 61 texts of the window, P6_E8 and P6_E9");
+static_assert(kTextKeyCount == 61 + 6 + 11,
+              "the 61 texts of the window, P6_E8, P6_E9 and the version check's");
 
 }  // namespace kell

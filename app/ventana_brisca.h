@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "app/session_events.h"
 #include "app/texts.h"
 #include "app/up_to_date_notifier.h"
+#include "app/version_check.h"
 #include "config/instrument_facts.h"
 #include "firmware/diferencial.h"
 #include "image/file_op.h"
@@ -193,6 +195,20 @@ class Tventana_brisca {
     // The update: runs the sequence and shows its outcome.
     void StartUpdate();
 
+    // ---- The check after an update ----
+    // version_check_step.cpp
+
+    // After a session that ended updated: waits for the meter to come back from its restart
+    // (without a beep or a message meanwhile), asks it for its versions with the
+    // identification's read-only queries, ends the link, shows on the third info line whether
+    // it reports the new versions and on the info lines' hint each component's versions, and
+    // tells the front end.
+    void CheckVersionsAfterUpdate();
+    // On by default; a test that counts the session's bytes or time may turn it off.
+    bool checkVersionsAfterUpdate = true;
+    // The last check's result (empty until one ran, and while a new session runs).
+    std::optional<VersionCheck> versionCheck;
+
     // ---- Update sequence ----
     // update_sequence.cpp, update_steps.cpp
 
@@ -240,8 +256,8 @@ class Tventana_brisca {
     Picture Image_buscar_puerto;
     Button Button_buscar_puerto;
     Label Label_n1, Label_n2, Label_n3;
-    Label Label_info1, Label_info2, Label_info3;
-    Label Label1;  // the version line
+    HintedLabel Label_info1, Label_info2, Label_info3;  // hint: the version check's details
+    Label Label1;                                       // the version line
     Picture Image_salir;
     Button SpeedButton_exit;
     Label Label_progreso_general;

@@ -21,7 +21,6 @@
 #include "cli/console_notifier.h"
 #include "cli/console_pump.h"
 #include "cli/console_view.h"
-#include "cli/instrument_versions.h"
 #include "cli/interrupts.h"
 #include "cli/json_report.h"
 #include "cli/line_reader.h"
@@ -90,6 +89,7 @@ struct Console {
           view(screen, std::cerr, liveBars, clock, columns),
           desk(options.answers, canAsk ? &input : nullptr, view, record,
                [] { return InterruptCount() > 0; }),
+          events(desk, record, &view, !options.json),
           pump(qtPump, clock, view, desk, record, [] { return InterruptCount(); }),
           notifier(view, desk, pump, record, IsTerminal(STDERR_FILENO)) {
         if (trace)
@@ -113,7 +113,7 @@ struct Console {
     LineReader input{STDIN_FILENO};
     ConsoleView view;
     QuestionDesk desk;
-    ConsoleEvents events{desk, record};
+    ConsoleEvents events;
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;
@@ -173,41 +173,6 @@ int ShowVersion(const std::string& languageFile) {
     return kExitUpdated;
 }
 
-// Asks the instrument what it now holds, over a link of its own that ends again afterwards.
-// The instrument restarts after the session's finish bytes: it gets the time the session's own
-// closing gives it to come back, and is only reported silent when it does not within that.
-VersionsAfter ReadBack(Tventana_brisca& w, const PlanMarks& plan) {
-    VersionsAfter after;
-    after.answered = w.ReconnectAfterFinish();
-    if (!after.answered)
-        return after;
-    LinkContext link = w.Link();
-    const InstrumentVersions versions = ReadInstrumentVersions(link);
-    after.checks = CheckAgainstCarried(versions, w.EmbeddedVersion(), plan.firmware, plan.fpga,
-                                       plan.plans, plan.module);
-    w.Boton_ConectarClick();
-    return after;
-}
-
-void PrintChecks(ConsoleView& view, const VersionsAfter& after) {
-    if (!after.answered) {
-        view.Say(
-            "The meter did not come back after its restart, so its versions could not be "
-            "checked: the update is unverified. Restart the meter by hand and run the program "
-            "again to check it.");
-        return;
-    }
-    std::string text = "The meter now reports:";
-    for (const ComponentCheck& check : after.checks) {
-        std::string name = check.component;
-        name.resize(10, ' ');
-        text += "\n  " + name + check.reported +
-                (check.current ? "  (current)" : "  (not current)") +
-                (check.planned ? "" : "  (not updated)");
-    }
-    view.Say(text);
-}
-
 // Typed lines and interrupts wake the event loop at once, so that waits end without delay.
 struct Wakers {
     explicit Wakers(Console& console, bool canAsk) {
@@ -256,24 +221,22 @@ void Search(Console& console, const Options& options) {
     }
 }
 
-// The session as a user of the window runs it, then the check of what the meter now holds.
+// The session as a user of the window runs it, with the window's check of what the meter now
+// holds after an update.
 Outcome RunAndJudge(Console& console, const Options& options, const std::string& port) {
     Tventana_brisca& w = *console.window;
     Search(console, options);
     console.record.Finish(w);
 
-    std::optional<VersionsAfter> after;
+    // The window asked the meter again for its versions after an update (the events printed
+    // it); an update the user interrupted is judged without it.
+    std::optional<VersionCheck> after;
     const bool interrupted = console.pump.Interrupted();
-    if (console.record.HowItEnded() == Ending::Updated && !interrupted && console.record.Plan()) {
-        console.view.Say(
-            "Waiting for the meter to restart, then asking it for the versions it now holds...");
-        after = ReadBack(w, *console.record.Plan());
-        if (!options.json)
-            PrintChecks(console.view, *after);
-    }
+    if (console.record.HowItEnded() == Ending::Updated && !interrupted)
+        after = console.record.After();
     std::optional<bool> verified;
     if (after)
-        verified = after->answered && AllPlannedCurrent(after->checks);
+        verified = after->Verified();
     const Outcome outcome = DecideOutcome(console.record.HowItEnded(), w.resultCode, w.eraseRefused,
                                           interrupted || console.desk.StoppedByAnswer(), verified);
     console.view.Finish();

@@ -5,8 +5,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "app/instrument_versions.h"
 #include "app/ventana_brisca.h"
-#include "cli/instrument_versions.h"
 #include "cli/json_report.h"
 #include "tests/cli/cli_rig.h"
 
@@ -98,8 +98,7 @@ TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
     EXPECT_FALSE(report.contains("before")) << "no instrument answered";
 
     rig.record.End(Ending::Updated);
-    VersionsAfter after{true,
-                        CheckAgainstCarried(Current(), "2.04.00000", true, true, true, false)};
+    VersionCheck after{true, CheckAgainstCarried(Current(), "2.04.00000", true, true, true, false)};
     report = BuildReport(DecideOutcome(Ending::Updated, 0, false, false, true), w, rig.record,
                          "/dev/pts/9", after);
     const QJsonObject afterObject = report["after"].toObject();

@@ -7,7 +7,7 @@
 #include "link/link_context.h"
 #include "link/module_versions.h"
 
-namespace kell::cli {
+namespace kell {
 
 // What the instrument reports about its components, read with the identification's read-only
 // queries.
@@ -43,4 +43,4 @@ std::vector<ComponentCheck> CheckAgainstCarried(const InstrumentVersions& versio
 // Every planned component is now current.
 bool AllPlannedCurrent(const std::vector<ComponentCheck>& checks);
 
-}  // namespace kell::cli
+}  // namespace kell

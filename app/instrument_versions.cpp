@@ -1,11 +1,11 @@
-#include "cli/instrument_versions.h"
+#include "app/instrument_versions.h"
 
 #include <array>
 
 #include "app/version_rules.h"
 #include "link/device_queries.h"
 
-namespace kell::cli {
+namespace kell {
 namespace {
 
 // The bytes of one memory read in the order they came on the line (zeros when it failed).
@@ -82,4 +82,4 @@ bool AllPlannedCurrent(const std::vector<ComponentCheck>& checks) {
     return true;
 }
 
-}  // namespace kell::cli
+}  // namespace kell
