@@ -4,29 +4,10 @@
 
 #include "app/version_rules.h"
 #include "link/device_queries.h"
+#include "link/module_versions.h"
 
 namespace kell {
 namespace {
-
-// The bytes of one memory read in the order they came on the line (zeros when it failed).
-template <std::size_t Words>
-std::array<std::uint8_t, Words * 2> ReadBytes(LinkContext& link, std::uint8_t function,
-                                              std::uint16_t address) {
-    std::array<std::int16_t, Words> words{};
-    ReadWords(link, address, words, function, static_cast<std::uint8_t>(Words * 2));
-    std::array<std::uint8_t, Words * 2> bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = ReplyByte(words, i);
-    return bytes;
-}
-
-template <std::size_t N>
-std::string TextUpToZero(const std::array<std::uint8_t, N>& bytes) {
-    std::string text;
-    for (std::size_t i = 0; i < N && bytes[i] != 0; ++i)
-        text += static_cast<char>(bytes[i]);
-    return text;
-}
 
 std::string ModuleText(const ModuleVersions& m) {
     return std::to_string(m.softwareVersion) + " build " + std::to_string(m.build) + ", boot " +
@@ -35,17 +16,42 @@ std::string ModuleText(const ModuleVersions& m) {
 
 }  // namespace
 
+std::string TextUpToZero(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != 0; ++i)
+        text += static_cast<char>(bytes[i]);
+    return text;
+}
+
+AgreedReading<std::string> ReadFirmwareVersion(LinkContext& link) {
+    const auto release = ReadAgreedMemoryBytes<6>(link, 0x18, 0x0010);
+    const auto build = ReadAgreedMemoryBytes<6>(link, 0x18, 0x0016);
+    const auto either = [&](Agreement a) { return release.agreement == a || build.agreement == a; };
+    const Agreement agreement = either(Agreement::Disagreed)    ? Agreement::Disagreed
+                                : either(Agreement::Unanswered) ? Agreement::Unanswered
+                                                                : Agreement::Agreed;
+    return {TextUpToZero(release.value) + "." + TextUpToZero(build.value), agreement};
+}
+
 InstrumentVersions ReadInstrumentVersions(LinkContext& link) {
     InstrumentVersions versions;
-    versions.firmware = TextUpToZero(ReadBytes<3>(link, 0x18, 0x0010)) + "." +
-                        TextUpToZero(ReadBytes<3>(link, 0x18, 0x0016));
-    const auto fpga = ReadBytes<8>(link, 0x30, 0x0000);
-    versions.fpgaMajor = fpga[11];
-    versions.fpgaMinor = fpga[10];
-    const auto plans = ReadBytes<3>(link, 0x1E, 0x0000);
-    versions.plansTypeByte = plans[4];
-    versions.plansVersion = plans[2] * 256 + plans[3];
-    ReadModuleVersions(link, versions.module);
+    const auto agreed = [](const auto& reading) {
+        return reading.agreement != Agreement::Disagreed;
+    };
+    const auto firmware = ReadFirmwareVersion(link);
+    versions.firmware = firmware.value;
+    versions.firmwareAgreed = agreed(firmware);
+    const auto fpga = ReadAgreedMemoryBytes<16>(link, 0x30, 0x0000);
+    versions.fpgaMajor = fpga.value[11];
+    versions.fpgaMinor = fpga.value[10];
+    versions.fpgaAgreed = agreed(fpga);
+    const auto plans = ReadAgreedMemoryBytes<6>(link, 0x1E, 0x0000);
+    versions.plansTypeByte = plans.value[4];
+    versions.plansVersion = plans.value[2] * 256 + plans.value[3];
+    versions.plansAgreed = agreed(plans);
+    const auto module = ReadAgreedModuleVersions(link);
+    versions.module = module.value;
+    versions.moduleAgreed = agreed(module);
     return versions;
 }
 
@@ -71,6 +77,14 @@ std::vector<ComponentCheck> CheckAgainstCarried(const InstrumentVersions& v,
         m.softwareVersion != 0 && m.bootVersion != 0xFF && m.decodersVersion != 0xFF;
     checks.push_back({"module", moduleReports ? ModuleText(m) : "no answer", "",
                       moduleReports && !ModuleUpdateNeeded(m), modulePlanned});
+    // A component whose replies never agreed reports nothing that could be judged.
+    const bool agreed[] = {v.firmwareAgreed, v.fpgaAgreed, v.plansAgreed, v.moduleAgreed};
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        if (!agreed[i]) {
+            checks[i].reported = "replies disagree";
+            checks[i].current = false;
+        }
+    }
     return checks;
 }
 

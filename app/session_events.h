@@ -35,7 +35,8 @@ enum class SearchEnd {
 };
 
 // Why an identified instrument is not updated.
-enum class Refusal { LowLevel, Peripherals, NothingToDo, UnknownModel };
+// Unidentified: a reading that decides what the session writes gave replies that never agreed.
+enum class Refusal { LowLevel, Peripherals, NothingToDo, UnknownModel, Unidentified };
 
 // How an update session that ran ended.
 enum class SessionEnd { Updated, Failed, Cancelled, EraseRefused };

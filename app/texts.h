@@ -40,6 +40,7 @@ namespace kell {
     X(P6_E7_L1) X(P6_E7_L2) X(P6_E7_L3)                      \
     X(PASO7_L1) X(PASO7_L2) X(PASO7_L3)                      \
     X(PASO8_L1) X(PASO8_L2) X(PASO8_L3)                      \
+    X(PASO9_L1) X(PASO9_L2) X(PASO9_L3)                      \
     X(AVISOMEM1) X(AVISOMEM2) X(AVISOMEM3)                   \
     X(AVISO_HEAD)                                            \
     X(AVISOPLAN1) X(AVISOPLAN2) X(AVISOPLAN3)                \
@@ -98,7 +99,7 @@ inline constexpr TextKey kTextKeys[] = {
 inline constexpr std::size_t kMenuKeyCount = std::size(kMenuKeys);
 inline constexpr std::size_t kTextKeyCount = std::size(kTextKeys);
 static_assert(kMenuKeyCount == 9);
-static_assert(kTextKeyCount == 61 + 6 + 11,
-              "the 61 texts of the window, P6_E8, P6_E9 and the version check's");
+static_assert(kTextKeyCount == 61 + 6 + 11 + 3,
+              "the 61 texts of the window, P6_E8, P6_E9, the version check's and PASO9's");
 
 }  // namespace kell

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "app/session_events.h"
 #include "app/texts.h"
@@ -16,6 +17,7 @@
 #include "firmware/diferencial.h"
 #include "image/file_op.h"
 #include "image/interprete_hex.h"
+#include "link/agreed_reading.h"
 #include "link/link_context.h"
 #include "link/module_versions.h"
 #include "link/port_settings.h"
@@ -186,8 +188,17 @@ class Tventana_brisca {
     void PlanUpdate();
     bool CheckFirmware();
     bool CheckFpga();
-    bool CheckPlans(int expectedType);
+    // The plans mark from the channel-plan header as read (its type byte, its version).
+    bool CheckPlans(int expectedType, const std::array<std::uint8_t, 6>& table);
     bool CheckModule();
+    // The value of a reading read until two replies agreed; replies that never agreed clear
+    // readingsAgreed (and give the reading's empty value, no guess).
+    template <typename T>
+    T Decided(AgreedReading<T> reading) {
+        if (reading.agreement == Agreement::Disagreed)
+            readingsAgreed = false;
+        return std::move(reading.value);
+    }
     // The gate after a connection: level, peripheral status and whether the update is allowed
     // and needed; then the update, or the reason it does not happen.
     void CheckBeforeUpdate();
@@ -321,6 +332,9 @@ class Tventana_brisca {
     bool searchFoundNothing = false;  // the last search ended without an instrument
 
     // Identification results.
+    // Every reading of the last identification that decides what the session writes agreed
+    // (it is read until two replies agree); when one did not, the update is refused.
+    bool readingsAgreed = true;
     int zoneCode = 0;
     bool parameter562Valid = false;
     std::uint8_t parameter562 = 0;

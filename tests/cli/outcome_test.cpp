@@ -80,6 +80,15 @@ TEST(VersionsAfter, EachComponentIsJudgedByTheIdentificationsRules) {
     // What the session did not plan is reported but does not count.
     checks = CheckAgainstCarried(old, "2.04.00000", false, false, false, false);
     EXPECT_TRUE(AllPlannedCurrent(checks));
+
+    // A reading whose replies never agreed proves nothing, whatever its bytes.
+    InstrumentVersions noisy = Current();
+    noisy.fpgaAgreed = false;
+    checks = CheckAgainstCarried(noisy, "2.04.00000", true, true, true, true);
+    EXPECT_FALSE(checks[1].current);
+    EXPECT_EQ(checks[1].reported, "replies disagree");
+    EXPECT_TRUE(checks[0].current && checks[2].current && checks[3].current);
+    EXPECT_FALSE(AllPlannedCurrent(checks));
 }
 
 TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
