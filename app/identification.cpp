@@ -1,7 +1,8 @@
 // What the instrument is and holds, and the update plan made from it.
 #include <array>
-#include <cstring>
+#include <span>
 
+#include "app/instrument_versions.h"
 #include "app/ventana_brisca.h"
 #include "app/version_rules.h"
 #include "link/device_queries.h"
@@ -10,18 +11,16 @@
 namespace kell {
 namespace {
 
-// Where the instrument keeps what identification reads: (function, address, length).
+// Where the instrument keeps what identification reads: (function, address); the length is the
+// reading's.
 struct MemoryRead {
     std::uint8_t function;
     std::uint16_t address;
-    std::uint8_t length;
 };
-constexpr MemoryRead kHardwareType{0x00, 0x6030, 16};
-constexpr MemoryRead kRegionBlock{0x18, 0x0000, 16};
-constexpr MemoryRead kFirmwareRelease{0x18, 0x0010, 6};
-constexpr MemoryRead kFirmwareBuild{0x18, 0x0016, 6};
-constexpr MemoryRead kPlanTable{0x1E, 0x0000, 6};
-constexpr MemoryRead kFpgaDirectory{0x30, 0x0000, 16};
+constexpr MemoryRead kHardwareType{0x00, 0x6030};
+constexpr MemoryRead kRegionBlock{0x18, 0x0000};
+constexpr MemoryRead kPlanTable{0x1E, 0x0000};
+constexpr MemoryRead kFpgaDirectory{0x30, 0x0000};
 
 constexpr std::size_t kRegionOffset = 12;
 constexpr std::size_t kRegionEnd = 15;
@@ -30,36 +29,26 @@ constexpr std::uint8_t kOrvoType = 4, kOrvoVariant = 2;
 constexpr int kZoneLimit = 9;
 constexpr std::uint32_t kModuleRestartMs = 5000;
 
-// The bytes of one memory read, in the order they came on the line (zeros when it failed).
-template <std::size_t Words>
-std::array<std::uint8_t, Words * 2> ReadBytes(LinkContext& link, const MemoryRead& read) {
-    std::array<std::int16_t, Words> words{};
-    ReadWords(link, read.address, words, read.function, read.length);
-    std::array<std::uint8_t, Words * 2> bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = ReplyByte(words, i);
-    return bytes;
-}
-
-// The text at the start of `bytes`, up to its first zero byte or its end.
-template <std::size_t N>
-std::string TextUpToZero(const std::array<std::uint8_t, N>& bytes, std::size_t from = 0) {
-    std::string text;
-    for (std::size_t i = from; i < N && bytes[i] != 0; ++i)
-        text += static_cast<char>(bytes[i]);
-    return text;
+// One memory read of `Bytes` bytes, asked until two of its replies agree.
+template <std::size_t Bytes>
+AgreedReading<std::array<std::uint8_t, Bytes>> ReadAgreed(LinkContext& link,
+                                                          const MemoryRead& read) {
+    return ReadAgreedMemoryBytes<Bytes>(link, read.function, read.address);
 }
 
 }  // namespace
 
 void Tventana_brisca::ReadInstrumentAtConnect() {
     LinkContext link = Link();
-    zoneCode = ReadParameter(link, kParameterZone);
-    parameter562Valid = false;
-    parameter562 =
-        static_cast<std::uint8_t>(ReadParameter(link, kParameter562, &parameter562Valid));
+    readingsAgreed = true;
+    // The zone and the stored setting choose the configuration records the session writes.
+    zoneCode = Decided(ReadAgreedParameter(link, kParameterZone));
+    const AgreedReading<int> setting = ReadAgreedParameter(link, kParameter562);
+    parameter562 = static_cast<std::uint8_t>(Decided(setting));
+    parameter562Valid = setting.Agreed();
     if (parameter562Valid)
-        parameter571 = static_cast<std::uint16_t>(ReadParameter(link, kParameter571));
+        parameter571 =
+            static_cast<std::uint16_t>(Decided(ReadAgreedParameter(link, kParameter571)));
     if ((zoneCode & 0x3F) > kZoneLimit)
         zoneCode = 1;
     PlanUpdate();
@@ -76,12 +65,13 @@ void Tventana_brisca::PlanUpdate() {
     Check_teclado.checked = false;
 
     LinkContext link = Link();
-    int type = ReadBytes<3>(link, kPlanTable)[4];
+    const auto table = Decided(ReadAgreed<6>(link, kPlanTable));
+    int type = table[4];
     // Types above 3 are judged as type 0; a type-4 instrument is thus always marked, and the
     // plans step compares its versions itself.
     if (type > 3)
         type = 0;
-    Check_planes.checked = CheckPlans(type);
+    Check_planes.checked = CheckPlans(type, table);
 
     Check_mpeg4_apl.checked = CheckModule();
     if (Check_mpeg4_apl.checked)
@@ -96,9 +86,8 @@ bool Tventana_brisca::CheckFirmware() {
     usaUnit = false;
     LinkContext link = Link();
 
-    // Asked twice; the second answer counts.
-    ReadBytes<8>(link, kHardwareType);
-    const auto type = ReadBytes<8>(link, kHardwareType);
+    // Each read is asked until two replies agree: twice when nothing is spoiled on the line.
+    const auto type = Decided(ReadAgreed<16>(link, kHardwareType));
     if (type[1] == kTeskType) {
         Image_Tesk.visible = true;
         Image_Orvo.visible = false;
@@ -111,13 +100,11 @@ bool Tventana_brisca::CheckFirmware() {
         return false;
     }
 
-    ReadBytes<8>(link, kRegionBlock);
-    auto region = ReadBytes<8>(link, kRegionBlock);
+    auto region = Decided(ReadAgreed<16>(link, kRegionBlock));
     region[kRegionEnd] = 0;
-    usaUnit = TextUpToZero(region, kRegionOffset) == "USA";
+    usaUnit = TextUpToZero(std::span(region).subspan(kRegionOffset)) == "USA";
 
-    instrumentVersion = TextUpToZero(ReadBytes<3>(link, kFirmwareRelease)) + "." +
-                        TextUpToZero(ReadBytes<3>(link, kFirmwareBuild));
+    instrumentVersion = Decided(ReadFirmwareVersion(link));
     firmwareAbove180 = FirmwareAbove180(instrumentVersion);
     firmwareBelow189 = FirmwareBelow189(instrumentVersion);
     return FirmwareUpdateNeeded(EmbeddedVersion(), instrumentVersion);
@@ -128,13 +115,11 @@ bool Tventana_brisca::CheckFpga() {
     if (bootstrapReply)
         return false;
     LinkContext link = Link();
-    const auto directory = ReadBytes<8>(link, kFpgaDirectory);
+    const auto directory = Decided(ReadAgreed<16>(link, kFpgaDirectory));
     return FpgaUpdateNeeded(directory[11], directory[10]);
 }
 
-bool Tventana_brisca::CheckPlans(int expectedType) {
-    LinkContext link = Link();
-    const auto table = ReadBytes<3>(link, kPlanTable);
+bool Tventana_brisca::CheckPlans(int expectedType, const std::array<std::uint8_t, 6>& table) {
     plansType = PlansTypeFromByte(table[4]);
     // Taken before the type is compared: the update sequence compares a plan of type 4 (which
     // is compared here as type 0) with its own version, and must not do so with a version
@@ -153,7 +138,7 @@ bool Tventana_brisca::CheckModule() {
             Boton_ConectarClick();
         return connected;
     };
-    ReadModuleVersions(link, ModuleVersions, connectIfNeeded);
+    ModuleVersions = Decided(ReadAgreedModuleVersions(link, connectIfNeeded));
 
     if (ModuleVersions.softwareVersion == 0) {
         // A module that reports no software yet is still starting: leave the link, give the
@@ -167,7 +152,7 @@ bool Tventana_brisca::CheckModule() {
         Reconnect();
         // Reconnect has already told the user when it failed; a new connection from here
         // would identify the instrument again from inside its own identification.
-        ReadModuleVersions(link, ModuleVersions, [this] { return connected; });
+        ModuleVersions = Decided(ReadAgreedModuleVersions(link, [this] { return connected; }));
         if (ModuleVersions.softwareVersion == 0)
             return false;
     }

@@ -125,6 +125,8 @@ void Tventana_brisca::SetInfoLines(const std::string& line1, const std::string& 
     Label_info1.caption = line1;
     Label_info2.caption = line2;
     Label_info3.caption = line3;
+    // The details of the lines before do not explain the new ones.
+    Label_info1.hint = Label_info2.hint = Label_info3.hint = {};
 }
 
 void Tventana_brisca::EnableMenus(bool enabled) {

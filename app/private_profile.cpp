@@ -13,8 +13,11 @@ namespace kell {
 namespace {
 
 // inih would cut a value at " ;" (an inline comment); the Windows rules keep it. Semicolons
-// inside lines travel through inih as this stand-in and are put back in the values.
+// inside lines travel through inih as this stand-in and are put back afterwards.
 constexpr char kSemicolonStandIn = '\x1F';
+// inih also takes ':' for the end of a key; under the Windows rules only '=' ends one, and a
+// line without it defines nothing. Colons travel through inih as this stand-in.
+constexpr char kColonStandIn = '\x1E';
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -38,6 +41,14 @@ std::string_view Unquote(std::string_view s) {
     return s;
 }
 
+// A name or value as the file holds it, its stand-ins put back.
+std::string WithStandInsPutBack(std::string_view s) {
+    std::string out(s);
+    std::replace(out.begin(), out.end(), kSemicolonStandIn, ';');
+    std::replace(out.begin(), out.end(), kColonStandIn, ':');
+    return out;
+}
+
 // inih reads a line in pieces of this many characters at most and takes every further piece
 // for a line of its own; longer lines are cut to it.
 constexpr std::size_t kLineLimit = INI_MAX_LINE - 1;
@@ -58,7 +69,8 @@ void CutLongLine(std::string& out, std::size_t lineStart) {
 
 // Prepares the text for inih: no byte-order mark, no leading white space on any line (inih
 // would take an indented line for the continuation of the previous value, Windows reads it as a
-// line of its own), the semicolons stand-in inside lines, and no line longer than inih reads.
+// line of its own), the semicolons and colons stand-ins inside lines, and no line longer than
+// inih reads.
 std::string PrepareForInih(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -85,6 +97,8 @@ std::string PrepareForInih(std::string_view text) {
             c = ' ';  // would end the text for inih
         if (c == ';' && !commentLine)
             c = kSemicolonStandIn;
+        if (c == ':' && !commentLine)
+            c = kColonStandIn;
         out += c;
         lineStart = false;
         if (out.size() - lineBegin > kLineLimit) {
@@ -117,7 +131,7 @@ PrivateProfile PrivateProfile::Parse(std::string_view bytes) {
 
 int PrivateProfile::OnEntry(void* user, const char* section, const char* key, const char* value) {
     auto& self = *static_cast<PrivateProfile*>(user);
-    const std::string sectionName = Lower(Trim(section));
+    const std::string sectionName = Lower(WithStandInsPutBack(Trim(section)));
     if (sectionName != self.currentSection_) {
         // A section that appears again later is not read again: its first appearance counts.
         self.skippingSection_ = self.sections_.count(sectionName) != 0;
@@ -125,10 +139,9 @@ int PrivateProfile::OnEntry(void* user, const char* section, const char* key, co
     }
     if (self.skippingSection_ || sectionName.empty())
         return 1;
-    std::string text(Unquote(Trim(value)));
-    std::replace(text.begin(), text.end(), kSemicolonStandIn, ';');
     // emplace keeps the first value of a key that occurs twice.
-    self.sections_[sectionName].emplace(Lower(Trim(key)), std::move(text));
+    self.sections_[sectionName].emplace(Lower(WithStandInsPutBack(Trim(key))),
+                                        WithStandInsPutBack(Unquote(Trim(value))));
     return 1;
 }
 

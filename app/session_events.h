@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "app/version_check.h"
 #include "platform/controls.h"
 
 namespace kell {
@@ -36,7 +37,8 @@ enum class SearchEnd {
 };
 
 // Why an identified instrument is not updated.
-enum class Refusal { LowLevel, Peripherals, NothingToDo, UnknownModel };
+// Unidentified: a reading that decides what the session writes gave replies that never agreed.
+enum class Refusal { LowLevel, Peripherals, NothingToDo, UnknownModel, Unidentified };
 
 // How an update session that ran ended.
 enum class SessionEnd { Updated, Failed, Cancelled, EraseRefused };
@@ -98,6 +100,13 @@ class SessionEvents {
     virtual void SearchEnded(SearchEnd why) {}
     virtual void UpdateRefused(Refusal why) {}
     virtual void SessionEnded(SessionEnd how, int resultCode) {}
+
+    // After a session that ended updated, the meter is asked again for its versions once it is
+    // back from its restart: Started before the wait (which may take several seconds), Checked
+    // with what it reported, or that it did not come back (not told when the program was closed
+    // during the wait).
+    virtual void VersionCheckStarted() {}
+    virtual void VersionsChecked(const VersionCheck& check) {}
 };
 
 // The names the console's JSON and --answer use.

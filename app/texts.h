@@ -19,8 +19,9 @@ namespace kell {
     X(MENU3_L2, "Acerca de")
 
 // The text keys, in the order they are read. Each is empty unless the language file gives it.
-// P6_E8 (a port that exists but may not be opened) and P6_E9 (a port another program holds)
-// are this program's own additions.
+// P6_E8 (a port that exists but may not be opened), P6_E9 (a port another program holds) and
+// the texts of the version check after an update (PASO5_COMPROBANDO to VERSION_NO_ACTUAL) are
+// this program's own additions.
 // clang-format off
 #define KELL_TEXT_KEYS(X)                                    \
     X(PASO1_L1) X(PASO1_L2) X(PASO1_L3)                      \
@@ -39,13 +40,19 @@ namespace kell {
     X(P6_E7_L1) X(P6_E7_L2) X(P6_E7_L3)                      \
     X(PASO7_L1) X(PASO7_L2) X(PASO7_L3)                      \
     X(PASO8_L1) X(PASO8_L2) X(PASO8_L3)                      \
+    X(PASO9_L1) X(PASO9_L2) X(PASO9_L3)                      \
     X(AVISOMEM1) X(AVISOMEM2) X(AVISOMEM3)                   \
     X(AVISO_HEAD)                                            \
     X(AVISOPLAN1) X(AVISOPLAN2) X(AVISOPLAN3)                \
     X(AVISOACT) X(AVISOSI) X(AVISONO)                        \
     X(PROGRESO_GENERAL) X(TIEMPO_TOTAL1) X(TIEMPO_TOTAL2)    \
     X(P6_E8_L1) X(P6_E8_L2) X(P6_E8_L3)                      \
-    X(P6_E9_L1) X(P6_E9_L2) X(P6_E9_L3)
+    X(P6_E9_L1) X(P6_E9_L2) X(P6_E9_L3)                      \
+    X(PASO5_COMPROBANDO)                                     \
+    X(PASO5_VERIFICADO) X(PASO5_NO_VERIFICADO)               \
+    X(VERSIONES_CABECERA) X(VERSIONES_SIN_RESPUESTA)         \
+    X(VERSION_FIRMWARE) X(VERSION_FPGA) X(VERSION_PLANES)    \
+    X(VERSION_MODULO) X(VERSION_PROGRAMA) X(VERSION_NO_ACTUAL)
 // clang-format on
 
 // The captions of the nine menu items, one field per key, starting at their built-in values.
@@ -92,6 +99,7 @@ inline constexpr TextKey kTextKeys[] = {
 inline constexpr std::size_t kMenuKeyCount = std::size(kMenuKeys);
 inline constexpr std::size_t kTextKeyCount = std::size(kTextKeys);
 static_assert(kMenuKeyCount == 9);
-static_assert(kTextKeyCount == 61 + 6, "the 61 texts of the window, P6_E8 and P6_E9");
+static_assert(kTextKeyCount == 61 + 6 + 11 + 3,
+              "the 61 texts of the window, P6_E8, P6_E9, the version check's and PASO9's");
 
 }  // namespace kell

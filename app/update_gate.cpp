@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kLowestLevel = 17;
 constexpr std::uint16_t kOptionBlock = 0x6010;
-constexpr std::uint8_t kOptionBlockLength = 32;
+constexpr std::size_t kOptionBlockLength = 32;
 constexpr std::size_t kOptionByte = 26;
 constexpr std::uint8_t kTwoFpgaConfigurationsBit = 0x20;
 
@@ -28,7 +28,9 @@ void Tventana_brisca::CheckBeforeUpdate() {
     } else if (!CheckPeripheralStatus(link, firmwareAbove180)) {
         RefuseUpdate(Refusal::Peripherals, texts.P6_E3_L1, texts.P6_E3_L2, texts.P6_E3_L3);
     } else if (!CheckUpdateAllowed()) {
-        if (modelKnown)
+        if (!readingsAgreed)
+            RefuseUpdate(Refusal::Unidentified, texts.PASO9_L1, texts.PASO9_L2, texts.PASO9_L3);
+        else if (modelKnown)
             RefuseUpdate(Refusal::NothingToDo, texts.PASO7_L1, texts.PASO7_L2, texts.PASO7_L3);
         else
             RefuseUpdate(Refusal::UnknownModel, texts.PASO8_L1, texts.PASO8_L2, texts.PASO8_L3);
@@ -41,11 +43,12 @@ void Tventana_brisca::CheckBeforeUpdate() {
 
 bool Tventana_brisca::CheckUpdateAllowed() {
     LinkContext link = Link();
-    std::array<std::int16_t, kOptionBlockLength / 2> options{};
-    ReadWords(link, kOptionBlock, options, 0x00, kOptionBlockLength);
-    threeFpgaConfigurations = (ReplyByte(options, kOptionByte) & kTwoFpgaConfigurationsBit) == 0;
+    // The option decides which FPGA set and which general record the session writes.
+    const auto options =
+        Decided(ReadAgreedMemoryBytes<kOptionBlockLength>(link, 0x00, kOptionBlock));
+    threeFpgaConfigurations = (options[kOptionByte] & kTwoFpgaConfigurationsBit) == 0;
 
-    if (usaUnit || !modelKnown)
+    if (usaUnit || !modelKnown || !readingsAgreed)
         return false;
     for (const CheckBox* mark : {&Check_firmware, &Check_fpga, &Check_teclado, &Check_configuracion,
                                  &Check_borrar, &Check_planes, &Check_mpeg4_apl}) {

@@ -33,6 +33,7 @@ std::string Minutes(int seconds) {
 }  // namespace
 
 void Tventana_brisca::StartUpdate() {
+    versionCheck.reset();
     SetActionPicture(kPictureUpdating, false);
     ProgressBar_general.visible = true;
     Label_progreso_general.visible = true;
@@ -68,6 +69,9 @@ void Tventana_brisca::StartUpdate() {
               : resultCode != 0 ? SessionEnd::Failed
                                 : SessionEnd::Cancelled;
     Events().SessionEnded(how, resultCode);
+    // The session's own account says updated; the meter, once back, is asked whether it agrees.
+    if (how == SessionEnd::Updated && checkVersionsAfterUpdate && !exitRequested)
+        CheckVersionsAfterUpdate();
 }
 
 bool Tventana_brisca::RunUpdateSequence() {

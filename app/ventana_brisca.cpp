@@ -161,6 +161,9 @@ int Tventana_brisca::ShowAttention(const std::string& header, const std::string&
     Button_atencion_cancel.caption = cancelCaption;
     Panel_atencion.visible = true;
     attentionReply = 0;
+    // The panel holds the core as a message box does: the front end draws it, and the window
+    // around it as the session last set it, at once rather than at its first wait.
+    seams.pump.PumpOnce();
     while (attentionReply == 0) {
         if (exitRequested) {
             Button_atencion_cancelClick();

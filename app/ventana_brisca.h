@@ -4,18 +4,22 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "app/instrument_probe.h"
 #include "app/reporting_pump.h"
 #include "app/session_events.h"
 #include "app/texts.h"
 #include "app/up_to_date_notifier.h"
+#include "app/version_check.h"
 #include "config/instrument_facts.h"
 #include "firmware/diferencial.h"
 #include "image/file_op.h"
 #include "image/interprete_hex.h"
+#include "link/agreed_reading.h"
 #include "link/link_context.h"
 #include "link/module_versions.h"
 #include "link/port_settings.h"
@@ -85,6 +89,7 @@ class Tventana_brisca {
     void SetActionPicture(int index, bool showNumbers);
     // Asks on the attention panel and waits for the answer: 1 for OK, -1 for Cancel. Also -1
     // when the program is being closed meanwhile, so that the wait cannot outlive the window.
+    // The front end is pumped once as the panel opens, as before every message box.
     int ShowAttention(const std::string& header, const std::string& line1, const std::string& line2,
                       const std::string& line3, const std::string& okCaption,
                       const std::string& cancelCaption);
@@ -194,14 +199,37 @@ class Tventana_brisca {
     void PlanUpdate();
     bool CheckFirmware();
     bool CheckFpga();
-    bool CheckPlans(int expectedType);
+    // The plans mark from the channel-plan header as read (its type byte, its version).
+    bool CheckPlans(int expectedType, const std::array<std::uint8_t, 6>& table);
     bool CheckModule();
+    // The value of a reading read until two replies agreed; replies that never agreed clear
+    // readingsAgreed (and give the reading's empty value, no guess).
+    template <typename T>
+    T Decided(AgreedReading<T> reading) {
+        if (reading.agreement == Agreement::Disagreed)
+            readingsAgreed = false;
+        return std::move(reading.value);
+    }
     // The gate after a connection: level, peripheral status and whether the update is allowed
     // and needed; then the update, or the reason it does not happen.
     void CheckBeforeUpdate();
     bool CheckUpdateAllowed();
     // The update: runs the sequence and shows its outcome.
     void StartUpdate();
+
+    // ---- The check after an update ----
+    // version_check_step.cpp
+
+    // After a session that ended updated: waits for the meter to come back from its restart
+    // (without a beep or a message meanwhile), asks it for its versions with the
+    // identification's read-only queries, ends the link, shows on the third info line whether
+    // it reports the new versions and on the info lines' hint each component's versions, and
+    // tells the front end.
+    void CheckVersionsAfterUpdate();
+    // On by default; a test that counts the session's bytes or time may turn it off.
+    bool checkVersionsAfterUpdate = true;
+    // The last check's result (empty until one ran, and while a new session runs).
+    std::optional<VersionCheck> versionCheck;
 
     // ---- Update sequence ----
     // update_sequence.cpp, update_steps.cpp; the steps' table in sequence_steps.cpp
@@ -260,8 +288,8 @@ class Tventana_brisca {
     Picture Image_buscar_puerto;
     Button Button_buscar_puerto;
     Label Label_n1, Label_n2, Label_n3;
-    Label Label_info1, Label_info2, Label_info3;
-    Label Label1;  // the version line
+    HintedLabel Label_info1, Label_info2, Label_info3;  // hint: the version check's details
+    Label Label1;                                       // the version line
     Picture Image_salir;
     Button SpeedButton_exit;
     Label Label_progreso_general;
@@ -325,6 +353,9 @@ class Tventana_brisca {
     bool searchFoundNothing = false;  // the last search ended without an instrument
 
     // Identification results.
+    // Every reading of the last identification that decides what the session writes agreed
+    // (it is read until two replies agree); when one did not, the update is refused.
+    bool readingsAgreed = true;
     int zoneCode = 0;
     bool parameter562Valid = false;
     std::uint8_t parameter562 = 0;

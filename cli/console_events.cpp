@@ -1,6 +1,27 @@
 #include "cli/console_events.h"
 
 namespace kell::cli {
+namespace {
+
+void PrintChecks(ConsoleView& view, const VersionCheck& check) {
+    if (!check.answered) {
+        view.Say(
+            "The meter did not come back after its restart, so its versions could not be "
+            "checked: the update is unverified. Restart the meter by hand and run the program "
+            "again to check it.");
+        return;
+    }
+    std::string text = "The meter now reports:";
+    for (const ComponentCheck& c : check.checks) {
+        std::string name = c.component;
+        name.resize(10, ' ');
+        text += "\n  " + name + c.reported + (c.current ? "  (current)" : "  (not current)") +
+                (c.planned ? "" : "  (not updated)");
+    }
+    view.Say(text);
+}
+
+}  // namespace
 
 void ConsoleEvents::QuestionAsked(const AskedQuestion& question) {
     desk_.Announce(question.kind);
@@ -18,7 +39,8 @@ void ConsoleEvents::InfoLinesChanged(const InfoLines& lines) {
     screen_.lines = lines.lines;
     screen_.numbered = lines.numbered;
     record_.InfoLinesShown(lines.lines);
-    view_.Show(screen_);
+    if (view_)
+        view_->Show(screen_);
 }
 
 void ConsoleEvents::ProgressChanged(const SessionProgress& progress) {
@@ -26,7 +48,8 @@ void ConsoleEvents::ProgressChanged(const SessionProgress& progress) {
     screen_.overallLabel = progress.overallLabel;
     screen_.overall = progress.overall;
     screen_.step = progress.step;
-    view_.Show(screen_);
+    if (view_)
+        view_->Show(screen_);
 }
 
 void ConsoleEvents::SearchEnded(SearchEnd) {
@@ -52,6 +75,18 @@ void ConsoleEvents::SessionEnded(SessionEnd how, int) {
             record_.End(Ending::EraseRefused);
             return;
     }
+}
+
+void ConsoleEvents::VersionCheckStarted() {
+    if (view_)
+        view_->Say(
+            "Waiting for the meter to restart, then asking it for the versions it now holds...");
+}
+
+void ConsoleEvents::VersionsChecked(const VersionCheck& check) {
+    record_.Checked(check);
+    if (view_ && listVersions_)
+        PrintChecks(*view_, check);
 }
 
 }  // namespace kell::cli

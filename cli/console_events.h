@@ -10,11 +10,14 @@ namespace kell::cli {
 
 // The core's account of the session, as the console takes it: each question goes to the desk
 // by its kind before its box, panel or wait opens; what the window shows is drawn on the view;
-// the lines shown, the steps and the way the search or the session ended go to the record.
+// the lines shown, the steps and the way the search or the session ended go to the record, and
+// so does what the meter reports when asked again after the update. With a view, the wait for
+// that check and (with listVersions) its result are printed.
 class ConsoleEvents : public SessionEvents {
   public:
-    ConsoleEvents(QuestionDesk& desk, SessionRecord& record, ConsoleView& view)
-        : desk_(desk), record_(record), view_(view) {}
+    ConsoleEvents(QuestionDesk& desk, SessionRecord& record, ConsoleView* view = nullptr,
+                  bool listVersions = true)
+        : desk_(desk), record_(record), view_(view), listVersions_(listVersions) {}
 
     void QuestionAsked(const AskedQuestion& question) override;
     void QuestionAnswered(QuestionKind kind, bool ok) override;
@@ -24,11 +27,14 @@ class ConsoleEvents : public SessionEvents {
     void SearchEnded(SearchEnd why) override;
     void UpdateRefused(Refusal why) override;
     void SessionEnded(SessionEnd how, int resultCode) override;
+    void VersionCheckStarted() override;
+    void VersionsChecked(const VersionCheck& check) override;
 
   private:
     QuestionDesk& desk_;
     SessionRecord& record_;
-    ConsoleView& view_;
+    ConsoleView* view_;
+    bool listVersions_;
     ScreenState screen_;
 };
 

@@ -22,7 +22,6 @@
 #include "cli/console_pump.h"
 #include "cli/console_session.h"
 #include "cli/console_view.h"
-#include "cli/instrument_versions.h"
 #include "cli/interrupts.h"
 #include "cli/json_report.h"
 #include "cli/line_reader.h"
@@ -89,6 +88,7 @@ struct Console {
           view(screen, std::cerr, liveBars, clock, columns, ConsoleWords::Load(languageFile)),
           desk(options.answers, canAsk ? &input : nullptr, view, record,
                [] { return InterruptCount() > 0; }),
+          events(desk, record, &view, !options.json),
           pump(qtPump, clock, view, desk, record, [] { return InterruptCount(); }),
           notifier(view, desk, pump, record, IsTerminal(STDERR_FILENO)) {
         if (trace)
@@ -114,7 +114,7 @@ struct Console {
     LineReader input{STDIN_FILENO};
     ConsoleView view;
     QuestionDesk desk;
-    ConsoleEvents events{desk, record, view};
+    ConsoleEvents events;
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;

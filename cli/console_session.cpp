@@ -5,7 +5,6 @@
 #include "app/ventana_brisca.h"
 #include "cli/console_pump.h"
 #include "cli/console_view.h"
-#include "cli/instrument_versions.h"
 #include "cli/json_report.h"
 #include "cli/options.h"
 #include "cli/question_desk.h"
@@ -17,41 +16,6 @@ namespace {
 // With --wait, the pause between a search that found nothing and the next one.
 constexpr std::int64_t kSearchAgainUs = 2'000'000;
 constexpr std::uint32_t kSearchAgainSliceMs = 100;
-
-// Asks the instrument what it now holds, over a link of its own that ends again afterwards.
-// The instrument restarts after the session's finish bytes: it gets the time the session's own
-// closing gives it to come back, and is only reported silent when it does not within that.
-VersionsAfter ReadBack(Tventana_brisca& w, const PlanMarks& plan) {
-    VersionsAfter after;
-    after.answered = w.ReconnectAfterFinish();
-    if (!after.answered)
-        return after;
-    LinkContext link = w.Link();
-    const InstrumentVersions versions = ReadInstrumentVersions(link);
-    after.checks = CheckAgainstCarried(versions, w.EmbeddedVersion(), plan.firmware, plan.fpga,
-                                       plan.plans, plan.module);
-    w.Boton_ConectarClick();
-    return after;
-}
-
-void PrintChecks(ConsoleView& view, const VersionsAfter& after) {
-    if (!after.answered) {
-        view.Say(
-            "The meter did not come back after its restart, so its versions could not be "
-            "checked: the update is unverified. Restart the meter by hand and run the program "
-            "again to check it.");
-        return;
-    }
-    std::string text = "The meter now reports:";
-    for (const ComponentCheck& check : after.checks) {
-        std::string name = check.component;
-        name.resize(10, ' ');
-        text += "\n  " + name + check.reported +
-                (check.current ? "  (current)" : "  (not current)") +
-                (check.planned ? "" : "  (not updated)");
-    }
-    view.Say(text);
-}
 
 // Presses the search button as a user does: the first press arms the search, the second
 // searches and updates what it finds. With --wait a search that found no meter is made again
@@ -87,18 +51,15 @@ Outcome RunAndJudge(ConsoleParts console, const Options& options, const std::str
     Search(console, options);
     console.record.Finish(w);
 
-    std::optional<VersionsAfter> after;
+    // The window asked the meter again for its versions after an update (the events printed
+    // it); an update the user interrupted is judged without it.
+    std::optional<VersionCheck> after;
     const bool interrupted = console.pump.Interrupted();
-    if (console.record.HowItEnded() == Ending::Updated && !interrupted && console.record.Plan()) {
-        console.view.Say(
-            "Waiting for the meter to restart, then asking it for the versions it now holds...");
-        after = ReadBack(w, *console.record.Plan());
-        if (!options.json)
-            PrintChecks(console.view, *after);
-    }
+    if (console.record.HowItEnded() == Ending::Updated && !interrupted)
+        after = console.record.After();
     std::optional<bool> verified;
     if (after)
-        verified = after->answered && AllPlannedCurrent(after->checks);
+        verified = after->Verified();
     const Outcome outcome = DecideOutcome(console.record.HowItEnded(), w.resultCode, w.eraseRefused,
                                           interrupted || console.desk.StoppedByAnswer(), verified,
                                           console.view.Words());

@@ -37,7 +37,7 @@ QJsonObject Before(const VersionsBefore& b) {
             {"module", Module(b.module)}};
 }
 
-QJsonObject After(const VersionsAfter& after) {
+QJsonObject After(const VersionCheck& after) {
     QJsonObject object{{"answered", after.answered}};
     QJsonObject components;
     for (const ComponentCheck& check : after.checks) {
@@ -49,7 +49,7 @@ QJsonObject After(const VersionsAfter& after) {
         components[Q(check.component)] = component;
     }
     object["components"] = components;
-    object["verified"] = after.answered && AllPlannedCurrent(after.checks);
+    object["verified"] = after.Verified();
     return object;
 }
 
@@ -57,7 +57,7 @@ QJsonObject After(const VersionsAfter& after) {
 
 QJsonObject BuildReport(const Outcome& outcome, const Tventana_brisca& w,
                         const SessionRecord& record, const std::string& port,
-                        const std::optional<VersionsAfter>& after) {
+                        const std::optional<VersionCheck>& after) {
     QJsonObject report;
     report["outcome"] = Q(outcome.name);
     report["exitStatus"] = outcome.exitStatus;

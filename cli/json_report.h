@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/instrument_versions.h"
+#include "app/version_check.h"
 #include "cli/outcome.h"
 #include "cli/session_record.h"
 
@@ -15,18 +15,12 @@ class Tventana_brisca;
 
 namespace kell::cli {
 
-// What the instrument reported after a completed session (absent when it was not asked).
-struct VersionsAfter {
-    bool answered = false;  // the reconnection for the reading succeeded
-    std::vector<ComponentCheck> checks;
-};
-
 // The one JSON object of --json: the outcome and its exit status, the result code, the info
 // lines at the end and every set shown before, the message boxes, the questions and their
 // answers, the steps with their durations, the plan, the versions before (from the
-// identification) and after (from the instrument itself).
+// identification) and after (from the instrument itself, absent when it was not asked).
 QJsonObject BuildReport(const Outcome& outcome, const Tventana_brisca& window,
                         const SessionRecord& record, const std::string& port,
-                        const std::optional<VersionsAfter>& after);
+                        const std::optional<VersionCheck>& after);
 
 }  // namespace kell::cli

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version_check.h"
 #include "link/module_versions.h"
 #include "platform/clock.h"
 
@@ -56,7 +57,7 @@ enum class Ending { None, NotFound, NotUpdated, Updated, Failed, Cancelled, Eras
 // What a session showed and did, for the JSON report: every set of info lines in turn, the
 // message boxes, the questions with their answers, the steps with their durations (measured
 // from the start of one step to the start of the next), the plan, what the instrument held
-// before, and how it all ended.
+// before and reports after, and how it all ended.
 class SessionRecord {
   public:
     explicit SessionRecord(Clock& clock) : clock_(clock) {}
@@ -76,6 +77,8 @@ class SessionRecord {
     void AddMessage(std::string text) { messages_.push_back(std::move(text)); }
     void AddBeep() { ++beeps_; }
     void AddQuestion(QuestionRecord question) { questions_.push_back(std::move(question)); }
+    // What the meter reported when asked again after the update (as the core told it).
+    void Checked(VersionCheck check) { after_ = std::move(check); }
 
     const std::vector<std::array<std::string, 3>>& Texts() const { return texts_; }
     const std::vector<std::string>& Messages() const { return messages_; }
@@ -84,6 +87,7 @@ class SessionRecord {
     const std::vector<StepRecord>& Steps() const { return steps_; }
     const std::optional<PlanMarks>& Plan() const { return plan_; }
     const std::optional<VersionsBefore>& Before() const { return before_; }
+    const std::optional<VersionCheck>& After() const { return after_; }
     bool SessionSeen() const { return sessionSeen_; }
     Ending HowItEnded() const { return ending_; }
 
@@ -101,6 +105,7 @@ class SessionRecord {
     Ending ending_ = Ending::None;
     std::optional<PlanMarks> plan_;
     std::optional<VersionsBefore> before_;
+    std::optional<VersionCheck> after_;
     bool sessionSeen_ = false;
 };
 

@@ -39,6 +39,7 @@ RadioGroup MakeRadioGroup(const char* caption, std::vector<std::string> items) {
 
 TFParam_defecto::TFParam_defecto(SessionContext sessionView, InstrumentFacts instrument)
     : session(std::move(sessionView)), facts(instrument) {
+    sendLoaderStages = [this] { return RunLoaderStages(); };
     BuildLayout();
     if (facts.accessLetter != kServiceAccessLetter) {
         for (CheckBox* box : OperationBoxes())

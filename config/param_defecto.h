@@ -103,9 +103,9 @@ class TFParam_defecto {
     ConfigRecordAreas areas;
     // The record layout version as text; the records carry it as a number.
     std::string ParamFormatVersion;
-    // Creates a main-firmware transfer on the channel and runs its two loader stages in
-    // order; its result is not used. Wired by the program once the firmware layer provides
-    // the stages; while empty, SendBoots sends nothing.
+    // Runs the two loader stages of a main-firmware transfer on the window's channel; its
+    // result is not used. Every window starts with RunLoaderStages here, so the window works
+    // as it is made; a test may put its own in its place.
     std::function<bool()> sendLoaderStages;
 
     // ---- Controls ----
@@ -162,6 +162,8 @@ class TFParam_defecto {
         const char* success;
     };
     bool EraseArea(std::span<const std::uint8_t> sectors, const EraseTexts& texts);
+    // The loader stages as the main firmware step runs them, over this window's session.
+    bool RunLoaderStages();
 };
 
 }  // namespace kell

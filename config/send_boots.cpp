@@ -1,4 +1,5 @@
 #include "config/param_defecto.h"
+#include "firmware/diferencial.h"
 
 namespace kell {
 
@@ -9,6 +10,17 @@ bool TFParam_defecto::SendBoots() {
     if (!facts.loaderMode && sendLoaderStages)
         sendLoaderStages();
     return true;
+}
+
+bool TFParam_defecto::RunLoaderStages() {
+    // This transfer only starts the loader: it streams no firmware and shows no picture, so it
+    // borrows nothing of the main window, and the picture raster the loader announces is not
+    // kept.
+    TGraficos pictures;
+    TFile_op noFirmware{std::span<const std::uint8_t>{}};
+    PageFlags noPages{};
+    TCDiferencial transfer(session, MainWindowLoan{pictures, noFirmware, nullptr, noPages});
+    return transfer.RunLoaderStages();
 }
 
 }  // namespace kell

@@ -6,7 +6,6 @@
 #include "link/byte_wait.h"
 #include "link/progress_weights.h"
 #include "link/shared_frames.h"
-#include "modules/loader_patch.h"
 
 namespace kell {
 
@@ -59,13 +58,9 @@ bool TCDiferencial::ProgramMainFirmware() {
     } else {
         session_.stepStartTime = link.clock.Seconds();
         MarkPlanPages();
-        if (!loan_.checkFpga) {
-            // Without the FPGA step nobody has started the loader yet. The stages' results
-            // are not decisive: the erase below finds out whether the loader runs.
-            ok = PatchLoaderBlock();
-            LoadLoaderStage1();
-            LoadLoaderStage2();
-        }
+        // Without the FPGA step nobody has started the loader yet.
+        if (!loan_.checkFpga)
+            ok = RunLoaderStages();
         loan_.graficos.ClearGraphicsArea(link, session_.stepStartTime);
         loan_.graficos.SendPicture(link, kProgressPicture);
         if (session_.stopSession)

@@ -60,6 +60,11 @@ class TCDiferencial {
     // Patches the loader block, then runs both loader stages (the FPGA step's preparation).
     // The result of the last stage run.
     bool PrepareLoader();
+    // Starts the loader as the main firmware step does when no FPGA step started it: the
+    // disconnection watch off, the loader block patched, then both stages, the second whatever
+    // the first's result (the next exchange finds out whether the loader runs). False only
+    // when the program carries no loader blocks.
+    bool RunLoaderStages();
 
     // Empties the loader's staging area: 0xAA answered 'f' (5 tries), then the erase frame
     // answered 'p' (3 tries).

@@ -115,4 +115,13 @@ bool TCDiferencial::PrepareLoader() {
     return LoadLoaderStage1() && LoadLoaderStage2();
 }
 
+bool TCDiferencial::RunLoaderStages() {
+    // The watch reads the line between events and would take the loader's answers away.
+    session_.Timer_desconexion.enabled = false;
+    const bool patched = PatchLoaderBlock();
+    LoadLoaderStage1();
+    LoadLoaderStage2();
+    return patched;
+}
+
 }  // namespace kell

@@ -60,6 +60,15 @@ void Binder::Bind(QLabel* label, const Label& model) {
     });
 }
 
+void Binder::Bind(QLabel* label, const HintedLabel& model) {
+    Bind(label, static_cast<const Label&>(model));
+    Add([label, &model] {
+        const QString hint = Text(model.hint);
+        if (label->toolTip() != hint)
+            label->setToolTip(hint);
+    });
+}
+
 void Binder::Bind(QAbstractButton* button, const Button& model) {
     Add([button, &model] {
         const QString text = Text(model.caption);

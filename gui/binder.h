@@ -28,6 +28,8 @@ class Binder {
   public:
     void Bind(QWidget* widget, const Control& model);
     void Bind(QLabel* label, const Label& model);
+    // The label and its hint, as its tool tip.
+    void Bind(QLabel* label, const HintedLabel& model);
     void Bind(QAbstractButton* button, const Button& model);
     void Bind(QCheckBox* box, const CheckBox& model);
     void Bind(QAction* action, const MenuItem& model);

@@ -151,7 +151,7 @@ void MainWindow::BuildControls() {
     Label* numbers[] = {&m.Label_n1, &m.Label_n2, &m.Label_n3};
     const int infoTops[] = {72, 120, 168};
     const char* infoNames[] = {"Label_info1", "Label_info2", "Label_info3"};
-    Label* infos[] = {&m.Label_info1, &m.Label_info2, &m.Label_info3};
+    HintedLabel* infos[] = {&m.Label_info1, &m.Label_info2, &m.Label_info3};
     for (int i = 0; i < 3; ++i) {
         binder_.Bind(AddLabel(c, numberNames[i], {192, numberTops[i], 32, 40}, PixelFont(32, true)),
                      *numbers[i]);

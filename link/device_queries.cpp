@@ -17,7 +17,7 @@ constexpr std::uint32_t kSettleMs = 50;
 
 }  // namespace
 
-void ReadWords(LinkContext& link, std::uint16_t address, std::span<std::int16_t> words,
+bool ReadWords(LinkContext& link, std::uint16_t address, std::span<std::int16_t> words,
                std::uint8_t function, std::uint8_t length) {
     const std::size_t count = length / 2;
     const std::size_t stored = std::min(count, words.size());
@@ -41,10 +41,13 @@ void ReadWords(LinkContext& link, std::uint16_t address, std::span<std::int16_t>
                     words[i] = static_cast<std::int16_t>(high << 8 | low);
             }
         }
-        if (!deadline.Expired())
-            break;
+        if (!deadline.Expired()) {
+            link.serial.Drain();
+            return true;
+        }
     }
     link.serial.Drain();
+    return false;
 }
 
 std::uint8_t ReplyByte(std::span<const std::int16_t> words, std::size_t index) {
@@ -94,6 +97,14 @@ int ReadParameter(LinkContext& link, std::uint16_t identifier, bool* succeeded) 
         default:
             return reply[5] << 8 | reply[4];
     }
+}
+
+AgreedReading<int> ReadAgreedParameter(LinkContext& link, std::uint16_t identifier) {
+    return ReadUntilTwoAgree([&] {
+        Reading<int> reading;
+        reading.value = ReadParameter(link, identifier, &reading.answered);
+        return reading;
+    });
 }
 
 bool QueryPeripheral(LinkContext& link, std::uint8_t device, std::span<std::uint8_t> buffer,

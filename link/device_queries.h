@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "link/agreed_reading.h"
 #include "link/link_context.h"
 
 // The queries of the instrument's running firmware: the 0x01 command family (memory words,
@@ -19,11 +21,34 @@ inline constexpr int kQueryAttempts = 5;
 
 // Reads length/2 words (low byte first) at `address` of segment `function` into `words`. The
 // words asked for are zeroed first and stay zero when every attempt fails; a caller that needs
-// to know looks at the values. Words beyond the span's end are read from the line and dropped.
-void ReadWords(LinkContext& link, std::uint16_t address, std::span<std::int16_t> words,
+// to know looks at the values or at the result: true when an attempt received the whole reply.
+// Words beyond the span's end are read from the line and dropped.
+bool ReadWords(LinkContext& link, std::uint16_t address, std::span<std::int16_t> words,
                std::uint8_t function, std::uint8_t length);
 // Byte `index` of a word reply, in the order the bytes came on the line (0 past the end).
 std::uint8_t ReplyByte(std::span<const std::int16_t> words, std::size_t index);
+
+// The bytes of one memory read of `Bytes` bytes, in the order they came on the line (zeros when
+// every attempt failed).
+template <std::size_t Bytes>
+Reading<std::array<std::uint8_t, Bytes>> ReadMemoryBytes(LinkContext& link, std::uint8_t function,
+                                                         std::uint16_t address) {
+    static_assert(Bytes % 2 == 0 && Bytes < 256, "a memory read is of whole words");
+    std::array<std::int16_t, Bytes / 2> words{};
+    Reading<std::array<std::uint8_t, Bytes>> reading;
+    reading.answered = ReadWords(link, address, words, function, Bytes);
+    for (std::size_t i = 0; i < Bytes; ++i)
+        reading.value[i] = ReplyByte(words, i);
+    return reading;
+}
+
+// The same read asked until two of its replies agree (see agreed_reading.h).
+template <std::size_t Bytes>
+AgreedReading<std::array<std::uint8_t, Bytes>> ReadAgreedMemoryBytes(LinkContext& link,
+                                                                     std::uint8_t function,
+                                                                     std::uint16_t address) {
+    return ReadUntilTwoAgree([&] { return ReadMemoryBytes<Bytes>(link, function, address); });
+}
 
 // Numbered parameters and the reply bytes that carry them.
 inline constexpr std::uint16_t kParameterZone = 526;  // reply byte 4
@@ -35,6 +60,9 @@ inline constexpr std::uint16_t kParameter571 = 571;   // reply bytes 5 (high) an
 // attempt received the whole reply. Identifiers without a rule of their own give bytes 5 and 4
 // as a 16-bit value, as 571 does.
 int ReadParameter(LinkContext& link, std::uint16_t identifier, bool* succeeded = nullptr);
+// The parameter asked until two of its replies agree; a reading without a whole reply ends it
+// (Agreement::Unanswered, with that reading's value).
+AgreedReading<int> ReadAgreedParameter(LinkContext& link, std::uint16_t identifier);
 
 // Reads or writes a peripheral register. buffer[0] is sent; the reply is stored from
 // buffer[0] on. Bytes announced beyond the buffer's size are read and dropped. False without

@@ -31,29 +31,29 @@ bool ReadPair(LinkContext& link, const Deadline& deadline, std::uint8_t& first,
 
 }  // namespace
 
-void ReadModuleVersions(LinkContext& link, ModuleVersions& versions,
+bool ReadModuleVersions(LinkContext& link, ModuleVersions& versions,
                         const std::function<bool()>& ensureConnected) {
     versions = ModuleVersions{};
     if (ensureConnected && !ensureConnected())
-        return;
+        return false;
 
     link.serial.Drain();
     const std::uint8_t versionRequest = kVersionRequest;
     SendBytes(link, {&versionRequest, 1});
     const Deadline whole(link.clock, kReplyLimitSeconds);
     if (!WaitForByte(link, whole, Pace::Pumping()).Is(kVersionReply))
-        return;
+        return false;
     if (!WaitForByte(link, whole, Pace::Pumping()).Arrived())
-        return;
+        return false;
     std::uint8_t a = 0, b = 0;
     if (!ReadPair(link, whole, a, b))
-        return;
+        return false;
     versions.softwareVersion = static_cast<std::uint16_t>(a << 8 | b);
     if (!ReadPair(link, whole, a, b))
-        return;
+        return false;
     versions.build = static_cast<std::uint16_t>(a << 8 | b);
     if (!ReadPair(link, whole, a, b))
-        return;
+        return false;
     versions.decodersVersion = a;
     versions.bootVersion = b;
 
@@ -64,14 +64,24 @@ void ReadModuleVersions(LinkContext& link, ModuleVersions& versions,
     const Deadline first(link.clock, kSerialFirstLimitSeconds);
     const PolledByte marker = WaitForByte(link, first, Pace::Pumping());
     if (!marker.Is(kSerialReply) || marker.elapsed > kSerialFirstLatestSeconds)
-        return;
+        return true;
     if (!WaitForByte(link, first.WithLimit(kReplyLimitSeconds), Pace::Pumping()).Arrived())
-        return;
+        return true;
     const Deadline serialNumber(link.clock, kReplyLimitSeconds);
     for (int i = 0; i < kSerialNumberBytes; ++i) {
         if (!WaitForByte(link, serialNumber, Pace::Pumping()).Arrived())
-            return;
+            return true;
     }
+    return true;
+}
+
+AgreedReading<ModuleVersions> ReadAgreedModuleVersions(
+    LinkContext& link, const std::function<bool()>& ensureConnected) {
+    return ReadUntilTwoAgree([&] {
+        Reading<ModuleVersions> reading;
+        reading.answered = ReadModuleVersions(link, reading.value, ensureConnected);
+        return reading;
+    });
 }
 
 }  // namespace kell

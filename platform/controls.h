@@ -17,6 +17,12 @@ struct Label : Control {
     std::string caption;
 };
 
+// A label with more to say than its caption: a front end shows the hint on hovering (empty for
+// none).
+struct HintedLabel : Label {
+    std::string hint;
+};
+
 struct Button : Control {
     std::string caption;
 };

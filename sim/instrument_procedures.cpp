@@ -158,8 +158,13 @@ void Instrument::OnModuleFinished(std::uint32_t applicationLength) {
     memory_.EraseStagingBank(kModuleSecondImageAddress >> 16);
     secondImageEnd_ = 0;
     // From now on the module runs the software it was given: the release the program carries.
-    scenario_.module.version = kUpdatedModuleVersion;
-    scenario_.module.build = 0;
+    // Unless it refuses it: it reports done all the same and goes on with its old software.
+    if (effect.refuse) {
+        transcript_.Note(NowUs(), "module keeps its old software");
+    } else {
+        scenario_.module.version = kUpdatedModuleVersion;
+        scenario_.module.build = 0;
+    }
     module_.finished = true;
     module_.started = false;
     Answer(effect, {kModuleDone}, 0);

@@ -58,7 +58,8 @@ enum class Action {
     Delay,        // the answer comes `delayMs` later (each progress byte of a commit); a
                   // restart lasts `delayMs` longer
     LeaveLink,    // 0x0A is sent instead of the answer
-    Refuse,       // a block, EEPROM write, buffer or sector frame is refused as if it were bad
+    Refuse,       // a block, EEPROM write, buffer or sector frame is refused as if it were bad;
+                  // a module that finishes reports done but keeps running its old software
     Stall,        // a procedure starts and stops half-way: a commit after its erase phase,
                   // the keypad procedure after the request, the module never finishing
     Unplug,       // the port disappears as a USB unplug makes it

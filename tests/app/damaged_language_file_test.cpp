@@ -97,6 +97,32 @@ TEST_F(DamagedLanguageFileTest, LinesWithoutAnEqualsSignAreSkipped) {
     EXPECT_EQ(language.menus.MENU1, "Archivo");
 }
 
+// Only '=' ends a key. A line whose first separator is ':' (the habit of other file formats)
+// defines nothing, not even a key that a later line defines again; a ':' before the '=' is part
+// of the key's name, one after it part of the value.
+TEST_F(DamagedLanguageFileTest, AColonDoesNotSeparateAKeyFromItsValue) {
+    const Language language = Load(
+        "[COMUN]\n"
+        "IDIOMA: ES\n"
+        "[EN]\n"
+        "PASO1_L1: Hello\n"
+        "PASO1_L1=kept\n"
+        "MENU1:File\n"
+        "PASO1_L2=a:b\n"
+        "PASO1_L3:x=y\n"
+        "PASO2_L1 = time: 5 min\n");
+    EXPECT_EQ(language.name, "EN");
+    EXPECT_EQ(language.texts.PASO1_L1, "kept");
+    EXPECT_EQ(language.menus.MENU1, "Archivo");
+    EXPECT_EQ(language.texts.PASO1_L2, "a:b");
+    EXPECT_EQ(language.texts.PASO1_L3, "");
+    EXPECT_EQ(language.texts.PASO2_L1, "time: 5 min");
+
+    const PrivateProfile names = PrivateProfile::Parse("[A:B]\nX:Y=z\n");
+    EXPECT_EQ(names.Get("A:B", "X:Y", "none"), "z");
+    EXPECT_EQ(names.Get("A:B", "X", "none"), "none");
+}
+
 TEST_F(DamagedLanguageFileTest, AWindows1252FileCutOffMidwayKeepsWhatItHolds) {
     const std::string whole = "[EN]\nPASO1_L1=Versi\xF3n\nPASO1_L3=Atenci\xF3n al bot\xF3n\n";
     const Language language = Load(whole.substr(0, whole.find("bot") + 4));

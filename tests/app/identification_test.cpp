@@ -212,7 +212,8 @@ TEST_F(Identification, AnAbsentModuleIsLeftAlone) {
 
 TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
     rig = std::make_unique<SearchRig>();
-    instrument = &rig->AddSimulated(1, ModuleWithoutSoftwareAtFirst(1));
+    // Both readings before the reconnection agree on no software; both after it on 161.
+    instrument = &rig->AddSimulated(1, ModuleWithoutSoftwareAtFirst(2));
     Tventana_brisca& w = rig->Window();
     std::int64_t closedAtUs = 0, reopenedAtUs = 0;
     bool wasOpen = false;
@@ -226,7 +227,7 @@ TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
     };
     w.Boton_ConectarClick();
     const std::vector<std::uint8_t> sent = SentByThePc();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 4);
     EXPECT_GE(static_cast<double>(reopenedAtUs - closedAtUs) / 1e6, 5.0);
     EXPECT_TRUE(w.connected && w.Timer_desconexion.enabled);
     EXPECT_EQ(w.ModuleVersions.softwareVersion, 161);
@@ -234,14 +235,15 @@ TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
 }
 
 TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
-    Tventana_brisca& w = Identify(ModuleWithoutSoftwareAtFirst(2));
+    Tventana_brisca& w = Identify(ModuleWithoutSoftwareAtFirst(4));
     const std::vector<std::uint8_t> sent = SentByThePc();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
+    // Two agreed readings before the reconnection, two after it.
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 4);
     EXPECT_EQ(MarksOf(w), kNothing);
 }
 
 TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
-    Scenario s = ModuleWithoutSoftwareAtFirst(1);
+    Scenario s = ModuleWithoutSoftwareAtFirst(2);
     s.faults.push_back({sim::Event::Probe, sim::Action::NoAnswer, 2, 100, {}, 0});
     rig = std::make_unique<SearchRig>();
     instrument = &rig->AddSimulated(1, s);
@@ -250,7 +252,7 @@ TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
     EXPECT_FALSE(w.connected || w.Timer_desconexion.enabled);
     const std::vector<std::uint8_t> sent = SentByThePc();
     // No second connection is started from inside the first one's identification.
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 1);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
     ASSERT_EQ(rig->notifier.messages.size(), 1u);
     EXPECT_EQ(rig->notifier.messages[0].text, "USB error");
 }
@@ -274,8 +276,9 @@ TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
 
 TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
     Scenario f;
-    // The zone is the first parameter asked; 562 goes unanswered at all five attempts.
-    f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 2, 5, {}, 0});
+    // The zone is asked first, twice (its two replies agree); 562 goes unanswered at all five
+    // attempts.
+    f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 3, 5, {}, 0});
     Tventana_brisca& w = Identify(f);
     EXPECT_FALSE(w.parameter562Valid);
     EXPECT_EQ(w.parameter571, 0);
@@ -284,6 +287,61 @@ TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
     EXPECT_EQ(std::search(sent.begin(), sent.end(), ask571.begin(), ask571.end()), sent.end());
     const std::vector<std::uint8_t> ask562 = {0x01, 0x42, 0x32, 0x02};
     EXPECT_NE(std::search(sent.begin(), sent.end(), ask562.begin(), ask562.end()), sent.end());
+}
+
+// A whole reply to the zone's read (526) that carries `zone`.
+std::vector<std::uint8_t> ZoneReply(std::uint8_t zone) {
+    return {0x10, 0x0E, 0x02, 0x02, zone, 0x00};
+}
+
+int Count(const std::vector<std::uint8_t>& sent, const std::vector<std::uint8_t>& what) {
+    int n = 0;
+    for (auto at = sent.begin();
+         (at = std::search(at, sent.end(), what.begin(), what.end())) != sent.end(); ++at)
+        ++n;
+    return n;
+}
+
+TEST_F(Identification, AZoneReplySpoiledOnTheLineIsReadAgainUntilTwoAgree) {
+    Scenario f;
+    f.zone = 7;
+    // The first reply says zone 3, whole and well formed: only a second reading can tell.
+    f.faults.push_back(
+        {sim::Event::ReadParameter, sim::Action::WrongAnswer, 1, 1, ZoneReply(3), 0});
+    Tventana_brisca& w = Identify(f);
+    EXPECT_EQ(w.zoneCode, 7);
+    EXPECT_TRUE(w.readingsAgreed);
+    EXPECT_EQ(Count(SentByThePc(), {0x01, 0x42, 0x0E, 0x02}), 3);
+}
+
+TEST_F(Identification, EachReadThatDecidesWhatIsWrittenIsAskedTwiceWithoutFaults) {
+    Identify(scenarios::NeedsFullUpdate());
+    const std::vector<std::uint8_t> sent = SentByThePc();
+    const std::vector<std::vector<std::uint8_t>> asked = {
+        {0x01, 0x42, 0x0E, 0x02},      // zone
+        {0x01, 0x42, 0x32, 0x02},      // parameter 562
+        {0x01, 0x42, 0x3B, 0x02},      // parameter 571
+        {0x01, 0x00, 0x30, 0x60, 16},  // hardware type
+        {0x01, 0x18, 0x00, 0x00, 16},  // region
+        {0x01, 0x18, 0x10, 0x00, 6},   // firmware release
+        {0x01, 0x18, 0x16, 0x00, 6},   // firmware build
+        {0x01, 0x30, 0x00, 0x00, 16},  // FPGA directory
+        {0x01, 0x1E, 0x00, 0x00, 6},   // channel-plan header
+        {0xBF},                        // module versions
+    };
+    for (const auto& query : asked)
+        EXPECT_EQ(Count(sent, query), 2) << int(query[1]) << " " << int(query[2]);
+}
+
+TEST_F(Identification, ZoneRepliesThatNeverAgreeAreNoZone) {
+    Scenario f;
+    f.zone = 7;
+    for (std::uint8_t n = 1; n <= kAgreementReadings; ++n)
+        f.faults.push_back(
+            {sim::Event::ReadParameter, sim::Action::WrongAnswer, n, 1, ZoneReply(n), 0});
+    Tventana_brisca& w = Identify(f);
+    EXPECT_FALSE(w.readingsAgreed);
+    EXPECT_EQ(w.zoneCode, 0);
 }
 
 TEST_F(Identification, TheMarksAreRebuiltAtEveryConnection) {

@@ -139,6 +139,23 @@ TEST_F(Gate, AnUnknownModelIsNotRecognised) {
     ExpectRefused(w, w.texts.PASO8_L1, w.texts.PASO8_L2, w.texts.PASO8_L3);
 }
 
+TEST_F(Gate, AnInstrumentWhoseZoneRepliesNeverAgreeIsNotUpdated) {
+    Scenario s = scenarios::NeedsFullUpdate();
+    // Every reading of the zone (526) comes back whole but different, as on a very noisy line.
+    for (int n = 1; n <= kAgreementReadings; ++n) {
+        s.faults.push_back({sim::Event::ReadParameter,
+                            sim::Action::WrongAnswer,
+                            n,
+                            1,
+                            {0x10, 0x0E, 0x02, 0x02, static_cast<std::uint8_t>(n), 0x00},
+                            0});
+    }
+    Tventana_brisca& w = Search(s);
+    ExpectRefused(w, w.texts.PASO9_L1, w.texts.PASO9_L2, w.texts.PASO9_L3);
+    EXPECT_FALSE(w.readingsAgreed);
+    EXPECT_TRUE(rig->notifier.messages.empty());
+}
+
 TEST_F(Gate, AnInstrumentThatFallsSilentAfterTheProbeIsRefusedAtTheLevel) {
     Scenario s = scenarios::NeedsFullUpdate();
     for (sim::Event event : {sim::Event::ReadWords, sim::Event::ReadParameter,

@@ -100,9 +100,10 @@ TEST_F(WindowTest, AnExplicitLanguageFileIsReadInsteadOfTheWorkingDirectorys) {
 TEST_F(WindowTest, AttentionPanelWaitsForTheAnswerAndHidesAfterIt) {
     auto w = Make();
     for (const int answer : {1, -1}) {
-        int waitsBeforeClick = 3;
+        const long waitsBefore = world.pump.waits;
         world.pump.onPump = [&] {
-            if (!w->Panel_atencion.visible || --waitsBeforeClick > 0)
+            // The user answers during the third wait.
+            if (!w->Panel_atencion.visible || world.pump.waits - waitsBefore < 3)
                 return;
             EXPECT_EQ(w->Label_atencion.caption, "HEAD");
             EXPECT_EQ(w->Label_atencion_linea3.caption, "three");
@@ -113,7 +114,6 @@ TEST_F(WindowTest, AttentionPanelWaitsForTheAnswerAndHidesAfterIt) {
             else
                 w->Button_atencion_cancelClick();
         };
-        const long waitsBefore = world.pump.waits;
         EXPECT_EQ(w->ShowAttention("HEAD", "one", "two", "three", "Yes", "No"), answer);
         EXPECT_FALSE(w->Panel_atencion.visible);
         EXPECT_EQ(w->attentionReply, answer);

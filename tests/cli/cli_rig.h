@@ -92,7 +92,7 @@ struct CliRig {
     SessionRecord record{clock};
     ConsoleView view{screen, messages, false, clock};
     QuestionDesk desk;
-    ConsoleEvents events{desk, record, view};
+    ConsoleEvents events{desk, record, &view};
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;

@@ -5,8 +5,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "app/instrument_versions.h"
 #include "app/ventana_brisca.h"
-#include "cli/instrument_versions.h"
 #include "cli/json_report.h"
 #include "tests/cli/cli_rig.h"
 
@@ -80,6 +80,15 @@ TEST(VersionsAfter, EachComponentIsJudgedByTheIdentificationsRules) {
     // What the session did not plan is reported but does not count.
     checks = CheckAgainstCarried(old, "2.04.00000", false, false, false, false);
     EXPECT_TRUE(AllPlannedCurrent(checks));
+
+    // A reading whose replies never agreed proves nothing, whatever its bytes.
+    InstrumentVersions noisy = Current();
+    noisy.fpgaAgreed = false;
+    checks = CheckAgainstCarried(noisy, "2.04.00000", true, true, true, true);
+    EXPECT_FALSE(checks[1].current);
+    EXPECT_EQ(checks[1].reported, "replies disagree");
+    EXPECT_TRUE(checks[0].current && checks[2].current && checks[3].current);
+    EXPECT_FALSE(AllPlannedCurrent(checks));
 }
 
 TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
@@ -98,8 +107,7 @@ TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
     EXPECT_FALSE(report.contains("before")) << "no instrument answered";
 
     rig.record.End(Ending::Updated);
-    VersionsAfter after{true,
-                        CheckAgainstCarried(Current(), "2.04.00000", true, true, true, false)};
+    VersionCheck after{true, CheckAgainstCarried(Current(), "2.04.00000", true, true, true, false)};
     report = BuildReport(DecideOutcome(Ending::Updated, 0, false, false, true), w, rig.record,
                          "/dev/pts/9", after);
     const QJsonObject afterObject = report["after"].toObject();

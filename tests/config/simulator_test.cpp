@@ -4,6 +4,7 @@
 
 #include "config/channel_plan.h"
 #include "config/param_defecto.h"
+#include "link/loader_blocks.h"
 #include "payloads/payloads.h"
 #include "sim/instrument.h"
 #include "tests/config/config_rig.h"
@@ -56,6 +57,39 @@ TEST(AgainstTheSimulator, DefaultsWindowWritesRecordsTheInstrumentAccepts) {
     EXPECT_TRUE(s.notifier.messages.empty());
     EXPECT_EQ(s.instrument.Eeprom('R', 8, 0x0100, 254), Head(window.areas.generalRecord, 254));
     EXPECT_EQ(s.instrument.Eeprom('R', 8, 0x0100, 1)[0], 0xA0);
+    EXPECT_TRUE(s.instrument.Violations().Empty()) << s.instrument.Report();
+}
+
+// The service window as the program opens it, with no loader sender of a test's: an erasure
+// goes to the loader that the window's two boot transfers started, the loader block patched as
+// the main firmware step patches it.
+TEST(AgainstTheSimulator, ServiceWindowStartsTheLoaderBeforeItErases) {
+    TBoot::RestorePristine();
+    SimulatorRig s;
+    InstrumentFacts facts = test::IdentifiedFacts();
+    facts.accessLetter = kServiceAccessLetter;
+    TFParam_defecto window(s.session, facts);
+    window.check_grabar_conf_fabrica.checked = false;
+    window.check_grabar_conf_actual.checked = false;
+    window.check_borrar_memorias.checked = true;
+    window.Button_okClick(nullptr);
+
+    const sim::LoaderRecord& loader = s.instrument.Loader();
+    EXPECT_EQ(loader.stage1Count, 1);
+    EXPECT_EQ(loader.stage2Count, 1);
+    const TBoot boot;
+    EXPECT_EQ(loader.stage1Block, Bytes(boot.Block2().begin(), boot.Block2().end()));
+    ASSERT_EQ(loader.stage2Block.size(), TBoot::kBlock3Length);
+    EXPECT_EQ(Bytes(loader.stage2Block.begin() + 249, loader.stage2Block.begin() + 252),
+              (Bytes{0x03, 0x20, 0x41}));
+    // In this order and nothing else: both stages, the erase of sector 39, the loader's closing.
+    Bytes expected = {0x04, 0x90, 0x00};
+    expected.insert(expected.end(), loader.stage1Block.begin(), loader.stage1Block.end());
+    expected.insert(expected.end(), {0x04, 0xC8, 0x03});
+    expected.insert(expected.end(), loader.stage2Block.begin(), loader.stage2Block.end());
+    expected.insert(expected.end(), {0x0C, 39, 0x0F, 0xF0});
+    EXPECT_EQ(s.instrument.GetTranscript().Bytes(sim::Transcript::Direction::FromHost), expected);
+    EXPECT_TRUE(s.notifier.messages.empty()) << s.notifier.messages.front().text;
     EXPECT_TRUE(s.instrument.Violations().Empty()) << s.instrument.Report();
 }
 

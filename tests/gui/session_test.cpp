@@ -100,7 +100,54 @@ TEST_F(SessionTest, AWholeUpdateClickedThroughTheWindow) {
     EXPECT_TRUE(shotUpdating_) << "the overall bar moved while the update ran";
     EXPECT_TRUE(Shoot("session_done"));
     EXPECT_FALSE(world.model->sessionRunning);
+    // The meter, asked again after its restart, reports the new versions; hovering over the
+    // info lines lists them.
+    const LocalisedTexts& texts = world.model->texts;
+    EXPECT_EQ(Info("Label_info3"), Text(texts.PASO5_VERIFICADO));
+    const QString details = world.Find<QLabel>("Label_info3")->toolTip();
+    EXPECT_EQ(details, Text(world.model->Label_info3.hint));
+    EXPECT_TRUE(details.startsWith(Text(texts.VERSIONES_CABECERA))) << details.toStdString();
+    EXPECT_TRUE(details.contains(Text(texts.VERSION_FIRMWARE + ": 2.04.00000")));
+    EXPECT_EQ(world.Find<QLabel>("Label_info1")->toolTip(), details);
+    EXPECT_TRUE(Shoot("session_verified"));
     EXPECT_TRUE(world.window->close()) << "the window closes again once the session ended";
+}
+
+// The time question holds the session while it is open: behind it the window already shows
+// the update's lines, not the search's.
+TEST_F(SessionTest, TheTimeQuestionOpensOverTheUpdatesLines) {
+    world.AttachMeter("full-update");
+    const LocalisedTexts& texts = world.model->texts;
+    std::string shown;
+    world.notifier.onMessage = [&](const RecordingNotifier::Message& m) {
+        if (m.text.rfind(texts.TIEMPO_TOTAL1, 0) == 0)
+            shown = Info("Label_info1").toStdString();
+    };
+    world.notifier.answers.push_back(MessageAnswer::Cancel);  // no step runs
+    PressSearch();
+    PressSearch();
+    EXPECT_FALSE(texts.PASO4_L1.empty());
+    EXPECT_EQ(shown, texts.PASO4_L1);
+}
+
+TEST_F(SessionTest, AnUpdateTheMeterDoesNotReportIsShownUnverified) {
+    sim::Instrument& meter = world.AttachMeter("full-update");
+    // The module says it finished, but goes on with its old software.
+    meter.AddFault({sim::Event::ModuleFinish, sim::Action::Refuse, 1, 1, {}, 0});
+    AnswerQuestions(true);
+    PressSearch();
+    PressSearch();
+    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated) << "the session's own outcome";
+    const LocalisedTexts& texts = world.model->texts;
+    EXPECT_EQ(Info("Label_info1"), Text(texts.PASO5_L1));
+    EXPECT_EQ(Info("Label_info3"), Text(texts.PASO5_NO_VERIFICADO));
+    const QString details = world.Find<QLabel>("Label_info3")->toolTip();
+    EXPECT_TRUE(details.contains(Text(texts.VERSION_MODULO + ": 161 build")))
+        << details.toStdString();
+    EXPECT_TRUE(details.contains(Text(texts.VERSION_NO_ACTUAL)));
+    EXPECT_TRUE(world.notifier.beeps.empty());
+    EXPECT_TRUE(Shoot("session_unverified"));
 }
 
 TEST_F(SessionTest, NewChannelPlansAreAskedForOnTheAttentionPanel) {

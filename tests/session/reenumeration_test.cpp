@@ -61,9 +61,13 @@ TEST(Reenumeration, AFullUpdateFollowsTheInstrumentToEachNewNode) {
     ExpectFirmwareInstalled(*rig.instrument);
     EXPECT_EQ(rig.instrument->Keypad().endCode, 18);
     // The keypad's and the module's restarts each moved it to a node of its own; the finish
-    // restarts it once more as the session ends.
+    // restarts it once more as the session ends, and the check afterwards finds it on the node
+    // it came back on.
     EXPECT_EQ(rig.instrument->Restarts(), 3);
-    EXPECT_EQ(nodes, (std::set<std::string>{"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2"}));
+    EXPECT_EQ(nodes, (std::set<std::string>{"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2",
+                                            "/dev/ttyACM3"}));
+    ASSERT_TRUE(w.versionCheck);
+    EXPECT_TRUE(w.versionCheck->Verified());
     EXPECT_FALSE(rig.serial.IsOpen());
 }
 
