@@ -34,9 +34,29 @@ void OnSignal(int) {
 // The longest the loop sleeps, so that a signal that comes just before poll() is seen soon.
 constexpr int kLongestPollMs = 100;
 
+constexpr const char* kUsage = "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n";
+
 int Usage() {
-    std::cerr << "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n";
+    std::cerr << kUsage;
     return 2;
+}
+
+int Help() {
+    std::cout << kUsage
+              << "The simulated Kell Series meter on a pseudo-terminal, in real time.\n"
+                 "The first line of the output is the port to open; it serves until SIGINT\n"
+                 "or SIGTERM.\n"
+                 "\n"
+                 "Options:\n"
+                 "  -h, --help     Show this help.\n"
+                 "  --report FILE  At the end, write the meter's state, the violations and the\n"
+                 "                 transcript to FILE.\n"
+                 "  --by-id DIR    Behave as a USB serial device: a stable link in DIR names the\n"
+                 "                 port, which moves to a new pseudo-terminal at every restart.\n"
+                 "\n"
+                 "Arguments:\n"
+                 "  scenario.json  The meter's versions, contents and faults, as JSON.\n";
+    return 0;
 }
 
 void Serve(kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop,
@@ -77,7 +97,9 @@ int main(int argc, char** argv) {
             reportPath = argv[++i];
         } else if (arg == "--by-id" && i + 1 < argc) {
             stableLinkFolder = argv[++i];
-        } else if (arg == "--help" || arg == "-h" || (!arg.empty() && arg[0] == '-')) {
+        } else if (arg == "--help" || arg == "-h") {
+            return Help();
+        } else if (!arg.empty() && arg[0] == '-') {
             return Usage();
         } else if (scenarioPath.empty()) {
             scenarioPath = arg;
