@@ -1,48 +1,29 @@
 #include "app/text_encoding.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <optional>
+#include <cstdint>
 
 namespace kell {
 namespace {
 
-// Converts with iconv; an invalid sequence ends the conversion (nullopt) or, when replacement
-// is given, is written as it and skipped one byte at a time.
-std::optional<std::string> Convert(const char* from, std::string_view bytes,
-                                   std::optional<std::string_view> replacement) {
-    iconv_t cd = iconv_open("UTF-8", from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    std::string out;
-    char buffer[4096];
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    std::optional<std::string> result;
-    for (;;) {
-        char* dest = buffer;
-        std::size_t destLeft = sizeof buffer;
-        const std::size_t r = iconv(cd, inLeft ? &in : nullptr, &inLeft, &dest, &destLeft);
-        out.append(buffer, static_cast<std::size_t>(dest - buffer));
-        if (r != static_cast<std::size_t>(-1)) {
-            if (inLeft == 0)
-                result = std::move(out);
-            break;
-        }
-        if (errno == E2BIG)
-            continue;
-        if ((errno == EILSEQ || errno == EINVAL) && replacement) {
-            out.append(*replacement);
-            ++in;
-            --inLeft;
-            continue;
-        }
-        break;
+// Windows-1252 from 0x80 to 0x9F (0xA0 on it is Latin-1, the code points themselves); 0 marks
+// the five bytes it leaves undefined.
+constexpr std::uint16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     }
-    iconv_close(cd);
-    return result;
 }
 
 // The text without a UTF-8 lead byte at its end that lacks some of the bytes it announces;
@@ -68,14 +49,57 @@ bool HasMultiByteCharacter(std::string_view bytes) {
 
 }  // namespace
 
+// UTF-8 as RFC 3629 has it: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes) {
-    return Convert("UTF-8", bytes, std::nullopt).has_value();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 1;
+        unsigned char low = 0x80;  // the range of the second byte
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length)
+            return false;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
-    // Without the system's converter the text stays as it is: accents may show wrong, but the
-    // texts are there.
-    return Convert("CP1252", bytes, "\xEF\xBF\xBD").value_or(std::string(bytes));
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte < 0xA0) {
+            const std::uint16_t code = kCp1252High[byte - 0x80];
+            AppendUtf8(out, code != 0 ? code : 0xFFFD);
+        } else {
+            AppendUtf8(out, byte);
+        }
+    }
+    return out;
 }
 
 std::string ToUtf8(std::string_view bytes) {

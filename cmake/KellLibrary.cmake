@@ -15,22 +15,38 @@ function(kell_layer name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# kell_test(NAME DEPS ... [SLOW]): one GoogleTest executable made of every .cpp in the folder.
+# kell_test(NAME DEPS ... [SLOW] [HOST_ONLY file.cpp ...] [HOST_DEPS ...]): one GoogleTest
+# executable made of every .cpp in the folder.
 # SLOW marks a folder with tests that take minutes (whole sessions in real time, the campaign):
 # ctest starts them first, so that they run beside the many short ones instead of after them.
+# HOST_ONLY names the files, and HOST_DEPS the libraries, that need Qt or POSIX (pseudo-terminals,
+# fork): the core-only build (the Windows one) leaves them out.
 function(kell_test name)
-  cmake_parse_arguments(ARG "SLOW" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "SLOW" "" "DEPS;HOST_ONLY;HOST_DEPS" ${ARGN})
   set(cost 0)
   if(ARG_SLOW)
     set(cost 1000)
   endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(KELL_CORE_ONLY)
+    foreach(file IN LISTS ARG_HOST_ONLY)
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    endforeach()
+  else()
+    list(APPEND ARG_DEPS ${ARG_HOST_DEPS})
+  endif()
   if(NOT sources)
     return()
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  if(CMAKE_CROSSCOMPILING)
+    # One test per executable: each start of the emulator costs more than most tests take.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES COST ${cost})
+    return()
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" COST ${cost})

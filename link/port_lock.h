@@ -3,6 +3,8 @@
 #include <mutex>
 #include <string>
 
+#include "link/machine_lock.h"
+
 namespace kell {
 
 // Serialises single port operations: recursive within this process (an operation may call
@@ -24,7 +26,7 @@ class PortLock {
 
   private:
     std::recursive_mutex mutex_;
-    int fd_ = -1;
+    MachineLock machine_;
     int depth_ = 0;
 };
 

@@ -52,11 +52,38 @@ constexpr int kLongestPollMs = 100;
 constexpr std::int64_t kReplayLingerUs = 2'000'000;
 constexpr int kExitReplayDiffers = 3;
 
+constexpr const char* kUsage =
+    "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n"
+    "       kell-sim --replay TRACE [--speed FACTOR] [--by-id DIR]\n"
+    "       kell-sim --compact-trace TRACE OUT\n";
+
 int Usage() {
-    std::cerr << "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n"
-                 "       kell-sim --replay TRACE [--speed FACTOR] [--by-id DIR]\n"
-                 "       kell-sim --compact-trace TRACE OUT\n";
+    std::cerr << kUsage;
     return 2;
+}
+
+int Help() {
+    std::cout << kUsage
+              << "The simulated Kell Series meter on a pseudo-terminal, in real time.\n"
+                 "The first line of the output is the port to open; it serves until SIGINT\n"
+                 "or SIGTERM.\n"
+                 "\n"
+                 "Options:\n"
+                 "  -h, --help     Show this help.\n"
+                 "  --report FILE  At the end, write the meter's state, the violations and the\n"
+                 "                 transcript to FILE.\n"
+                 "  --by-id DIR    Behave as a USB serial device: a stable link in DIR names the\n"
+                 "                 port, which moves to a new pseudo-terminal at every restart.\n"
+                 "  --replay TRACE Play the meter recorded in TRACE (from kell-update-cli\n"
+                 "                 --trace): the program's bytes must match the recorded ones;\n"
+                 "                 exit 3 at the first that does not.\n"
+                 "  --speed FACTOR With --replay, answer FACTOR times sooner than recorded.\n"
+                 "  --compact-trace TRACE OUT\n"
+                 "                 Write TRACE to OUT with long writes kept by count and CRC-32.\n"
+                 "\n"
+                 "Arguments:\n"
+                 "  scenario.json  The meter's versions, contents and faults, as JSON.\n";
+    return 0;
 }
 
 // Serves the far end until a signal, the port gone, or `finished` says so.
@@ -192,7 +219,9 @@ int main(int argc, char** argv) {
             reportPath = argv[++i];
         } else if (arg == "--by-id" && i + 1 < argc) {
             stableLinkFolder = argv[++i];
-        } else if (arg == "--help" || arg == "-h" || (!arg.empty() && arg[0] == '-')) {
+        } else if (arg == "--help" || arg == "-h") {
+            return Help();
+        } else if (!arg.empty() && arg[0] == '-') {
             return Usage();
         } else if (scenarioPath.empty()) {
             scenarioPath = arg;

@@ -87,10 +87,15 @@ class CampaignRig {
 
   private:
     // The window's channel locks every operation across the machine through a file in the
-    // runtime directory: a system call each time, millions in a campaign, and a lock shared
-    // with whatever else runs. A directory that does not exist keeps the lock in this process.
+    // runtime (on Windows the temporary) directory: a system call each time, millions in a
+    // campaign, and a lock shared with whatever else runs. A directory that does not exist
+    // keeps the lock in this process.
     static void KeepThePortLockInThisProcess() {
+#ifdef _WIN32
+        _putenv_s("TMP", "C:\\nonexistent\\kell-campaign\\");
+#else
         ::setenv("XDG_RUNTIME_DIR", "/nonexistent/kell-campaign", 1);
+#endif
     }
 
     // The user answers every question OK and presses the search button when asked to.

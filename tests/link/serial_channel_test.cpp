@@ -1,8 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -14,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "link/port_lock.h"
 #include "link/serial_channel.h"
 #include "platform/virtual/test_doubles.h"
 #include "platform/virtual/virtual_line.h"
@@ -565,60 +560,6 @@ TEST_F(ChannelOnLine, PurgeAndRtsReachTheOpenDevice) {
     channel.Close();
     EXPECT_EQ(spy.log,
               (std::vector<std::string>{"purge in-", "purge -out", "rts on", "rts off", "close"}));
-}
-
-// --- The port lock ---------------------------------------------------------------------------
-
-// Whether another process can take the lock file right now.
-bool OtherProcessCanLock(const std::string& path) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-        const bool got = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        ::_exit(got ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-TEST(PortLock, IsRecursiveAndExcludesAnotherProcessUntilTheLastUnlock) {
-    const std::string path = ::testing::TempDir() + "/kell-port-lock-test.lock";
-    PortLock lock(path);
-    EXPECT_TRUE(OtherProcessCanLock(path));
-    lock.Lock();
-    lock.Lock();  // an operation calling another locking operation
-    EXPECT_FALSE(OtherProcessCanLock(path));
-    lock.Unlock();
-    EXPECT_FALSE(OtherProcessCanLock(path));
-    lock.Unlock();
-    EXPECT_TRUE(OtherProcessCanLock(path));
-}
-
-TEST(PortLock, TwoLocksOnOneFileTakeTurns) {
-    const std::string path = ::testing::TempDir() + "/kell-port-lock-turns.lock";
-    PortLock first(path);
-    PortLock second(path);
-    std::atomic<bool> secondHeld{false};
-    first.Lock();
-    std::thread other([&] {
-        PortLockGuard guard(second);
-        secondHeld = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(secondHeld.load());
-    first.Unlock();
-    other.join();
-    EXPECT_TRUE(secondHeld.load());
-}
-
-TEST(PortLock, WorksWithinTheProcessWhenTheFileCannotBeOpened) {
-    PortLock lock("/nonexistent-dir/kell.lock");
-    lock.Lock();
-    lock.Lock();
-    lock.Unlock();
-    lock.Unlock();
-    SUCCEED();
 }
 
 }  // namespace
