@@ -20,7 +20,6 @@ constexpr std::uint32_t kUserWaitSliceMs = 100;
 
 constexpr int kNormalLine = 115200;
 
-constexpr int kCodeProfilesFailed = 5;
 constexpr int kCodeUserBandsPrimary = 26;
 constexpr int kCodeUserBandsSecondary = 27;
 
@@ -130,9 +129,8 @@ bool Tventana_brisca::RunUpdateSequence() {
     // A failure recorded on the way without stopping the session (the line-speed command) still
     // makes it a failed one: success is never shown over a recorded result code. The one code
     // that is kept over a success is the 5 whose zone write went through on the retry after the
-    // re-press.
-    const bool onlyTheRetriedZone = resultCode == kCodeProfilesFailed && run.zoneRetryWritten;
-    if (resultCode != 0 && !onlyTheRetriedZone)
+    // re-press (the retry runs only after that code, which stays the session's first).
+    if (resultCode != 0 && !run.zoneRetryWritten)
         stopSession = true;
 
     SendFinish();
