@@ -1,8 +1,10 @@
-# kell_layer(NAME DEPS ...): one static library per folder, made of every .cpp in it.
-# The folder's sources are globbed so that adding a file needs no edit here; the allowed
+# kell_layer(NAME DEPS ... [PRIVATE_DEPS ...]): one static library per folder, made of every .cpp
+# in it. The folder's sources are globbed so that adding a file needs no edit here; the allowed
 # dependencies are listed explicitly, so an include across a forbidden arrow fails to link.
+# DEPS are the ones the folder's headers include, which its users see too; PRIVATE_DEPS only
+# its sources use (they are still linked, but their headers stay the folder's business).
 function(kell_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPS;EXTRA_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXTRA_SOURCES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources AND NOT ARG_EXTRA_SOURCES)
     add_library(${name} INTERFACE)
@@ -12,7 +14,7 @@ function(kell_layer name)
   endif()
   add_library(${name} STATIC ${sources} ${ARG_EXTRA_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
 # kell_test(NAME DEPS ... [SLOW] [HOST_ONLY file.cpp ...] [HOST_DEPS ...]): one GoogleTest

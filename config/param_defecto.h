@@ -113,7 +113,6 @@ class TFParam_defecto {
     std::string Caption = kParamDefectoCaption;
     static constexpr int kWidth = 515;
     static constexpr int kHeight = 462;
-    static constexpr const char* kFontName = "MS Sans Serif";
 
     // Shown and kept, but read by no operation: neither choice reaches the instrument.
     RadioGroup RadioGroup_modelo;
