@@ -11,12 +11,16 @@ Scheduler::EventId VirtualClock::After(std::int64_t delayUs, std::function<void(
 }
 
 Scheduler::EventId VirtualClock::At(std::int64_t timeUs, std::function<void()> action) {
+    const EventId id = Reserve();
+    AtReserved(timeUs, id, std::move(action));
+    return id;
+}
+
+void VirtualClock::AtReserved(std::int64_t timeUs, EventId id, std::function<void()> action) {
     if (timeUs < nowUs_)
         timeUs = nowUs_;
-    EventId id = nextId_++;
     events_.emplace(Key{timeUs, id}, std::move(action));
     timeOf_.emplace(id, timeUs);
-    return id;
 }
 
 void VirtualClock::Cancel(EventId id) {

@@ -26,6 +26,12 @@ class VirtualClock : public Clock, public Scheduler {
     EventId After(std::int64_t delayUs, std::function<void()> action) override;
     void Cancel(EventId id) override;
     EventId At(std::int64_t timeUs, std::function<void()> action);
+    // Takes the next event's place in the order of ties without scheduling anything yet: a
+    // queue that keeps only its head scheduled (the virtual line's bytes in flight) reserves a
+    // place for each entry when it is queued and schedules it with AtReserved when it comes
+    // first, so its events run in the order they would have run had each been scheduled at once.
+    EventId Reserve() { return nextId_++; }
+    void AtReserved(std::int64_t timeUs, EventId id, std::function<void()> action);
 
     std::int64_t NowUs() const { return nowUs_; }
     // Time of the earliest pending event, or INT64_MAX when none is pending.

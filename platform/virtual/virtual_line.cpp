@@ -1,36 +1,56 @@
 #include "platform/virtual/virtual_line.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace kell {
 
 VirtualLine::VirtualLine(VirtualClock& clock) : clock_(clock) {}
 
 VirtualLine::~VirtualLine() {
-    for (auto id : inFlight_)
-        clock_.Cancel(id);
-    for (auto& [id, unused] : toHostEvents_)
-        clock_.Cancel(id);
+    Drop(toDevice_);
+    Drop(toHost_);
+}
+
+void VirtualLine::Send(Wire& wire, std::int64_t& freeUs, std::uint8_t byte, std::uint32_t baud) {
+    const std::int64_t start = std::max(clock_.NowUs(), freeUs);
+    const std::int64_t arrival = start + ByteTimeUs(baud);
+    freeUs = arrival;
+    wire.push_back(ByteOnWire{arrival, clock_.Reserve(), byte, baud});
+    if (wire.size() == 1)
+        ScheduleFirst(wire);
+}
+
+void VirtualLine::ScheduleFirst(Wire& wire) {
+    if (!wire.empty())
+        clock_.AtReserved(wire.front().arrivalUs, wire.front().place,
+                          [this, &wire] { Arrive(wire); });
+}
+
+void VirtualLine::Arrive(Wire& wire) {
+    const ByteOnWire arrived = wire.front();
+    wire.pop_front();
+    // The next byte is scheduled before this one is handed on, so that whatever the far end
+    // does on receiving it (an unplug, a purge) finds every byte still on the wire cancellable.
+    ScheduleFirst(wire);
+    if (&wire == &toDevice_) {
+        writtenSinceOpen_ = std::min(writtenSinceOpen_, toDevice_.size());
+        DeliverToDevice(arrived.byte, arrived.sentAtBaud);
+    } else {
+        DeliverToHost(arrived.byte, arrived.sentAtBaud);
+    }
+}
+
+void VirtualLine::Drop(Wire& wire) {
+    if (!wire.empty())
+        clock_.Cancel(wire.front().place);
+    wire.clear();
 }
 
 void VirtualLine::SendToHost(const std::uint8_t* data, std::size_t count) {
     if (unplugged_)
         return;
-    const std::uint32_t baud = deviceBaud_;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::int64_t start = std::max(clock_.NowUs(), toHostFreeUs_);
-        std::int64_t arrival = start + ByteTimeUs(baud);
-        toHostFreeUs_ = arrival;
-        const std::uint8_t byte = data[i];
-        // The id is only known after scheduling; the event looks itself up by a shared slot.
-        auto slot = std::make_shared<Scheduler::EventId>(0);
-        *slot = clock_.At(arrival, [this, byte, baud, slot] {
-            toHostEvents_.erase(*slot);
-            DeliverToHost(byte, baud);
-        });
-        toHostEvents_.emplace(*slot, true);
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        Send(toHost_, toHostFreeUs_, data[i], deviceBaud_);
 }
 
 void VirtualLine::SetAcceptingInput(bool accepting) {
@@ -46,12 +66,8 @@ void VirtualLine::SetAcceptingInput(bool accepting) {
 
 void VirtualLine::Unplug() {
     unplugged_ = true;
-    for (auto id : inFlight_)
-        clock_.Cancel(id);
-    inFlight_.clear();
-    for (auto& [id, unused] : toHostEvents_)
-        clock_.Cancel(id);
-    toHostEvents_.clear();
+    Drop(toDevice_);
+    Drop(toHost_);
     stalled_.clear();
     adapter_.Discard();
     received_.clear();
@@ -147,14 +163,14 @@ void VirtualLine::HostPurge(bool input, bool output) {
     if (output) {
         // Only what was written through this opening is discarded: bytes written before the
         // port was closed and opened again were already the driver's to send.
-        const std::size_t discard = std::min(writtenSinceOpen_, inFlight_.size());
-        for (std::size_t i = 0; i < discard; ++i) {
-            clock_.Cancel(inFlight_.back());
-            inFlight_.pop_back();
-        }
+        const std::size_t discard = std::min(writtenSinceOpen_, toDevice_.size());
+        if (discard == toDevice_.size())
+            Drop(toDevice_);
+        else
+            toDevice_.resize(toDevice_.size() - discard);  // the first, scheduled, stays
         writtenSinceOpen_ = 0;
         stalled_.clear();
-        if (inFlight_.empty())
+        if (toDevice_.empty())
             toDeviceFreeUs_ = clock_.NowUs();
     }
 }
@@ -165,16 +181,7 @@ void VirtualLine::HostSetRts(bool on) {
 }
 
 void VirtualLine::ScheduleToDevice(std::uint8_t byte) {
-    const std::uint32_t baud = hostBaud_;
-    std::int64_t start = std::max(clock_.NowUs(), toDeviceFreeUs_);
-    std::int64_t finish = start + ByteTimeUs(baud);
-    toDeviceFreeUs_ = finish;
-    auto id = clock_.At(finish, [this, byte, baud] {
-        inFlight_.pop_front();
-        writtenSinceOpen_ = std::min(writtenSinceOpen_, inFlight_.size());
-        DeliverToDevice(byte, baud);
-    });
-    inFlight_.push_back(id);
+    Send(toDevice_, toDeviceFreeUs_, byte, hostBaud_);
 }
 
 void VirtualLine::DeliverToDevice(std::uint8_t byte, std::uint32_t sentAtBaud) {

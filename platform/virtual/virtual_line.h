@@ -74,9 +74,25 @@ class VirtualLine : public DevicePort {
     void HostSetRts(bool on);
 
     // What the PC has sent that the device has not yet taken (stalled or still on the wire).
-    std::size_t HostOutQueued() const { return stalled_.size() + inFlight_.size(); }
+    std::size_t HostOutQueued() const { return stalled_.size() + toDevice_.size(); }
 
   private:
+    // A byte on the wire: when it arrives, the speed it was sent at, and its place among the
+    // clock's events, reserved when it was sent. Only the first byte of each direction is
+    // scheduled on the clock, so the clock's queue stays short however many bytes are on their
+    // way, and the bytes still arrive in the order and at the times they would one by one.
+    struct ByteOnWire {
+        std::int64_t arrivalUs;
+        Scheduler::EventId place;
+        std::uint8_t byte;
+        std::uint32_t sentAtBaud;
+    };
+    using Wire = std::deque<ByteOnWire>;
+    void Send(Wire& wire, std::int64_t& freeUs, std::uint8_t byte, std::uint32_t baud);
+    void ScheduleFirst(Wire& wire);
+    void Arrive(Wire& wire);
+    void Drop(Wire& wire);
+
     void ScheduleToDevice(std::uint8_t byte);
     void DeliverToDevice(std::uint8_t byte, std::uint32_t sentAtBaud);
     void DeliverToHost(std::uint8_t byte, std::uint32_t sentAtBaud);
@@ -93,13 +109,13 @@ class VirtualLine : public DevicePort {
     int enumeration_ = 0;
     std::uint32_t pendingErrors_ = 0;
 
-    std::deque<std::uint8_t> received_;        // arrived at the PC, not yet read
-    std::deque<std::uint8_t> stalled_;         // written by the PC while the device takes nothing
-    std::deque<Scheduler::EventId> inFlight_;  // PC to device, on the wire
-    std::size_t writtenSinceOpen_ = 0;         // the newest of them, written since the open
-    std::map<Scheduler::EventId, bool> toHostEvents_;
-    std::int64_t toDeviceFreeUs_ = 0;  // when the PC's transmitter is free again
-    std::int64_t toHostFreeUs_ = 0;    // when the device's transmitter is free again
+    std::deque<std::uint8_t> received_;  // arrived at the PC, not yet read
+    std::deque<std::uint8_t> stalled_;   // written by the PC while the device takes nothing
+    Wire toDevice_;                      // PC to device, on the wire
+    std::size_t writtenSinceOpen_ = 0;   // the newest of them, written since the open
+    Wire toHost_;                        // device to PC, on the wire
+    std::int64_t toDeviceFreeUs_ = 0;    // when the PC's transmitter is free again
+    std::int64_t toHostFreeUs_ = 0;      // when the device's transmitter is free again
     AdapterReceiveBuffer adapter_{clock_, [this](std::uint8_t byte) { ReceiveAtHost(byte); }};
 };
 
