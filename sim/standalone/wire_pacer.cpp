@@ -25,7 +25,11 @@ void WirePacer::DeliverDue(std::int64_t nowUs, const std::function<void(std::uin
 std::int64_t WirePacer::UntilNextUs(std::int64_t nowUs) const {
     if (held_.empty())
         return -1;
-    return std::max<std::int64_t>(0, held_.front().dueUs - nowUs);
+    // Bytes in the middle of a burst are handed over in batches, which no instrument can tell
+    // from their exact times; the burst's last byte, which an answer may follow, is on time.
+    const std::int64_t wakeUs =
+        std::max(held_.front().dueUs, std::min(held_.back().dueUs, nowUs + kBatchUs));
+    return std::max<std::int64_t>(0, wakeUs - nowUs);
 }
 
 }  // namespace kell::sim

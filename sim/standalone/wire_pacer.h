@@ -29,6 +29,9 @@ class WirePacer {
     // Enough to keep the line busy between two polls, few enough that the PC's queue holds the
     // rest.
     static constexpr std::size_t kHeldBytes = 256;
+    // How often the bytes of a burst are handed over: each wake-up costs the process a system
+    // call, and one per byte would keep a core busy for a few instruments.
+    static constexpr std::int64_t kBatchUs = 1000;
 
     struct Held {
         std::uint8_t byte;
