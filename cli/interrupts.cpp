@@ -80,6 +80,13 @@ bool AddChildToStopOnExit(pid_t pid) {
     return false;
 }
 
+void RemoveChildToStopOnExit(pid_t pid) {
+    for (int i = 1; i < kMostChildren && pid > 0; ++i) {
+        pid_t expected = pid;
+        g_children[i].compare_exchange_strong(expected, 0);
+    }
+}
+
 void ClearChildrenToStopOnExit() {
     for (std::atomic<pid_t>& slot : g_children)
         slot.store(0);

@@ -18,6 +18,7 @@ void SetChildToStopOnExit(pid_t pid);
 // Further children to stop so (the copies of several sessions side by side); false when there
 // is no room for another.
 bool AddChildToStopOnExit(pid_t pid);
+void RemoveChildToStopOnExit(pid_t pid);
 void ClearChildrenToStopOnExit();
 
 }  // namespace kell::cli

@@ -45,6 +45,7 @@ std::vector<std::string> PortsToTry(const Options& options) {
 
 struct Copy {
     InstrumentRow row;
+    pid_t pid = 0;  // while it runs
     std::unique_ptr<QProcess> process;
     QByteArray unreadLines;
     QJsonObject report;
@@ -92,7 +93,8 @@ class SideBySide {
         process.start(QString::fromStdString(program), arguments);
         if (process.state() != QProcess::NotRunning) {
             process.closeWriteChannel();  // nothing is asked: the answers came with the options
-            AddChildToStopOnExit(static_cast<pid_t>(process.processId()));
+            raw->pid = static_cast<pid_t>(process.processId());
+            AddChildToStopOnExit(raw->pid);
         }
     }
 
@@ -116,6 +118,9 @@ class SideBySide {
         if (copy.row.finished)
             return;
         TakeLines(copy);
+        // Its process id may be another process's from now on.
+        RemoveChildToStopOnExit(copy.pid);
+        copy.pid = 0;
         QProcess& process = *copy.process;
         const bool normal = process.state() == QProcess::NotRunning &&
                             process.error() != QProcess::FailedToStart &&
@@ -160,8 +165,8 @@ class SideBySide {
         const int count = InterruptCount();
         for (; passedOn_ < count; ++passedOn_) {
             for (const auto& copy : copies_) {
-                if (copy->process->state() == QProcess::Running)
-                    ::kill(static_cast<pid_t>(copy->process->processId()), SIGINT);
+                if (copy->pid > 0)
+                    ::kill(copy->pid, SIGINT);
             }
         }
     }
