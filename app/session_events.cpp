@@ -36,4 +36,8 @@ const char* StepComponentName(StepComponent component) {
     return "other";
 }
 
+const char* InstrumentModelName(InstrumentModel model) {
+    return model == InstrumentModel::Tesk ? "Tesk" : "Orvo";
+}
+
 }  // namespace kell

@@ -28,6 +28,9 @@ struct AskedQuestion {
 // The steps of the update sequence, in their fixed order.
 enum class StepComponent { Keypad, Erase, Plans, Zone, Fpga, Firmware, Module };
 
+// The instrument's model, as its hardware type names it.
+enum class InstrumentModel { Orvo, Tesk };
+
 // Why a search ended without an instrument to update.
 enum class SearchEnd {
     NoInstrument,       // no port answered
@@ -97,6 +100,8 @@ class SessionEvents {
     virtual void InfoLinesChanged(const InfoLines& lines) {}
     virtual void ProgressChanged(const SessionProgress& progress) {}
 
+    // Identification read the instrument's hardware type and knows its model.
+    virtual void InstrumentIdentified(InstrumentModel model) {}
     virtual void SearchEnded(SearchEnd why) {}
     virtual void UpdateRefused(Refusal why) {}
     virtual void SessionEnded(SessionEnd how, int resultCode) {}
@@ -112,5 +117,6 @@ class SessionEvents {
 // The names the console's JSON and --answer use.
 const char* QuestionKindName(QuestionKind kind);
 const char* StepComponentName(StepComponent component);
+const char* InstrumentModelName(InstrumentModel model);
 
 }  // namespace kell

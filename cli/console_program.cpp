@@ -27,8 +27,10 @@
 #include "cli/line_reader.h"
 #include "cli/options.h"
 #include "cli/outcome.h"
+#include "cli/progress_lines.h"
 #include "cli/question_desk.h"
 #include "cli/session_record.h"
+#include "cli/side_by_side.h"
 #include "cli/trace_header.h"
 #include "cli/tracing_serial_device.h"
 #include "payloads/export/payload_export.h"
@@ -81,11 +83,12 @@ struct NullStream : std::ostream {
 // Everything a console session is made of: the machine's seams, the console's view, pump and
 // notifier in their place, and the main window over them.
 struct Console {
-    Console(const Options& options, std::ostream& screen, bool liveBars, int columns, bool canAsk,
-            std::ostream* trace, const std::string& port, const std::string& languageFile)
+    Console(const Options& options, std::ostream& screen, std::ostream& messages, bool liveBars,
+            int columns, bool canAsk, std::ostream* trace, const std::string& port,
+            const std::string& languageFile)
         : ports(systemPorts, port),
           record(clock),
-          view(screen, std::cerr, liveBars, clock, columns, ConsoleWords::Load(languageFile)),
+          view(screen, messages, liveBars, clock, columns, ConsoleWords::Load(languageFile)),
           desk(options.answers, canAsk ? &input : nullptr, view, record,
                [] { return InterruptCount() > 0; }),
           events(desk, record, &view, !options.json),
@@ -97,7 +100,10 @@ struct Console {
         window = std::make_unique<Tventana_brisca>(Seams{clock, serial, pump, notifier, ports},
                                                    WorkingDirectory(), payloads::MainFirmwareHex(),
                                                    languageFile);
-        window->SetSessionEvents(&events);
+        if (options.progressLines)
+            progressLines = std::make_unique<ProgressLineWriter>(events, std::cerr);
+        window->SetSessionEvents(progressLines ? static_cast<SessionEvents*>(progressLines.get())
+                                               : &events);
         pump.Attach(window.get());
         if (tracing)
             tracing->WriteHeader(MakeTraceHeader(window->Label1.caption));
@@ -115,6 +121,7 @@ struct Console {
     ConsoleView view;
     QuestionDesk desk;
     ConsoleEvents events;
+    std::unique_ptr<ProgressLineWriter> progressLines;
     ConsolePump pump;
     ConsoleNotifier notifier;
     std::unique_ptr<Tventana_brisca> window;
@@ -169,7 +176,7 @@ std::optional<std::string> LanguageFile(const Options& options, std::string* err
 int ShowVersion(const std::string& languageFile) {
     NullStream silent;
     Options quiet;
-    Console console(quiet, silent, false, 0, false, nullptr, {}, languageFile);
+    Console console(quiet, silent, silent, false, 0, false, nullptr, {}, languageFile);
     std::cout << console.window->Label1.caption << "\n";
     return kExitUpdated;
 }
@@ -228,14 +235,18 @@ int RunSession(const Options& options, const std::string& languageFile) {
         port = simulator.PortPath();
     }
 
-    // Under --json the console view goes to standard error and nothing is asked.
-    std::ostream& screen = options.json ? std::cerr : std::cout;
+    // Under --json the console view goes to standard error and nothing is asked; under
+    // --progress-lines standard error carries the progress lines alone.
+    NullStream silent;
+    std::ostream& screen = options.progressLines ? silent : options.json ? std::cerr : std::cout;
+    std::ostream& messages = options.progressLines ? silent : std::cerr;
     const int screenFd = options.json ? STDERR_FILENO : STDOUT_FILENO;
     const bool canAsk = !options.json && CanReadTerminal(STDIN_FILENO);
+    const bool liveBars = !options.progressLines && TerminalDrawsInPlace(screenFd);
     int status = kExitFailed;
     {
-        Console console(options, screen, TerminalDrawsInPlace(screenFd), TerminalColumns(screenFd),
-                        canAsk, trace.get(), port, languageFile);
+        Console console(options, screen, messages, liveBars, TerminalColumns(screenFd), canAsk,
+                        trace.get(), port, languageFile);
         Wakers wakers(console, canAsk);
         const Outcome outcome = RunAndJudge({console.clock, *console.window, console.pump,
                                              console.view, console.desk, console.record},
@@ -279,6 +290,10 @@ int RunConsoleProgram(int argc, char** argv) {
         return UsageError(error);
     if (options.action == Action::Version)
         return ShowVersion(*languageFile);
+    if (options.SideBySide())
+        return RunSideBySide(options, QCoreApplication::applicationFilePath().toStdString(),
+                             options.json ? std::cerr : std::cout,
+                             TerminalDrawsInPlace(options.json ? STDERR_FILENO : STDOUT_FILENO));
     return RunSession(options, *languageFile);
 }
 

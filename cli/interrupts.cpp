@@ -14,7 +14,9 @@ namespace {
 constexpr int kExitAtOnce = 130;
 
 std::atomic<int> g_count{0};
-std::atomic<pid_t> g_child{0};
+// The children to stop when the process ends at once; slot 0 is the simulator's.
+constexpr int kMostChildren = 256;
+std::atomic<pid_t> g_children[kMostChildren];
 int g_wake[2] = {-1, -1};
 
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<pid_t>::is_always_lock_free,
@@ -25,8 +27,10 @@ void OnInterrupt(int) {
     if (g_count.fetch_add(1) >= 1) {
         constexpr char kNote[] = "\nkell-update-cli: stopped at once\n";
         [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
-        if (const pid_t child = g_child.load(); child > 0)
-            ::kill(child, SIGTERM);
+        for (const std::atomic<pid_t>& slot : g_children) {
+            if (const pid_t child = slot.load(); child > 0)
+                ::kill(child, SIGTERM);
+        }
         ::_exit(kExitAtOnce);
     }
     if (g_wake[1] >= 0) {
@@ -64,7 +68,28 @@ void DrainInterruptWake() {
 }
 
 void SetChildToStopOnExit(pid_t pid) {
-    g_child.store(pid);
+    g_children[0].store(pid);
+}
+
+bool AddChildToStopOnExit(pid_t pid) {
+    for (int i = 1; i < kMostChildren; ++i) {
+        pid_t empty = 0;
+        if (g_children[i].compare_exchange_strong(empty, pid))
+            return true;
+    }
+    return false;
+}
+
+void RemoveChildToStopOnExit(pid_t pid) {
+    for (int i = 1; i < kMostChildren && pid > 0; ++i) {
+        pid_t expected = pid;
+        g_children[i].compare_exchange_strong(expected, 0);
+    }
+}
+
+void ClearChildrenToStopOnExit() {
+    for (std::atomic<pid_t>& slot : g_children)
+        slot.store(0);
 }
 
 }  // namespace kell::cli

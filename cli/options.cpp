@@ -16,7 +16,8 @@ constexpr const char* kDescription =
     "not updated (nothing to do, or the update is not allowed for it); 4 the update failed or\n"
     "was cancelled (the error code is in the text and in the JSON); 1 the program could not do\n"
     "what was asked (simulator, export, trace file); 64 a usage error; 130 ended by a second\n"
-    "Ctrl-C.";
+    "Ctrl-C. With several instruments: 0 when every one was updated, else the highest of\n"
+    "their statuses.";
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -76,14 +77,44 @@ bool ParseAnswers(const std::string& value, AnswerOptions& answers, std::string*
     return true;
 }
 
+QStringList AnswerArguments(const AnswerOptions& answers) {
+    QStringList arguments;
+    if (answers.yes)
+        arguments << "--yes";
+    QStringList named;
+    using Named = std::pair<const std::optional<bool>*, const char*>;
+    for (auto [answer, name] : {Named{&answers.time, "time"}, Named{&answers.plans, "plans"},
+                                Named{&answers.erase, "erase"}}) {
+        if (*answer)
+            named << QString("%1=%2").arg(name, **answer ? "ok" : "cancel");
+    }
+    if (!named.isEmpty())
+        arguments << "--answer" << named.join(',');
+    return arguments;
+}
+
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     const QCommandLineOption version("version", "Show the version of the firmware it carries.");
-    const QCommandLineOption port("port", "Use this serial device instead of searching the ports.",
-                                  "PATH");
+    const QCommandLineOption port(
+        "port",
+        "Use this serial device instead of searching the ports. Given more than once, update "
+        "the instruments on all of them side by side.",
+        "PATH");
+    const QCommandLineOption all(
+        "all",
+        "Search every port and update every instrument that answers, side by side: a session "
+        "each, with one line each on the console and one JSON array with --json.");
+    // For the copies of several sessions side by side: the progress in lines for the program
+    // that started them.
+    const QCommandLineOption progressLines = [] {
+        QCommandLineOption option("progress-lines");
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        return option;
+    }();
     const QCommandLineOption simulate(
         "simulate",
         "Update the simulated meter: start kell-sim (beside this program, or $KELL_SIM) with "
@@ -111,8 +142,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         "the meter in).",
         "SECONDS");
     for (const QCommandLineOption* option :
-         {&help, &version, &port, &simulate, &langDir, &json, &yes, &answer, &trace, &wait,
-          &exportPayloads, &listPorts})
+         {&help, &version, &port, &all, &simulate, &langDir, &json, &yes, &answer, &trace, &wait,
+          &exportPayloads, &listPorts, &progressLines})
         parser.addOption(*option);
     parser.addPositionalArgument("scenario", "With --simulate: the simulator's scenario file.",
                                  "[scenario.json]");
@@ -146,7 +177,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (actions > 1)
         return fail("--help, --version, --list-ports and --export-payloads go alone");
 
-    options.port = parser.value(port).toStdString();
+    for (const QString& value : parser.values(port))
+        options.ports.push_back(value.toStdString());
+    if (!options.ports.empty())
+        options.port = options.ports.front();
+    options.all = parser.isSet(all);
+    options.progressLines = parser.isSet(progressLines);
     options.simulate = parser.isSet(simulate);
     options.langDir = parser.value(langDir).toStdString();
     options.json = parser.isSet(json);
@@ -177,6 +213,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (options.simulate && !options.port.empty())
         return fail("--port and --simulate exclude each other");
+    if (options.all && !options.ports.empty())
+        return fail("--all and --port exclude each other");
+    if (options.SideBySide() && (options.simulate || parser.isSet(trace) || parser.isSet(wait)))
+        return fail("--simulate, --trace and --wait take one instrument, not several");
     using Named = std::pair<const QCommandLineOption*, const char*>;
     for (auto [option, name] :
          {Named{&port, "--port"}, Named{&langDir, "--lang-dir"}, Named{&trace, "--trace"},

@@ -96,6 +96,8 @@ bool TMonitorPSerie::Configure(int portNumber, PortSettings settings) {
     applied.ErrorChar = applied.EofChar = applied.EvtChar = 0;
     applied_ = applied;
 
+    // Chosen before the lock is taken: the lock file is the device's own.
+    lock_->UseDevice(ports_.DeviceIdentity(portNumber_));
     PortLockGuard guard(*lock_);
     if (IsOpen())
         Close();

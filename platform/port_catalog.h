@@ -24,6 +24,9 @@ class PortCatalog {
     // The node of port n's device at this moment ("/dev/ttyACM1"), looked up at each call;
     // empty when there is no such port or its device is off the bus.
     virtual std::string DevicePath(int number) = 0;
+    // What names port n's device for good, across its nodes: the lock that keeps two copies of
+    // the program off one device is taken under it. By default its node.
+    virtual std::string DeviceIdentity(int number) { return DevicePath(number); }
     // Short human description of port n for the manual panel ("ttyACM0"), empty when none.
     virtual std::string Describe(int number) = 0;
 };

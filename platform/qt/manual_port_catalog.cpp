@@ -35,22 +35,40 @@ std::string ManualPortCatalog::DevicePath(int number) {
     return number == kManualPortNumber ? Node() : std::string();
 }
 
-std::string ManualPortCatalog::Describe(int number) {
-    if (!Active())
-        return inner_.Describe(number);
-    if (number != kManualPortNumber)
-        return {};
+int ManualPortCatalog::InnerNumber() {
     // The wrapped catalog's ports are the numbers its list of names gives ("COM3" is port 3).
     const std::string node = Node();
+    if (node.empty())
+        return 0;
     for (const std::string& name : inner_.SystemPortNames()) {
         if (name.rfind("COM", 0) != 0)
             continue;
         int n = 0;
         std::from_chars(name.data() + 3, name.data() + name.size(), n);
-        if (n > 0 && !node.empty() && inner_.DevicePath(n) == node)
-            return inner_.Describe(n);
+        if (n > 0 && inner_.DevicePath(n) == node)
+            return n;
     }
-    return path_;
+    return 0;
+}
+
+std::string ManualPortCatalog::Describe(int number) {
+    if (!Active())
+        return inner_.Describe(number);
+    if (number != kManualPortNumber)
+        return {};
+    const int inner = InnerNumber();
+    return inner > 0 ? inner_.Describe(inner) : path_;
+}
+
+std::string ManualPortCatalog::DeviceIdentity(int number) {
+    if (!Active())
+        return inner_.DeviceIdentity(number);
+    if (number != kManualPortNumber)
+        return {};
+    if (stableName_)
+        return path_;
+    const int inner = InnerNumber();
+    return inner > 0 ? inner_.DeviceIdentity(inner) : ResolvedPath(path_);
 }
 
 }  // namespace kell

@@ -27,11 +27,16 @@ class ManualPortCatalog : public PortCatalog {
     std::vector<std::string> SystemPortNames() override;
     // The path, or for a stable name the node it points at now ("" while it points nowhere).
     std::string DevicePath(int number) override;
+    // The stable name given, else the wrapped catalog's identity of the device at the path,
+    // else the path with links resolved: the same device named either way has one identity.
+    std::string DeviceIdentity(int number) override;
     // The wrapped catalog's description when it lists the same device, else the path.
     std::string Describe(int number) override;
 
   private:
     std::string Node() const;
+    // The wrapped catalog's number for the device at the path now, 0 when it lists none.
+    int InnerNumber();
 
     PortCatalog& inner_;
     std::string path_;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QSerialPortInfo>
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/qt/uart_presence.h"
@@ -104,6 +105,21 @@ std::string QtPortCatalog::DevicePath(int number) {
             return now.path;
     }
     return {};
+}
+
+std::string QtPortCatalog::DeviceIdentity(int number) {
+    const SerialPortEntry* port = Find(number);
+    if (!port)
+        return {};
+    if (!port->stableLink.empty())
+        return port->stableLink;
+    char usb[16];
+    std::snprintf(usb, sizeof usb, "usb:%04x:%04x", port->vendorId, port->productId);
+    if (port->usb && !port->serialNumber.empty())
+        return std::string(usb) + ":" + port->serialNumber;
+    if (port->usb && !port->usbLocation.empty())
+        return std::string(usb) + "@" + port->usbLocation;
+    return ResolvedPath(port->path);
 }
 
 std::string QtPortCatalog::Describe(int number) {

@@ -28,6 +28,8 @@ class QtPortCatalog : public PortCatalog {
     std::vector<std::string> SystemPortNames() override;
     // The node of port n's device now; "" while the device is off the bus.
     std::string DevicePath(int number) override;
+    // Its stable link, else its USB identity, else its node with links resolved.
+    std::string DeviceIdentity(int number) override;
     // "ttyACM0 — <what the system says it is>", or the bare name when it says nothing.
     std::string Describe(int number) override;
 

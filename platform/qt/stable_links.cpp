@@ -45,4 +45,10 @@ std::string FollowLink(const std::string& link) {
     return error ? std::string() : node.string();
 }
 
+std::string ResolvedPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error || resolved.empty() ? path : resolved.string();
+}
+
 }  // namespace kell

@@ -32,4 +32,8 @@ bool IsStableName(const std::string& path);
 // is missing or points nowhere (the device is off the bus).
 std::string FollowLink(const std::string& link);
 
+// The path with every link in it resolved, as far as it exists; the path itself when it cannot
+// be resolved.
+std::string ResolvedPath(const std::string& path);
+
 }  // namespace kell

@@ -1,6 +1,7 @@
 // kell-sim: the simulated instrument on a pseudo-terminal, in real time.
 //
-//     kell-sim [--report FILE] [--by-id DIR] [scenario.json]
+//     kell-sim [--report FILE] [--by-id DIR] [--wire-paced] [scenario.json]
+//     kell-sim [--by-id DIR] [--wire-paced] scenario.json scenario.json...
 //     kell-sim --replay TRACE [--speed FACTOR] [--by-id DIR]
 //     kell-sim --compact-trace TRACE OUT
 //
@@ -10,6 +11,9 @@
 // instrument it drops off the bus and comes back on a new pseudo-terminal, the link following. It
 // serves until SIGINT or SIGTERM (or until a scenario fault unplugs the port), then writes its
 // report (state, violations, transcript) to FILE when asked, and a one-line summary to stderr.
+// With --wire-paced the program's bytes reach the instrument at the line's speed, as on a real
+// line. Given several scenarios it runs an instrument for each, a process each, and prints
+// their ports one a line in the scenarios' order.
 //
 // With --replay it is the meter of a recorded session instead (sim/trace_replayer.h): it expects
 // the program's bytes to be the recorded ones and answers as the recording did, FACTOR times
@@ -29,11 +33,14 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/instrument.h"
 #include "sim/scenario_json.h"
 #include "sim/standalone/pty_port.h"
 #include "sim/standalone/realtime_loop.h"
+#include "sim/standalone/several_instruments.h"
+#include "sim/standalone/wire_pacer.h"
 #include "sim/trace_replayer.h"
 #include "trace/compact_trace.h"
 #include "trace/trace_file.h"
@@ -53,7 +60,8 @@ constexpr std::int64_t kReplayLingerUs = 2'000'000;
 constexpr int kExitReplayDiffers = 3;
 
 constexpr const char* kUsage =
-    "usage: kell-sim [--report FILE] [--by-id DIR] [scenario.json]\n"
+    "usage: kell-sim [--report FILE] [--by-id DIR] [--wire-paced] [scenario.json]\n"
+    "       kell-sim [--by-id DIR] [--wire-paced] scenario.json scenario.json...\n"
     "       kell-sim --replay TRACE [--speed FACTOR] [--by-id DIR]\n"
     "       kell-sim --compact-trace TRACE OUT\n";
 
@@ -74,6 +82,8 @@ int Help() {
                  "                 transcript to FILE.\n"
                  "  --by-id DIR    Behave as a USB serial device: a stable link in DIR names the\n"
                  "                 port, which moves to a new pseudo-terminal at every restart.\n"
+                 "  --wire-paced   The program's bytes reach the meter at the line's speed\n"
+                 "                 (11 bits a byte), as on a real line, not at once.\n"
                  "  --replay TRACE Play the meter recorded in TRACE (from kell-update-cli\n"
                  "                 --trace): the program's bytes must match the recorded ones;\n"
                  "                 exit 3 at the first that does not.\n"
@@ -82,31 +92,55 @@ int Help() {
                  "                 Write TRACE to OUT with long writes kept by count and CRC-32.\n"
                  "\n"
                  "Arguments:\n"
-                 "  scenario.json  The meter's versions, contents and faults, as JSON.\n";
+                 "  scenario.json  The meter's versions, contents and faults, as JSON. Given\n"
+                 "                 several, a meter for each; their ports are printed one a\n"
+                 "                 line, in order.\n";
     return 0;
 }
 
-// Serves the far end until a signal, the port gone, or `finished` says so.
+// The sooner of two waits in microseconds, -1 meaning none.
+std::int64_t Sooner(std::int64_t a, std::int64_t b) {
+    if (a < 0)
+        return b;
+    return b < 0 ? a : std::min(a, b);
+}
+
+// Serves the far end until a signal, the port gone, or `finished` says so. With a pacer the
+// PC's bytes reach the instrument at the line's speed.
 void Serve(
     kell::sim::PtyPort& port, kell::sim::RealtimeLoop& loop, kell::LineDevice& device,
-    const std::function<bool()>& finished = [] { return false; }) {
+    const std::function<bool()>& finished = [] { return false; },
+    kell::sim::WirePacer* pacer = nullptr) {
     std::uint8_t buf[4096];
     while (!g_stop && !port.Gone() && !finished()) {
-        const std::int64_t untilUs = loop.UntilNextUs();
-        int timeoutMs = kLongestPollMs;
-        if (untilUs >= 0)
-            timeoutMs =
-                static_cast<int>(std::min<std::int64_t>(kLongestPollMs, (untilUs + 999) / 1000));
+        const std::int64_t nowUs = loop.MonotonicUs();
+        const std::int64_t untilUs =
+            Sooner(loop.UntilNextUs(), pacer ? pacer->UntilNextUs(nowUs) : -1);
+        const std::int64_t timeoutUs = untilUs < 0
+                                           ? kLongestPollMs * 1000
+                                           : std::min<std::int64_t>(kLongestPollMs * 1000, untilUs);
+        const timespec timeout{static_cast<time_t>(timeoutUs / 1'000'000),
+                               static_cast<long>(timeoutUs % 1'000'000 * 1000)};
         pollfd fd{port.MasterFd(), 0, 0};
-        if (port.Accepting())
+        if (port.Accepting() && (!pacer || pacer->WantsMore()))
             fd.events |= POLLIN;
         if (port.HasPendingOutput())
             fd.events |= POLLOUT;
-        const int ready = poll(&fd, 1, timeoutMs);
+        const int ready = ppoll(&fd, 1, &timeout, nullptr);
         if (ready > 0 && (fd.revents & POLLIN)) {
             const ssize_t n = read(port.MasterFd(), buf, sizeof buf);
-            for (ssize_t i = 0; i < n && !port.Gone(); ++i)
+            if (pacer && n > 0) {
+                pacer->Take(buf, static_cast<std::size_t>(n), loop.MonotonicUs(),
+                            port.DeviceBaud());
+            }
+            for (ssize_t i = 0; !pacer && i < n && !port.Gone(); ++i)
                 device.OnByteFromHost(buf[i]);
+        }
+        if (pacer && port.Accepting()) {
+            pacer->DeliverDue(loop.MonotonicUs(), [&](std::uint8_t byte) {
+                if (!port.Gone())
+                    device.OnByteFromHost(byte);
+            });
         }
         if (ready > 0 && (fd.revents & POLLOUT))
             port.Flush();
@@ -196,46 +230,9 @@ int Replay(const std::string& tracePath, double speed, const std::string& stable
     return replayer.Done() ? 0 : kExitReplayDiffers;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::string reportPath;
-    std::string stableLinkFolder;
-    std::string scenarioPath;
-    std::string replayPath;
-    double speed = 1.0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--compact-trace" && argc == 4 && i == 1) {
-            return CompactTrace(argv[2], argv[3]);
-        } else if (arg == "--replay" && i + 1 < argc) {
-            replayPath = argv[++i];
-        } else if (arg == "--speed" && i + 1 < argc) {
-            char* end = nullptr;
-            speed = std::strtod(argv[++i], &end);
-            if (*end != '\0' || !(speed > 0) || speed > 1e6)
-                return Usage();
-        } else if (arg == "--report" && i + 1 < argc) {
-            reportPath = argv[++i];
-        } else if (arg == "--by-id" && i + 1 < argc) {
-            stableLinkFolder = argv[++i];
-        } else if (arg == "--help" || arg == "-h") {
-            return Help();
-        } else if (!arg.empty() && arg[0] == '-') {
-            return Usage();
-        } else if (scenarioPath.empty()) {
-            scenarioPath = arg;
-        } else {
-            return Usage();
-        }
-    }
-
-    if (!replayPath.empty()) {
-        if (!scenarioPath.empty() || !reportPath.empty())
-            return Usage();
-        return Replay(replayPath, speed, stableLinkFolder);
-    }
-
+// One simulated instrument from its scenario file (none: the up-to-date one), until a signal.
+int RunInstrument(const std::string& scenarioPath, const std::string& reportPath,
+                  const std::string& stableLinkFolder, bool paced) {
     kell::sim::Scenario scenario;
     if (!scenarioPath.empty()) {
         kell::sim::ScenarioLoad load = kell::sim::LoadScenarioFile(scenarioPath);
@@ -260,7 +257,9 @@ int main(int argc, char** argv) {
         std::cerr << " (" << port.StableLinkPath() << ")";
     std::cerr << "\n";
 
-    Serve(port, loop, instrument);
+    kell::sim::WirePacer pacer;
+    Serve(
+        port, loop, instrument, [] { return false; }, paced ? &pacer : nullptr);
 
     if (!reportPath.empty()) {
         std::ofstream out(reportPath);
@@ -271,4 +270,58 @@ int main(int argc, char** argv) {
     std::cerr << "kell-sim: stopped; " << instrument.Violations().Entries().size()
               << " violation(s), firmware " << instrument.FirmwareVersion() << "\n";
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string reportPath;
+    std::string stableLinkFolder;
+    std::vector<std::string> scenarioPaths;
+    bool paced = false;
+    std::string replayPath;
+    double speed = 1.0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--compact-trace" && argc == 4 && i == 1) {
+            return CompactTrace(argv[2], argv[3]);
+        } else if (arg == "--replay" && i + 1 < argc) {
+            replayPath = argv[++i];
+        } else if (arg == "--speed" && i + 1 < argc) {
+            char* end = nullptr;
+            speed = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(speed > 0) || speed > 1e6)
+                return Usage();
+        } else if (arg == "--report" && i + 1 < argc) {
+            reportPath = argv[++i];
+        } else if (arg == "--wire-paced") {
+            paced = true;
+        } else if (arg == "--by-id" && i + 1 < argc) {
+            stableLinkFolder = argv[++i];
+        } else if (arg == "--help" || arg == "-h") {
+            return Help();
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Usage();
+        } else {
+            scenarioPaths.push_back(arg);
+        }
+    }
+
+    if (!replayPath.empty()) {
+        if (!scenarioPaths.empty() || !reportPath.empty() || paced)
+            return Usage();
+        return Replay(replayPath, speed, stableLinkFolder);
+    }
+    if (scenarioPaths.size() <= 1)
+        return RunInstrument(scenarioPaths.empty() ? std::string() : scenarioPaths.front(),
+                             reportPath, stableLinkFolder, paced);
+    if (!reportPath.empty())
+        return Usage();
+    HandleSignals();
+    return kell::sim::RunSeveral(
+        scenarioPaths,
+        [&](const std::string& scenario) {
+            return RunInstrument(scenario, {}, stableLinkFolder, paced);
+        },
+        [] { return g_stop != 0; });
 }

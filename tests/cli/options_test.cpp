@@ -42,6 +42,26 @@ TEST(CommandLineOptions, ActionsGoAlone) {
     EXPECT_FALSE(Parse({"--version", "--list-ports"}).options);
 }
 
+// Several ports make a bench of sessions; each copy gets the answers the program was given.
+TEST(CommandLineOptions, SeveralPortsPassTheirAnswersOnToEachSession) {
+    const CommandLine line = Parse({"--port", "/dev/pts/1", "--port", "/dev/pts/2", "--yes",
+                                    "--answer", "time=ok,erase=cancel"});
+    ASSERT_TRUE(line.options) << line.error;
+    EXPECT_TRUE(line.options->SideBySide());
+    EXPECT_EQ(line.options->ports, (std::vector<std::string>{"/dev/pts/1", "/dev/pts/2"}));
+    QStringList copy = AnswerArguments(line.options->answers);
+    copy.prepend("kell-update-cli");
+    const CommandLine passedOn = ParseCommandLine(copy);
+    ASSERT_TRUE(passedOn.options) << passedOn.error;
+    EXPECT_TRUE(passedOn.options->answers.yes);
+    EXPECT_EQ(passedOn.options->answers.time, true);
+    EXPECT_EQ(passedOn.options->answers.erase, false);
+    EXPECT_FALSE(passedOn.options->answers.plans.has_value());
+
+    EXPECT_FALSE(Parse({"--port", "/dev/pts/1"}).options->SideBySide());
+    EXPECT_TRUE(Parse({"--all"}).options->SideBySide());
+}
+
 TEST(CommandLineOptions, UsageErrorsSayWhat) {
     const std::pair<QStringList, std::string> cases[] = {
         {{"--nonsense"}, "nonsense"},
@@ -54,6 +74,9 @@ TEST(CommandLineOptions, UsageErrorsSayWhat) {
         {{"--answer", "time=later"}, "ok or cancel"},
         {{"--answer", "keypad=ok"}, "unknown question"},
         {{"--answer", ","}, "no answer"},
+        {{"--all", "--port", "/dev/pts/1"}, "exclude"},
+        {{"--port", "/dev/pts/1", "--port", "/dev/pts/2", "--trace", "t"}, "one instrument"},
+        {{"--all", "--wait", "5"}, "one instrument"},
     };
     for (const auto& [arguments, expected] : cases) {
         const CommandLine line = Parse(arguments);

@@ -212,6 +212,70 @@ TEST_F(CliProcess, AMeterPluggedInWhileTheProgramWaitsIsFound) {
     EXPECT_EQ(run.Json()["before"].toObject()["firmware"].toString(), "2.04.00000");
 }
 
+// A bench of instruments updated at once, a session each: two need their channel plans, the
+// third refuses every parameter write, and the first one's port is also given a second time.
+// Each instrument's report is its own: the failure's code stays with the failing meter, the
+// others are updated and verified, and the second session on the first port is told that the
+// port is in use and leaves it to the first.
+TEST_F(CliProcess, SeveralMetersAreUpdatedSideBySideEachWithItsOwnOutcome) {
+    QTemporaryDir dir;
+    const auto scenario = [&dir](const char* name, const char* json) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(json);
+        return file.fileName();
+    };
+    const char* plansOld = R"({"name": "plans-old", "plan": {"type": 1, "version": 102}})";
+    const QString first = scenario("first.json", plansOld);
+    const QString second = scenario("second.json", plansOld);
+    const QString failing = scenario("failing.json", R"({"name": "refuses-writes",
+        "plan": {"type": 1, "version": 102},
+        "faults": [{"event": "eeprom_write", "action": "no_answer", "occurrence": 0},
+                   {"event": "sector_erase", "action": "no_answer", "occurrence": 0}]})");
+
+    QProcess meters;
+    meters.setProcessEnvironment(Environment());
+    meters.start(KELL_SIM_PROGRAM, {"--wire-paced", first, second, failing});
+    QStringList ports;
+    while (ports.size() < 3 && meters.waitForReadyRead(30000)) {
+        while (meters.canReadLine())
+            ports << QString::fromUtf8(meters.readLine()).trimmed();
+    }
+    ASSERT_EQ(ports.size(), 3) << meters.readAllStandardError().toStdString();
+
+    const Finished run = Start({"--port", ports[0], "--port", ports[1], "--port", ports[2],
+                                "--port", ports[0], "--yes", "--json"},
+                               kSessionTimeoutMs);
+    meters.terminate();
+    meters.waitForFinished(10000);
+    ASSERT_EQ(run.status, kExitFailed) << run.err;  // the highest of the four
+    const QJsonArray reports = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).array();
+    ASSERT_EQ(reports.size(), 4) << run.out;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(reports[i].toObject()["port"].toString(), ports[i]);
+
+    const QJsonObject failed = reports[2].toObject();
+    EXPECT_EQ(failed["outcome"].toString(), "failed");
+    EXPECT_EQ(failed["exitStatus"].toInt(), kExitFailed);
+    EXPECT_NE(failed["resultCode"].toInt(), 0);
+
+    const QJsonObject secondMeter = reports[1].toObject();
+    EXPECT_EQ(secondMeter["outcome"].toString(), "updated");
+    EXPECT_EQ(secondMeter["resultCode"].toInt(), 0);
+    EXPECT_TRUE(secondMeter["after"].toObject()["verified"].toBool());
+
+    // The first port's two sessions: one updated it, the other was kept off.
+    QJsonObject updated = reports[0].toObject();
+    QJsonObject keptOff = reports[3].toObject();
+    if (keptOff["outcome"].toString() == "updated")
+        std::swap(updated, keptOff);
+    EXPECT_EQ(updated["outcome"].toString(), "updated");
+    EXPECT_TRUE(updated["after"].toObject()["verified"].toBool());
+    EXPECT_EQ(keptOff["exitStatus"].toInt(), kExitNoInstrument);
+    EXPECT_EQ(keptOff["texts"].toArray()[0].toString(),
+              "The meter's USB port is in use by another program.");
+}
+
 #endif
 
 }  // namespace
