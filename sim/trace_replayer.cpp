@@ -32,6 +32,13 @@ TraceReplayer::TraceReplayer(Clock& clock, Scheduler& scheduler, DevicePort& por
         options_.speed = 1.0;
     anchorRecordedUs_ = events_.empty() ? 0 : events_.front().us;
     anchorReplayUs_ = clock_.MonotonicUs();
+    for (std::size_t i = 0; i + 1 < events_.size(); ++i) {
+        const trace::TraceEvent& e = events_[i];
+        const trace::TraceEvent& next = events_[i + 1];
+        if (e.kind == Kind::Write && next.kind == Kind::Write && !e.failed && !next.failed &&
+            e.elided == 0 && next.elided == 0 && e.bytes.size() == 1 && e.bytes == next.bytes)
+            fillerByte_[e.bytes[0]] = true;
+    }
     writeEvent_ = NextWrite(0);
     Advance();
 }
@@ -45,6 +52,38 @@ std::size_t TraceReplayer::NextWrite(std::size_t from) const {
     while (from < events_.size() && (events_[from].kind != Kind::Write || events_[from].failed))
         ++from;
     return from;
+}
+
+bool TraceReplayer::IsFiller(std::size_t event) const {
+    const trace::TraceEvent& e = events_[event];
+    return e.kind == Kind::Write && !e.failed && e.elided == 0 && e.bytes.size() == 1 &&
+           fillerByte_[e.bytes[0]];
+}
+
+// A byte the program sends between writes that only the run length of its fillers explains:
+// one filler more than recorded, or the first byte after fewer. True when it was taken so.
+bool TraceReplayer::TakeAsFiller(std::uint8_t byte) {
+    const bool expected = writeEvent_ < events_.size();
+    if (unansweredFiller_ == byte && !(expected && events_[writeEvent_].bytes.size() == 1 &&
+                                       events_[writeEvent_].bytes[0] == byte))
+        return true;
+    if (!expected || !IsFiller(writeEvent_) || events_[writeEvent_].bytes[0] == byte)
+        return false;
+    // Fewer fillers than recorded: the rest of the run is passed over, if the write after it
+    // is what the program sends now.
+    const std::uint8_t filler = events_[writeEvent_].bytes[0];
+    std::size_t after = writeEvent_;
+    while (after < events_.size() && IsFiller(after) && events_[after].bytes[0] == filler)
+        ++after;
+    if (after == events_.size() || events_[after].kind != Kind::Write || events_[after].failed ||
+        events_[after].bytes.empty() || events_[after].bytes[0] != byte)
+        return false;
+    for (std::size_t i = writeEvent_; i < after; ++i) {
+        written_[i] = true;
+        writeStartUs_[i] = clock_.MonotonicUs();
+    }
+    writeEvent_ = after;
+    return false;
 }
 
 bool TraceReplayer::Done() const {
@@ -81,7 +120,7 @@ void TraceReplayer::Advance() {
             case Kind::Write:
                 if (e.failed) {
                     if (!absent_)
-                        return At(e.us, 0, &TraceReplayer::LeaveBus);
+                        LeaveBus();
                     break;
                 }
                 if (!written_[cursor_]) {
@@ -127,7 +166,7 @@ void TraceReplayer::Advance() {
                 break;
             case Kind::LineStatus:
                 if ((e.unreadable || (e.errors & kLineErrorDevice)) && !absent_)
-                    return At(e.us, 0, &TraceReplayer::LeaveBus);
+                    LeaveBus();
                 break;
             case Kind::Rts:
             case Kind::Purge:
@@ -143,6 +182,7 @@ void TraceReplayer::Advance() {
 void TraceReplayer::SendAnswer() {
     const trace::TraceEvent& e = events_[cursor_];
     port_.SendToHost(e.bytes.data(), e.bytes.size());
+    unansweredFiller_.reset();
     anchorRecordedUs_ = e.us;
     anchorReplayUs_ = clock_.MonotonicUs() + WireUs(e.bytes.size());
 }
@@ -165,6 +205,8 @@ void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
         return;
     if (writeEvent_ >= events_.size() && absent_)
         return;
+    if (writeOffset_ == 0 && TakeAsFiller(byte))
+        return;
     if (writeEvent_ >= events_.size())
         return Stop({static_cast<int>(events_.size()) + 1, 0, 0, std::nullopt, byte});
     const trace::TraceEvent& e = events_[writeEvent_];
@@ -182,6 +224,9 @@ void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
     if (e.elided > 0 && leftOutCrc_ != e.elidedCrc32)
         return Stop({number, e.line, e.bytes.size(), std::nullopt, 0, true});
     leftOutCrc_ = 0;
+    unansweredFiller_.reset();
+    if (IsFiller(writeEvent_))
+        unansweredFiller_ = e.bytes[0];
     written_[writeEvent_] = true;
     writeOffset_ = 0;
     writeEvent_ = NextWrite(writeEvent_ + 1);

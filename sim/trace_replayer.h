@@ -35,10 +35,18 @@ struct ReplayMismatch {
 //
 // Opens and closes: where the far end sees them (the virtual line), the replay waits for the
 // program's to come where the recording has them. Opens the recording saw fail make the device
-// leave the bus until the recorded open that succeeded (its reconnection), and a device that
-// failed in the recording (line status "device", a failed write: the cable pulled) is unplugged
-// at that time. Settings carry the line speed to the device's side; RTS changes, purges and the
-// other line errors are only read.
+// leave the bus until the recorded open that succeeded (its reconnection). A device that failed
+// in the recording (line status "device", a failed write: the cable pulled) is unplugged as soon
+// as the replay reaches that event, that is right after the meter's last recorded answer or the
+// program's last write before it: the program only noticed the dead line when it next looked,
+// which its own deadlines decide, so the line may have died any time after that last sign of
+// life. Settings carry the line speed to the device's side; RTS changes, purges and the other
+// line errors are only read.
+//
+// Fillers: a one-byte write the recording repeats with nothing between (the program sending a
+// byte until the meter answers or its time runs out) is matched as a run whose length follows
+// the clock, not the program's bytes: the program may send that byte fewer times than recorded
+// (the next write must then match), or more, as long as the meter has not answered since.
 class TraceReplayer : public LineDevice {
   public:
     struct Options {
@@ -82,6 +90,8 @@ class TraceReplayer : public LineDevice {
     void ComeBack();
     void Stop(ReplayMismatch mismatch);
     std::size_t NextWrite(std::size_t from) const;
+    bool IsFiller(std::size_t event) const;
+    bool TakeAsFiller(std::uint8_t byte);
 
     Clock& clock_;
     Scheduler& scheduler_;
@@ -100,6 +110,10 @@ class TraceReplayer : public LineDevice {
     std::uint32_t leftOutCrc_ = 0;            // of the bytes received for the write's left-out part
     std::vector<std::int64_t> writeStartUs_;  // replay time of each write's first byte; -1: not yet
     std::vector<bool> written_;
+    // Bytes the recording sends as fillers: one-byte writes repeated with nothing between.
+    std::vector<bool> fillerByte_ = std::vector<bool>(256, false);
+    // The last write the program completed was this filler, and the meter has not answered since.
+    std::optional<std::uint8_t> unansweredFiller_;
     int opensSeen_ = 0;
     int closesSeen_ = 0;
     std::int64_t lastOpenUs_ = 0;

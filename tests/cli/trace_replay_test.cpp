@@ -31,7 +31,7 @@ void ExpectSameSession(const std::string& name, double speed = 1.0) {
 }
 
 TEST(TraceReplay, RecordedSessionsPlayBackByteForByte) {
-    for (const char* name : {"full-update.trace"})
+    for (const char* name : {"full-update.trace", "failed-with-code.trace", "cable-pulled.trace"})
         ExpectSameSession(name);
 }
 
