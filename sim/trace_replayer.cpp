@@ -170,6 +170,7 @@ void TraceReplayer::Advance() {
                 break;
             case Kind::Rts:
             case Kind::Purge:
+            case Kind::Answer:
             case Kind::Outcome:
                 break;
         }

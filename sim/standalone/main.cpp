@@ -179,6 +179,9 @@ int Replay(const std::string& tracePath, double speed, const std::string& stable
     std::cerr << "kell-sim: replaying " << tracePath << " (" << trace.events.size()
               << " events, recorded " << trace.header.recorded << " by " << trace.header.program
               << ") on " << port->SlavePath() << "\n";
+    // The meter cannot answer the program's questions: the person running it must, as recorded.
+    if (const std::string answers = kell::trace::RecordedAnswers(trace); !answers.empty())
+        std::cerr << "kell-sim: the recording answered " << answers << "\n";
     std::int64_t doneUs = -1;
     Serve(*port, loop, replayer, [&] {
         if (replayer.Mismatch())

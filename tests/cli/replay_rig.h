@@ -12,12 +12,30 @@
 
 namespace kell::cli::testing {
 
+// The questions answered as the recording answered them; those it does not name (every one in a
+// trace of the first format, which were recorded with --yes) OK.
+inline AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
+    AnswerOptions answers;
+    answers.yes = true;
+    for (const trace::TraceEvent& e : trace.events) {
+        if (e.kind != trace::TraceEvent::Kind::Answer)
+            continue;
+        std::string error;
+        if (e.question == "repress")
+            answers.yes = e.on;
+        else
+            ParseAnswers(e.question + (e.on ? "=ok" : "=cancel"), answers, &error);
+    }
+    return answers;
+}
+
 // The console program's core on the virtual line, with a recorded meter at the far end: a
-// trace played back on virtual time, the session run as the console runs it, answered as the
-// recording was (--yes).
+// trace played back on virtual time, the session run as the console runs it, its questions
+// answered as they were in the recording.
 struct ReplayRig {
     explicit ReplayRig(const trace::Trace& trace, double speed = 1.0)
-        : cli(Answers("", true)),
+        : answers(RecordedAnswerOptions(trace)),
+          cli(answers),
           replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true, trace.cutShort}) {
         cli.line.Attach(&replayer);
     }
@@ -25,12 +43,13 @@ struct ReplayRig {
 
     Outcome Run() {
         Options options;
-        options.answers = Answers("", true);
+        options.answers = answers;
         std::ostringstream json;
         return RunAndJudge({cli.clock, cli.w(), cli.pump, cli.view, cli.desk, cli.record}, options,
                            CliRig::kPort, json);
     }
 
+    AnswerOptions answers;
     CliRig cli;
     sim::TraceReplayer replayer;
 };

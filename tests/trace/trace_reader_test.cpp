@@ -50,8 +50,11 @@ TEST(TraceReader, GarbageIsNamedAndLeftOut) {
     EXPECT_EQ(trace.problems[1], "line 4: not hexadecimal: 0G");
 
     EXPECT_FALSE(Read("       0.000  close\n").Usable());  // no header: not a trace
-    EXPECT_NE(Read("# kell-trace 2\n       0.000  close\n").Refusal().find("format 2"),
+    EXPECT_NE(Read("# kell-trace 3\n       0.000  close\n").Refusal().find("format 3"),
               std::string::npos);
+    // The first format had no answers; its traces are still read.
+    EXPECT_TRUE(Read("# kell-trace 1\n       0.000  close\n").Usable());
+    EXPECT_EQ(Read("# kell-trace 2\n       0.000  answer erase: maybe\n").problems.size(), 1u);
 }
 
 TEST(TraceReader, RandomBytesNeverBreakIt) {
