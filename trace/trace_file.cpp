@@ -1,8 +1,9 @@
 #include "trace/trace_file.h"
 
 #include <algorithm>
-#include <fstream>
+#include <istream>
 
+#include "trace/gzip_file.h"
 #include "trace/trace_text.h"
 
 namespace kell::trace {
@@ -79,12 +80,13 @@ Trace ReadTrace(std::istream& in) {
 }
 
 Trace ReadTraceFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    GzipFileReader file(path);
+    if (!file.IsOpen()) {
         Trace trace;
         trace.problems.push_back("cannot read " + path);
         return trace;
     }
+    std::istream in(&file);
     return ReadTrace(in);
 }
 

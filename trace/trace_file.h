@@ -32,7 +32,8 @@ struct Trace {
 std::string RecordedAnswers(const Trace& trace);
 
 Trace ReadTrace(std::istream& in);
-// A file that cannot be opened reads as an empty trace with the reason among its problems.
+// A file that cannot be opened reads as an empty trace with the reason among its problems. A
+// gzip-compressed file (the traces kept with the tests) is read as the text it holds.
 Trace ReadTraceFile(const std::string& path);
 
 }  // namespace kell::trace
