@@ -6,6 +6,7 @@
 
 #include "cli/console_session.h"
 #include "cli/options.h"
+#include "link/loader_blocks.h"
 #include "sim/trace_replayer.h"
 #include "tests/cli/cli_rig.h"
 #include "trace/trace_file.h"
@@ -34,7 +35,8 @@ inline AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
 // answered as they were in the recording.
 struct ReplayRig {
     explicit ReplayRig(const trace::Trace& trace, double speed = 1.0)
-        : answers(RecordedAnswerOptions(trace)),
+        : pristine(),
+          answers(RecordedAnswerOptions(trace)),
           cli(answers),
           replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true, trace.cutShort}) {
         cli.line.Attach(&replayer);
@@ -49,6 +51,11 @@ struct ReplayRig {
                            CliRig::kPort, json);
     }
 
+    // The recording was made by a program that had just started: the loader block carries none
+    // of the patches an earlier session in this process may have made to it.
+    struct PristineLoaderBlocks {
+        PristineLoaderBlocks() { TBoot::RestorePristine(); }
+    } pristine;
     AnswerOptions answers;
     CliRig cli;
     sim::TraceReplayer replayer;
