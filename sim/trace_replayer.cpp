@@ -10,6 +10,8 @@ namespace {
 
 // Bits a byte takes on the wire: start bit, 8 data bits, two stop bits.
 constexpr std::int64_t kBitsPerByte = 11;
+// Reads of the program closer together than this took bytes of one answer of the meter.
+constexpr std::int64_t kOneAnswerGapUs = 1000;
 
 std::string Hex(std::uint8_t byte) {
     char text[3];
@@ -143,8 +145,10 @@ void TraceReplayer::Advance() {
                         LeaveBus();
                     break;
                 }
-                if (e.result != OpenResult::Ok || !options_.seesOpens)
+                if (e.result != OpenResult::Ok || !options_.seesOpens) {
+                    AnchorOnProgram(e.us);
                     break;
+                }
                 if (absent_)  // back on the bus just after the last attempt that failed
                     return At(std::min(e.us, lastFailedOpenUs_ + 1), 0, &TraceReplayer::ComeBack);
                 if (opensSeen_ == 0)
@@ -154,6 +158,8 @@ void TraceReplayer::Advance() {
                 anchorReplayUs_ = lastOpenUs_;
                 break;
             case Kind::Close:
+                if (!options_.seesOpens)
+                    AnchorOnProgram(e.us);
                 if (!options_.seesOpens || absent_)
                     break;
                 if (closesSeen_ == 0)
@@ -163,6 +169,7 @@ void TraceReplayer::Advance() {
             case Kind::Settings:
                 if (!e.refused)
                     port_.SetDeviceBaud(e.settings.baudRate);
+                AnchorOnProgram(e.us);
                 break;
             case Kind::LineStatus:
                 if ((e.unreadable || (e.errors & kLineErrorDevice)) && !absent_)
@@ -170,6 +177,8 @@ void TraceReplayer::Advance() {
                 break;
             case Kind::Rts:
             case Kind::Purge:
+                AnchorOnProgram(e.us);
+                break;
             case Kind::Answer:
             case Kind::Outcome:
                 break;
@@ -180,12 +189,26 @@ void TraceReplayer::Advance() {
         LeaveBus();
 }
 
+void TraceReplayer::AnchorOnProgram(std::int64_t recordedUs) {
+    anchorReplayUs_ += std::max<std::int64_t>(0, recordedUs - anchorRecordedUs_);
+    anchorRecordedUs_ = std::max(anchorRecordedUs_, recordedUs);
+}
+
 void TraceReplayer::SendAnswer() {
-    const trace::TraceEvent& e = events_[cursor_];
-    port_.SendToHost(e.bytes.data(), e.bytes.size());
+    // Reads that followed each other closely are one answer of the meter that the program took
+    // a few bytes at a time: it goes out whole, as the meter sent it. Sent a read at a time, a
+    // real-time replay would stretch it by a timer tick per read and split it where the
+    // meter did not.
+    std::vector<std::uint8_t> burst = events_[cursor_].bytes;
+    while (cursor_ + 1 < events_.size() && events_[cursor_ + 1].kind == Kind::Read &&
+           events_[cursor_ + 1].us - events_[cursor_].us < kOneAnswerGapUs) {
+        ++cursor_;
+        burst.insert(burst.end(), events_[cursor_].bytes.begin(), events_[cursor_].bytes.end());
+    }
+    port_.SendToHost(burst.data(), burst.size());
     unansweredFiller_.reset();
-    anchorRecordedUs_ = e.us;
-    anchorReplayUs_ = clock_.MonotonicUs() + WireUs(e.bytes.size());
+    anchorRecordedUs_ = events_[cursor_].us;
+    anchorReplayUs_ = clock_.MonotonicUs() + WireUs(burst.size());
 }
 
 void TraceReplayer::LeaveBus() {

@@ -31,7 +31,8 @@ struct ReplayMismatch {
 // open or the answer before it that it followed in the recording, so that a slower or faster
 // line shifts the answers with it and an answer never comes before its question. A recorded
 // answer is the bytes the program read, at the time it read them; the replay sends them a wire
-// time earlier, so that they arrive then.
+// time earlier, so that they arrive then; reads that followed each other within a millisecond are
+// one answer and go out together.
 //
 // Opens and closes: where the far end sees them (the virtual line), the replay waits for the
 // program's to come where the recording has them. Opens the recording saw fail make the device
@@ -86,6 +87,12 @@ class TraceReplayer : public LineDevice {
     std::int64_t ReplayTimeOf(std::int64_t recordedUs) const;
     std::int64_t WireUs(std::size_t bytes) const;
     void SendAnswer();
+    // The program did something the far end does not see (a purge, a setting, RTS, an open on
+    // a pseudo-terminal): it is taken to have done it at the recording's pace from the last
+    // anchor, since the program's own pauses do not shorten with `speed`, and later answers are
+    // measured from it. An answer that followed the program's purge in the recording then
+    // follows it in a faster replay too, instead of coming before it and being purged.
+    void AnchorOnProgram(std::int64_t recordedUs);
     void LeaveBus();
     void ComeBack();
     void Stop(ReplayMismatch mismatch);

@@ -34,11 +34,13 @@ inline AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
 // trace played back on virtual time, the session run as the console runs it, its questions
 // answered as they were in the recording.
 struct ReplayRig {
-    explicit ReplayRig(const trace::Trace& trace, double speed = 1.0)
+    // seesOpens: false plays the far end of a pseudo-terminal, which the opens do not reach.
+    explicit ReplayRig(const trace::Trace& trace, double speed = 1.0, bool seesOpens = true)
         : pristine(),
           answers(RecordedAnswerOptions(trace)),
           cli(answers),
-          replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true, trace.cutShort}) {
+          replayer(cli.clock, cli.clock, cli.line, trace.events,
+                   {speed, seesOpens, trace.cutShort}) {
         cli.line.Attach(&replayer);
     }
     ~ReplayRig() { cli.line.Attach(&cli.device); }

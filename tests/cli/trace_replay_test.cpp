@@ -12,7 +12,7 @@
 namespace kell::cli::testing {
 namespace {
 
-void ExpectSameSession(const std::string& name, double speed = 1.0) {
+void ExpectSameSession(const std::string& name, double speed = 1.0, bool seesOpens = true) {
     SCOPED_TRACE(name);
     const trace::Trace trace = ReadShippedTrace(name);
     ASSERT_TRUE(trace.Usable()) << trace.Refusal();
@@ -22,7 +22,7 @@ void ExpectSameSession(const std::string& name, double speed = 1.0) {
     const trace::TraceEvent recorded = RecordedOutcome(trace);
     ASSERT_FALSE(recorded.outcome.empty()) << "the trace ends without the program's verdict";
 
-    ReplayRig rig(trace, speed);
+    ReplayRig rig(trace, speed, seesOpens);
     const Outcome outcome = rig.Run();
     EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
     EXPECT_EQ(outcome.name, recorded.outcome);
@@ -37,8 +37,12 @@ TEST(TraceReplay, RecordedSessionsPlayBackByteForByte) {
         ExpectSameSession(name);
 }
 
+// Faster, the meter's delays shrink but the program's own pauses do not: an answer recorded after
+// the program's purge (the module's end, after its restart) must still come after it, also where
+// the replay cannot see the program reopen the port (kell-sim on a pseudo-terminal).
 TEST(TraceReplay, ATenTimesFasterReplayEndsTheSame) {
     ExpectSameSession("full-update.trace.gz", 10.0);
+    ExpectSameSession("full-update.trace.gz", 10.0, false);
 }
 
 bool SameWrite(const trace::TraceEvent& a, const trace::TraceEvent& b) {
