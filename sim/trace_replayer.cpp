@@ -29,7 +29,8 @@ TraceReplayer::TraceReplayer(Clock& clock, Scheduler& scheduler, DevicePort& por
       events_(std::move(events)),
       options_(options),
       writeStartUs_(events_.size(), -1),
-      written_(events_.size(), false) {
+      written_(events_.size(), false),
+      passedOver_(events_.size(), false) {
     if (!(options_.speed > 0))
         options_.speed = 1.0;
     anchorRecordedUs_ = events_.empty() ? 0 : events_.front().us;
@@ -120,6 +121,8 @@ void TraceReplayer::Advance() {
         const trace::TraceEvent& e = events_[cursor_];
         switch (e.kind) {
             case Kind::Write:
+                if (passedOver_[cursor_])
+                    break;
                 if (e.failed) {
                     if (!absent_)
                         LeaveBus();
@@ -134,7 +137,7 @@ void TraceReplayer::Advance() {
                 anchorReplayUs_ = writeStartUs_[cursor_] - WireUs(1);
                 break;
             case Kind::Read:
-                if (!absent_)
+                if (!absent_ && !passedOver_[cursor_])
                     return At(e.us, WireUs(e.bytes.size()), &TraceReplayer::SendAnswer);
                 break;
             case Kind::Open:
@@ -236,8 +239,11 @@ void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
     const trace::TraceEvent& e = events_[writeEvent_];
     const int number = static_cast<int>(writeEvent_) + 1;
     if (writeOffset_ < e.bytes.size()) {
-        if (e.bytes[writeOffset_] != byte)
+        if (e.bytes[writeOffset_] != byte) {
+            if (PassOverRepeat(byte))
+                return OnByteFromHost(byte);
             return Stop({number, e.line, writeOffset_, e.bytes[writeOffset_], byte});
+        }
     } else {
         leftOutCrc_ = trace::Crc32({&byte, 1}, leftOutCrc_);
     }
@@ -255,6 +261,43 @@ void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
     writeOffset_ = 0;
     writeEvent_ = NextWrite(writeEvent_ + 1);
     Advance();
+}
+
+// The recording has the program send a write again with only the meter's answer between: its
+// own clock judged that answer late (a whole-second deadline whose second ticked over, a slow
+// machine). Where the replay answered in time the program goes straight on to the write after
+// it, and the repeat with its answer is passed over. True when `byte`, after the bytes of the
+// repeat matched so far, begins that next write instead.
+bool TraceReplayer::PassOverRepeat(std::uint8_t byte) {
+    const trace::TraceEvent& repeat = events_[writeEvent_];
+    std::size_t before = writeEvent_;
+    while (before > 0 && events_[before - 1].kind == Kind::Read)
+        --before;
+    if (before == 0 || events_[before - 1].kind != Kind::Write)
+        return false;
+    const trace::TraceEvent& first = events_[before - 1];
+    if (first.failed || first.bytes != repeat.bytes || first.elided != repeat.elided ||
+        first.elidedCrc32 != repeat.elidedCrc32)
+        return false;
+    std::size_t next = writeEvent_ + 1;
+    while (next < events_.size() && events_[next].kind == Kind::Read)
+        ++next;
+    if (next == events_.size() || events_[next].kind != Kind::Write || events_[next].failed)
+        return false;
+    const std::vector<std::uint8_t>& sent = events_[next].bytes;
+    if (sent.size() <= writeOffset_ || sent[writeOffset_] != byte ||
+        !std::equal(repeat.bytes.begin(), repeat.bytes.begin() + writeOffset_, sent.begin()))
+        return false;
+    const std::int64_t startUs = writeOffset_ == 0 ? -1 : writeStartUs_[writeEvent_];
+    for (std::size_t i = writeEvent_; i < next; ++i) {
+        passedOver_[i] = true;
+        written_[i] = true;
+        writeStartUs_[i] = clock_.MonotonicUs();
+    }
+    writeEvent_ = next;
+    // The bytes matched so far are the next write's; the caller goes on from this one.
+    writeStartUs_[next] = startUs;
+    return true;
 }
 
 void TraceReplayer::OnHostOpened() {

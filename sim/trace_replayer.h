@@ -48,6 +48,8 @@ struct ReplayMismatch {
 // byte until the meter answers or its time runs out) is matched as a run whose length follows
 // the clock, not the program's bytes: the program may send that byte fewer times than recorded
 // (the next write must then match), or more, as long as the meter has not answered since.
+// Repeats: a write the recording has the program send again with only the meter's answer
+// between may be left out, the program going on to the next write (see PassOverRepeat).
 class TraceReplayer : public LineDevice {
   public:
     struct Options {
@@ -99,6 +101,7 @@ class TraceReplayer : public LineDevice {
     std::size_t NextWrite(std::size_t from) const;
     bool IsFiller(std::size_t event) const;
     bool TakeAsFiller(std::uint8_t byte);
+    bool PassOverRepeat(std::uint8_t byte);
 
     Clock& clock_;
     Scheduler& scheduler_;
@@ -117,6 +120,7 @@ class TraceReplayer : public LineDevice {
     std::uint32_t leftOutCrc_ = 0;            // of the bytes received for the write's left-out part
     std::vector<std::int64_t> writeStartUs_;  // replay time of each write's first byte; -1: not yet
     std::vector<bool> written_;
+    std::vector<bool> passedOver_;  // a repeat the program did not need, with its answer
     // Bytes the recording sends as fillers: one-byte writes repeated with nothing between.
     std::vector<bool> fillerByte_ = std::vector<bool>(256, false);
     // The last write the program completed was this filler, and the meter has not answered since.

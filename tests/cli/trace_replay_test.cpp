@@ -85,6 +85,48 @@ TEST(TraceReplay, ATraceCutWhereTheCableWasPulledFailsAsTheLiveSession) {
     EXPECT_EQ(outcome.summary, liveOutcome.summary);
 }
 
+// A recording in which the program sent a frame again because its own clock judged the meter's
+// answer late: where the replay answers in time, the program goes on without the repeat, and
+// that is no change in its bytes. Anything else the recording has and the program does not
+// send is one.
+TEST(TraceReplay, ARepeatOnlyTheRecordingMadeIsPassedOverAndNothingElse) {
+    const trace::Trace whole = ReadShippedTrace("full-update.trace.gz");
+    const auto eepromWrite =
+        std::find_if(whole.events.begin(), whole.events.end(), [](const trace::TraceEvent& e) {
+            return e.kind == trace::TraceEvent::Kind::Write && e.bytes.size() > 2 &&
+                   e.bytes[0] == 0x02 && e.bytes[2] == 'P';
+        });
+    ASSERT_NE(eepromWrite, whole.events.end());
+    auto answered = eepromWrite + 1;
+    while (answered->kind == trace::TraceEvent::Kind::Read)
+        ++answered;
+    ASSERT_GT(answered - eepromWrite, 1);
+
+    trace::Trace retried = whole;
+    const std::ptrdiff_t at = answered - whole.events.begin();
+    retried.events.insert(retried.events.begin() + at, eepromWrite, answered);
+    ReplayRig rig(retried);
+    const Outcome outcome = rig.Run();
+    EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
+    EXPECT_EQ(outcome.exitStatus, kExitUpdated);
+
+    // The same frame recorded once more, but after the next one: not a repeat.
+    trace::Trace reordered = whole;
+    auto next = answered;
+    while (next->kind != trace::TraceEvent::Kind::Write)
+        ++next;
+    auto afterNext = next + 1;
+    while (afterNext->kind == trace::TraceEvent::Kind::Read)
+        ++afterNext;
+    reordered.events.insert(reordered.events.begin() + (afterNext - whole.events.begin()),
+                            eepromWrite, answered);
+    ReplayRig strict(reordered);
+    strict.Run();
+    ASSERT_TRUE(strict.replayer.Mismatch()) << strict.replayer.Summary();
+    EXPECT_EQ(strict.replayer.Mismatch()->event,
+              static_cast<int>(afterNext - whole.events.begin()) + 1);
+}
+
 TEST(TraceReplay, OneChangedByteIsCaughtAtThatByte) {
     trace::Trace trace = ReadShippedTrace("full-update.trace.gz");
     ASSERT_TRUE(trace.Usable()) << trace.Refusal();
