@@ -27,8 +27,10 @@ void ConsoleEvents::QuestionAsked(const AskedQuestion& question) {
     desk_.Announce(question.kind);
 }
 
-void ConsoleEvents::QuestionAnswered(QuestionKind, bool) {
+void ConsoleEvents::QuestionAnswered(QuestionKind kind, bool ok) {
     desk_.Settle();
+    if (answered_)
+        answered_(kind, ok);
 }
 
 void ConsoleEvents::StepStarted(StepComponent component, int index, int total) {

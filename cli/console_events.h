@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "app/session_events.h"
 #include "cli/console_view.h"
 #include "cli/question_desk.h"
@@ -19,6 +21,12 @@ class ConsoleEvents : public SessionEvents {
                   bool listVersions = true)
         : desk_(desk), record_(record), view_(view), listVersions_(listVersions) {}
 
+    // Told each answer to a question of the session, after the desk settled it (the trace
+    // writes it down).
+    void OnAnswered(std::function<void(QuestionKind, bool)> answered) {
+        answered_ = std::move(answered);
+    }
+
     void QuestionAsked(const AskedQuestion& question) override;
     void QuestionAnswered(QuestionKind kind, bool ok) override;
     void StepStarted(StepComponent component, int index, int total) override;
@@ -35,6 +43,7 @@ class ConsoleEvents : public SessionEvents {
     SessionRecord& record_;
     ConsoleView* view_;
     bool listVersions_;
+    std::function<void(QuestionKind, bool)> answered_;
     ScreenState screen_;
 };
 

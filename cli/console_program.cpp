@@ -94,8 +94,12 @@ struct Console {
           events(desk, record, &view, !options.json),
           pump(qtPump, clock, view, desk, record, [] { return InterruptCount(); }),
           notifier(view, desk, pump, record, IsTerminal(STDERR_FILENO)) {
-        if (trace)
+        if (trace) {
             tracing = std::make_unique<TracingSerialDevice>(qtSerial, clock, *trace);
+            events.OnAnswered([this](QuestionKind kind, bool ok) {
+                tracing->WriteAnswer(QuestionName(FromKind(kind)), ok);
+            });
+        }
         SerialDevice& serial = tracing ? static_cast<SerialDevice&>(*tracing) : qtSerial;
         window = std::make_unique<Tventana_brisca>(Seams{clock, serial, pump, notifier, ports},
                                                    WorkingDirectory(), payloads::MainFirmwareHex(),

@@ -117,6 +117,13 @@ bool TracingSerialDevice::SetRts(bool on) {
     return !event.refused;
 }
 
+void TracingSerialDevice::WriteAnswer(const std::string& question, bool ok) {
+    TraceEvent event = Event(Kind::Answer);
+    event.question = question;
+    event.on = ok;
+    Put(event);
+}
+
 void TracingSerialDevice::WriteOutcome(const std::string& name, int exitStatus, int resultCode,
                                        const std::string& summary) {
     TraceEvent event = Event(Kind::Outcome);

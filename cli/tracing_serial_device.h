@@ -38,6 +38,8 @@ class TracingSerialDevice : public SerialDevice {
 
     // Who recorded the trace and when: before the first event.
     void WriteHeader(const trace::TraceHeader& header);
+    // A question of the session (by its kind's name) and its answer, for a replay to give again.
+    void WriteAnswer(const std::string& question, bool ok);
     // The program's verdict on the session, as the last line.
     void WriteOutcome(const std::string& name, int exitStatus, int resultCode,
                       const std::string& summary);

@@ -10,6 +10,8 @@ namespace {
 
 // Bits a byte takes on the wire: start bit, 8 data bits, two stop bits.
 constexpr std::int64_t kBitsPerByte = 11;
+// Reads of the program closer together than this took bytes of one answer of the meter.
+constexpr std::int64_t kOneAnswerGapUs = 1000;
 
 std::string Hex(std::uint8_t byte) {
     char text[3];
@@ -27,11 +29,19 @@ TraceReplayer::TraceReplayer(Clock& clock, Scheduler& scheduler, DevicePort& por
       events_(std::move(events)),
       options_(options),
       writeStartUs_(events_.size(), -1),
-      written_(events_.size(), false) {
+      written_(events_.size(), false),
+      passedOver_(events_.size(), false) {
     if (!(options_.speed > 0))
         options_.speed = 1.0;
     anchorRecordedUs_ = events_.empty() ? 0 : events_.front().us;
     anchorReplayUs_ = clock_.MonotonicUs();
+    for (std::size_t i = 0; i + 1 < events_.size(); ++i) {
+        const trace::TraceEvent& e = events_[i];
+        const trace::TraceEvent& next = events_[i + 1];
+        if (e.kind == Kind::Write && next.kind == Kind::Write && !e.failed && !next.failed &&
+            e.elided == 0 && next.elided == 0 && e.bytes.size() == 1 && e.bytes == next.bytes)
+            fillerByte_[e.bytes[0]] = true;
+    }
     writeEvent_ = NextWrite(0);
     Advance();
 }
@@ -45,6 +55,38 @@ std::size_t TraceReplayer::NextWrite(std::size_t from) const {
     while (from < events_.size() && (events_[from].kind != Kind::Write || events_[from].failed))
         ++from;
     return from;
+}
+
+bool TraceReplayer::IsFiller(std::size_t event) const {
+    const trace::TraceEvent& e = events_[event];
+    return e.kind == Kind::Write && !e.failed && e.elided == 0 && e.bytes.size() == 1 &&
+           fillerByte_[e.bytes[0]];
+}
+
+// A byte the program sends between writes that only the run length of its fillers explains:
+// one filler more than recorded, or the first byte after fewer. True when it was taken so.
+bool TraceReplayer::TakeAsFiller(std::uint8_t byte) {
+    const bool expected = writeEvent_ < events_.size();
+    if (unansweredFiller_ == byte && !(expected && events_[writeEvent_].bytes.size() == 1 &&
+                                       events_[writeEvent_].bytes[0] == byte))
+        return true;
+    if (!expected || !IsFiller(writeEvent_) || events_[writeEvent_].bytes[0] == byte)
+        return false;
+    // Fewer fillers than recorded: the rest of the run is passed over, if the write after it
+    // is what the program sends now.
+    const std::uint8_t filler = events_[writeEvent_].bytes[0];
+    std::size_t after = writeEvent_;
+    while (after < events_.size() && IsFiller(after) && events_[after].bytes[0] == filler)
+        ++after;
+    if (after == events_.size() || events_[after].kind != Kind::Write || events_[after].failed ||
+        events_[after].bytes.empty() || events_[after].bytes[0] != byte)
+        return false;
+    for (std::size_t i = writeEvent_; i < after; ++i) {
+        written_[i] = true;
+        writeStartUs_[i] = clock_.MonotonicUs();
+    }
+    writeEvent_ = after;
+    return false;
 }
 
 bool TraceReplayer::Done() const {
@@ -79,9 +121,11 @@ void TraceReplayer::Advance() {
         const trace::TraceEvent& e = events_[cursor_];
         switch (e.kind) {
             case Kind::Write:
+                if (passedOver_[cursor_])
+                    break;
                 if (e.failed) {
                     if (!absent_)
-                        return At(e.us, 0, &TraceReplayer::LeaveBus);
+                        LeaveBus();
                     break;
                 }
                 if (!written_[cursor_]) {
@@ -93,7 +137,7 @@ void TraceReplayer::Advance() {
                 anchorReplayUs_ = writeStartUs_[cursor_] - WireUs(1);
                 break;
             case Kind::Read:
-                if (!absent_)
+                if (!absent_ && !passedOver_[cursor_])
                     return At(e.us, WireUs(e.bytes.size()), &TraceReplayer::SendAnswer);
                 break;
             case Kind::Open:
@@ -104,8 +148,10 @@ void TraceReplayer::Advance() {
                         LeaveBus();
                     break;
                 }
-                if (e.result != OpenResult::Ok || !options_.seesOpens)
+                if (e.result != OpenResult::Ok || !options_.seesOpens) {
+                    AnchorOnProgram(e.us);
                     break;
+                }
                 if (absent_)  // back on the bus just after the last attempt that failed
                     return At(std::min(e.us, lastFailedOpenUs_ + 1), 0, &TraceReplayer::ComeBack);
                 if (opensSeen_ == 0)
@@ -115,6 +161,8 @@ void TraceReplayer::Advance() {
                 anchorReplayUs_ = lastOpenUs_;
                 break;
             case Kind::Close:
+                if (!options_.seesOpens)
+                    AnchorOnProgram(e.us);
                 if (!options_.seesOpens || absent_)
                     break;
                 if (closesSeen_ == 0)
@@ -124,13 +172,17 @@ void TraceReplayer::Advance() {
             case Kind::Settings:
                 if (!e.refused)
                     port_.SetDeviceBaud(e.settings.baudRate);
+                AnchorOnProgram(e.us);
                 break;
             case Kind::LineStatus:
                 if ((e.unreadable || (e.errors & kLineErrorDevice)) && !absent_)
-                    return At(e.us, 0, &TraceReplayer::LeaveBus);
+                    LeaveBus();
                 break;
             case Kind::Rts:
             case Kind::Purge:
+                AnchorOnProgram(e.us);
+                break;
+            case Kind::Answer:
             case Kind::Outcome:
                 break;
         }
@@ -140,11 +192,26 @@ void TraceReplayer::Advance() {
         LeaveBus();
 }
 
+void TraceReplayer::AnchorOnProgram(std::int64_t recordedUs) {
+    anchorReplayUs_ += std::max<std::int64_t>(0, recordedUs - anchorRecordedUs_);
+    anchorRecordedUs_ = std::max(anchorRecordedUs_, recordedUs);
+}
+
 void TraceReplayer::SendAnswer() {
-    const trace::TraceEvent& e = events_[cursor_];
-    port_.SendToHost(e.bytes.data(), e.bytes.size());
-    anchorRecordedUs_ = e.us;
-    anchorReplayUs_ = clock_.MonotonicUs() + WireUs(e.bytes.size());
+    // Reads that followed each other closely are one answer of the meter that the program took
+    // a few bytes at a time: it goes out whole, as the meter sent it. Sent a read at a time, a
+    // real-time replay would stretch it by a timer tick per read and split it where the
+    // meter did not.
+    std::vector<std::uint8_t> burst = events_[cursor_].bytes;
+    while (cursor_ + 1 < events_.size() && events_[cursor_ + 1].kind == Kind::Read &&
+           events_[cursor_ + 1].us - events_[cursor_].us < kOneAnswerGapUs) {
+        ++cursor_;
+        burst.insert(burst.end(), events_[cursor_].bytes.begin(), events_[cursor_].bytes.end());
+    }
+    port_.SendToHost(burst.data(), burst.size());
+    unansweredFiller_.reset();
+    anchorRecordedUs_ = events_[cursor_].us;
+    anchorReplayUs_ = clock_.MonotonicUs() + WireUs(burst.size());
 }
 
 void TraceReplayer::LeaveBus() {
@@ -165,13 +232,18 @@ void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
         return;
     if (writeEvent_ >= events_.size() && absent_)
         return;
+    if (writeOffset_ == 0 && TakeAsFiller(byte))
+        return;
     if (writeEvent_ >= events_.size())
         return Stop({static_cast<int>(events_.size()) + 1, 0, 0, std::nullopt, byte});
     const trace::TraceEvent& e = events_[writeEvent_];
     const int number = static_cast<int>(writeEvent_) + 1;
     if (writeOffset_ < e.bytes.size()) {
-        if (e.bytes[writeOffset_] != byte)
+        if (e.bytes[writeOffset_] != byte) {
+            if (PassOverRepeat(byte))
+                return OnByteFromHost(byte);
             return Stop({number, e.line, writeOffset_, e.bytes[writeOffset_], byte});
+        }
     } else {
         leftOutCrc_ = trace::Crc32({&byte, 1}, leftOutCrc_);
     }
@@ -182,10 +254,50 @@ void TraceReplayer::OnByteFromHost(std::uint8_t byte) {
     if (e.elided > 0 && leftOutCrc_ != e.elidedCrc32)
         return Stop({number, e.line, e.bytes.size(), std::nullopt, 0, true});
     leftOutCrc_ = 0;
+    unansweredFiller_.reset();
+    if (IsFiller(writeEvent_))
+        unansweredFiller_ = e.bytes[0];
     written_[writeEvent_] = true;
     writeOffset_ = 0;
     writeEvent_ = NextWrite(writeEvent_ + 1);
     Advance();
+}
+
+// The recording has the program send a write again with only the meter's answer between: its
+// own clock judged that answer late (a whole-second deadline whose second ticked over, a slow
+// machine). Where the replay answered in time the program goes straight on to the write after
+// it, and the repeat with its answer is passed over. True when `byte`, after the bytes of the
+// repeat matched so far, begins that next write instead.
+bool TraceReplayer::PassOverRepeat(std::uint8_t byte) {
+    const trace::TraceEvent& repeat = events_[writeEvent_];
+    std::size_t before = writeEvent_;
+    while (before > 0 && events_[before - 1].kind == Kind::Read)
+        --before;
+    if (before == 0 || events_[before - 1].kind != Kind::Write)
+        return false;
+    const trace::TraceEvent& first = events_[before - 1];
+    if (first.failed || first.bytes != repeat.bytes || first.elided != repeat.elided ||
+        first.elidedCrc32 != repeat.elidedCrc32)
+        return false;
+    std::size_t next = writeEvent_ + 1;
+    while (next < events_.size() && events_[next].kind == Kind::Read)
+        ++next;
+    if (next == events_.size() || events_[next].kind != Kind::Write || events_[next].failed)
+        return false;
+    const std::vector<std::uint8_t>& sent = events_[next].bytes;
+    if (sent.size() <= writeOffset_ || sent[writeOffset_] != byte ||
+        !std::equal(repeat.bytes.begin(), repeat.bytes.begin() + writeOffset_, sent.begin()))
+        return false;
+    const std::int64_t startUs = writeOffset_ == 0 ? -1 : writeStartUs_[writeEvent_];
+    for (std::size_t i = writeEvent_; i < next; ++i) {
+        passedOver_[i] = true;
+        written_[i] = true;
+        writeStartUs_[i] = clock_.MonotonicUs();
+    }
+    writeEvent_ = next;
+    // The bytes matched so far are the next write's; the caller goes on from this one.
+    writeStartUs_[next] = startUs;
+    return true;
 }
 
 void TraceReplayer::OnHostOpened() {

@@ -31,14 +31,25 @@ struct ReplayMismatch {
 // open or the answer before it that it followed in the recording, so that a slower or faster
 // line shifts the answers with it and an answer never comes before its question. A recorded
 // answer is the bytes the program read, at the time it read them; the replay sends them a wire
-// time earlier, so that they arrive then.
+// time earlier, so that they arrive then; reads that followed each other within a millisecond are
+// one answer and go out together.
 //
 // Opens and closes: where the far end sees them (the virtual line), the replay waits for the
 // program's to come where the recording has them. Opens the recording saw fail make the device
-// leave the bus until the recorded open that succeeded (its reconnection), and a device that
-// failed in the recording (line status "device", a failed write: the cable pulled) is unplugged
-// at that time. Settings carry the line speed to the device's side; RTS changes, purges and the
-// other line errors are only read.
+// leave the bus until the recorded open that succeeded (its reconnection). A device that failed
+// in the recording (line status "device", a failed write: the cable pulled) is unplugged as soon
+// as the replay reaches that event, that is right after the meter's last recorded answer or the
+// program's last write before it: the program only noticed the dead line when it next looked,
+// which its own deadlines decide, so the line may have died any time after that last sign of
+// life. Settings carry the line speed to the device's side; RTS changes, purges and the other
+// line errors are only read.
+//
+// Fillers: a one-byte write the recording repeats with nothing between (the program sending a
+// byte until the meter answers or its time runs out) is matched as a run whose length follows
+// the clock, not the program's bytes: the program may send that byte fewer times than recorded
+// (the next write must then match), or more, as long as the meter has not answered since.
+// Repeats: a write the recording has the program send again with only the meter's answer
+// between may be left out, the program going on to the next write (see PassOverRepeat).
 class TraceReplayer : public LineDevice {
   public:
     struct Options {
@@ -78,10 +89,19 @@ class TraceReplayer : public LineDevice {
     std::int64_t ReplayTimeOf(std::int64_t recordedUs) const;
     std::int64_t WireUs(std::size_t bytes) const;
     void SendAnswer();
+    // The program did something the far end does not see (a purge, a setting, RTS, an open on
+    // a pseudo-terminal): it is taken to have done it at the recording's pace from the last
+    // anchor, since the program's own pauses do not shorten with `speed`, and later answers are
+    // measured from it. An answer that followed the program's purge in the recording then
+    // follows it in a faster replay too, instead of coming before it and being purged.
+    void AnchorOnProgram(std::int64_t recordedUs);
     void LeaveBus();
     void ComeBack();
     void Stop(ReplayMismatch mismatch);
     std::size_t NextWrite(std::size_t from) const;
+    bool IsFiller(std::size_t event) const;
+    bool TakeAsFiller(std::uint8_t byte);
+    bool PassOverRepeat(std::uint8_t byte);
 
     Clock& clock_;
     Scheduler& scheduler_;
@@ -100,6 +120,11 @@ class TraceReplayer : public LineDevice {
     std::uint32_t leftOutCrc_ = 0;            // of the bytes received for the write's left-out part
     std::vector<std::int64_t> writeStartUs_;  // replay time of each write's first byte; -1: not yet
     std::vector<bool> written_;
+    std::vector<bool> passedOver_;  // a repeat the program did not need, with its answer
+    // Bytes the recording sends as fillers: one-byte writes repeated with nothing between.
+    std::vector<bool> fillerByte_ = std::vector<bool>(256, false);
+    // The last write the program completed was this filler, and the meter has not answered since.
+    std::optional<std::uint8_t> unansweredFiller_;
     int opensSeen_ = 0;
     int closesSeen_ = 0;
     std::int64_t lastOpenUs_ = 0;

@@ -8,8 +8,10 @@
 
 namespace kell::trace {
 
-// The version of the trace text this program writes and reads; a reader refuses newer ones.
-inline constexpr int kFormatVersion = 1;
+// The version of the trace text this program writes; a reader takes every version from the
+// first to this one and refuses newer ones. 2 added the answers to the session's questions.
+inline constexpr int kFormatVersion = 2;
+inline constexpr int kOldestFormatVersion = 1;
 
 // Who made a trace, with what, and when: the first lines of the file.
 struct TraceHeader {
@@ -21,7 +23,7 @@ struct TraceHeader {
 
 // One thing that happened on the serial device, at its time since the trace began.
 struct TraceEvent {
-    enum class Kind { Open, Close, Settings, Rts, Purge, LineStatus, Write, Read, Outcome };
+    enum class Kind { Open, Close, Settings, Rts, Purge, LineStatus, Write, Read, Answer, Outcome };
 
     Kind kind = Kind::Close;
     std::int64_t us = 0;
@@ -48,6 +50,9 @@ struct TraceEvent {
     // and CRC-32: enough to see that they changed, not to say which one did.
     std::size_t elided = 0;
     std::uint32_t elidedCrc32 = 0;
+    // Answer: the session's question by its kind ("time", "plans", "erase", "repress") and the
+    // user's answer (`on`: OK), so that a replay answers as the user did.
+    std::string question;
     // Outcome: how the program judged the session, as its console said it.
     std::string outcome;
     int exitStatus = 0;

@@ -1,7 +1,9 @@
 #include "trace/trace_file.h"
 
-#include <fstream>
+#include <algorithm>
+#include <istream>
 
+#include "trace/gzip_file.h"
 #include "trace/trace_text.h"
 
 namespace kell::trace {
@@ -25,12 +27,25 @@ void Note(Trace& trace, std::size_t& dropped, std::string problem) {
 std::string Trace::Refusal() const {
     if (header.version == 0)
         return "not a trace (no \"# kell-trace\" line)";
-    if (header.version != kFormatVersion)
+    if (header.version < kOldestFormatVersion || header.version > kFormatVersion)
         return "a trace of format " + std::to_string(header.version) + ", this program reads " +
-               std::to_string(kFormatVersion);
+               std::to_string(kOldestFormatVersion) + " to " + std::to_string(kFormatVersion);
     if (events.empty())
         return "the trace holds no events";
     return {};
+}
+
+std::string RecordedAnswers(const Trace& trace) {
+    std::string text;
+    std::vector<std::string> seen;
+    for (const TraceEvent& e : trace.events) {
+        if (e.kind != TraceEvent::Kind::Answer ||
+            std::find(seen.begin(), seen.end(), e.question) != seen.end())
+            continue;
+        seen.push_back(e.question);
+        text += (text.empty() ? "" : ",") + e.question + "=" + (e.on ? "ok" : "cancel");
+    }
+    return text;
 }
 
 Trace ReadTrace(std::istream& in) {
@@ -65,12 +80,13 @@ Trace ReadTrace(std::istream& in) {
 }
 
 Trace ReadTraceFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    GzipFileReader file(path);
+    if (!file.IsOpen()) {
         Trace trace;
         trace.problems.push_back("cannot read " + path);
         return trace;
     }
+    std::istream in(&file);
     return ReadTrace(in);
 }
 

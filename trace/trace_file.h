@@ -19,13 +19,21 @@ struct Trace {
     bool cutShort = false;  // the last line was unfinished (no newline) and left out or short
 
     // A trace a replay can go by: the format known and at least one event.
-    bool Usable() const { return header.version == kFormatVersion && !events.empty(); }
+    bool Usable() const {
+        return header.version >= kOldestFormatVersion && header.version <= kFormatVersion &&
+               !events.empty();
+    }
     // Why it is not usable, or "".
     std::string Refusal() const;
 };
 
+// The session's answers as the recording has them, in the words of the console's --answer:
+// "time=ok,erase=cancel" (the first answer to each question; empty when none was recorded).
+std::string RecordedAnswers(const Trace& trace);
+
 Trace ReadTrace(std::istream& in);
-// A file that cannot be opened reads as an empty trace with the reason among its problems.
+// A file that cannot be opened reads as an empty trace with the reason among its problems. A
+// gzip-compressed file (the traces kept with the tests) is read as the text it holds.
 Trace ReadTraceFile(const std::string& path);
 
 }  // namespace kell::trace

@@ -299,6 +299,17 @@ bool ParseLineStatus(std::string_view text, TraceEvent& event) {
     }
 }
 
+// "erase: cancel"
+bool ParseAnswer(std::string_view text, TraceEvent& event) {
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string_view::npos || colon == 0)
+        return false;
+    event.question = std::string(text.substr(0, colon));
+    const std::string_view answer = text.substr(colon + 2);
+    event.on = answer == "ok";
+    return event.on || answer == "cancel";
+}
+
 bool ParseOutcome(std::string_view text, TraceEvent& event) {
     event.outcome = std::string(NextWord(text));
     if (event.outcome.empty() || !ToNumber(NextWord(text), event.exitStatus) ||
@@ -388,6 +399,9 @@ std::string FormatEvent(const TraceEvent& e) {
         case TraceEvent::Kind::Read:
             text += "<- " + BytesText(e.bytes);
             break;
+        case TraceEvent::Kind::Answer:
+            text += "answer " + e.question + ": " + (e.on ? "ok" : "cancel");
+            break;
         case TraceEvent::Kind::Outcome:
             text += "outcome " + e.outcome + " " + std::to_string(e.exitStatus) + " " +
                     std::to_string(e.resultCode) + " " + Escape(e.summary);
@@ -459,6 +473,9 @@ std::optional<TraceEvent> ParseEvent(std::string_view line, std::string* error) 
     } else if (keyword == "line" && StartsWith(line, "status:")) {
         event.kind = TraceEvent::Kind::LineStatus;
         ok = ParseLineStatus(line.substr(7), event);
+    } else if (keyword == "answer") {
+        event.kind = TraceEvent::Kind::Answer;
+        ok = ParseAnswer(line, event);
     } else if (keyword == "outcome") {
         event.kind = TraceEvent::Kind::Outcome;
         ok = ParseOutcome(line, event);

@@ -20,11 +20,13 @@ namespace kell::trace {
 //           757.035  -> 00  |.|
 //           758.002  <- 5D  |]|
 //          9012.250  -> 03001A00 FF*200 7C
+//         12000.020  answer erase: cancel
 //
 // The time is in milliseconds since the first event, to the microsecond. "->" are bytes the
 // program wrote to the meter, "<-" bytes it read from it, in hexadecimal; "FF*200" is the byte
 // FF two hundred times. Short runs are followed by their printable characters. Lines that begin
-// with '#' are comments, the header's among them.
+// with '#' are comments, the header's among them. "answer" is a question of the session (by its
+// kind: time, plans, erase, repress) and how it was answered (ok or cancel); format 1 had none.
 
 // One event as its line (no newline).
 std::string FormatEvent(const TraceEvent& event);

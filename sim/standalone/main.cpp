@@ -20,7 +20,8 @@
 // faster. It ends a moment after the recording's last event, or at a signal, and exits 0 when
 // the program did all the recording has it do, 3 when it did not (the first mismatch is named
 // on stderr), 2 for a trace it cannot use. --compact-trace writes TRACE again with its long writes
-// left out but for their start, count and CRC-32 (trace/compact_trace.h), for the tests to keep.
+// left out but for their start, count and CRC-32 (trace/compact_trace.h), for the tests to keep;
+// gzip-compressed when OUT ends in ".gz".
 #include <poll.h>
 #include <unistd.h>
 
@@ -43,6 +44,7 @@
 #include "sim/standalone/wire_pacer.h"
 #include "sim/trace_replayer.h"
 #include "trace/compact_trace.h"
+#include "trace/gzip_file.h"
 #include "trace/trace_file.h"
 
 namespace {
@@ -89,7 +91,8 @@ int Help() {
                  "                 exit 3 at the first that does not.\n"
                  "  --speed FACTOR With --replay, answer FACTOR times sooner than recorded.\n"
                  "  --compact-trace TRACE OUT\n"
-                 "                 Write TRACE to OUT with long writes kept by count and CRC-32.\n"
+                 "                 Write TRACE to OUT with long writes kept by count and CRC-32\n"
+                 "                 (gzip-compressed when OUT ends in .gz).\n"
                  "\n"
                  "Arguments:\n"
                  "  scenario.json  The meter's versions, contents and faults, as JSON. Given\n"
@@ -182,9 +185,15 @@ int CompactTrace(const std::string& tracePath, const std::string& outPath) {
         return 2;
     }
     kell::trace::CompactWrites(trace);
-    std::ofstream out(outPath, std::ios::binary);
-    out << kell::trace::FormatTrace(trace);
-    if (!out.flush()) {
+    const std::string text = kell::trace::FormatTrace(trace);
+    bool written = false;
+    if (outPath.ends_with(".gz")) {
+        written = kell::trace::WriteGzipFile(outPath, text);
+    } else {
+        std::ofstream out(outPath, std::ios::binary);
+        written = static_cast<bool>(out << text) && static_cast<bool>(out.flush());
+    }
+    if (!written) {
         std::cerr << "kell-sim: cannot write " << outPath << "\n";
         return 1;
     }
@@ -213,6 +222,9 @@ int Replay(const std::string& tracePath, double speed, const std::string& stable
     std::cerr << "kell-sim: replaying " << tracePath << " (" << trace.events.size()
               << " events, recorded " << trace.header.recorded << " by " << trace.header.program
               << ") on " << port->SlavePath() << "\n";
+    // The meter cannot answer the program's questions: the person running it must, as recorded.
+    if (const std::string answers = kell::trace::RecordedAnswers(trace); !answers.empty())
+        std::cerr << "kell-sim: the recording answered " << answers << "\n";
     std::int64_t doneUs = -1;
     Serve(*port, loop, replayer, [&] {
         if (replayer.Mismatch())

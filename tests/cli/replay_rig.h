@@ -6,31 +6,59 @@
 
 #include "cli/console_session.h"
 #include "cli/options.h"
+#include "link/loader_blocks.h"
 #include "sim/trace_replayer.h"
 #include "tests/cli/cli_rig.h"
 #include "trace/trace_file.h"
 
 namespace kell::cli::testing {
 
+// The questions answered as the recording answered them; those it does not name (every one in a
+// trace of the first format, which were recorded with --yes) OK.
+inline AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
+    AnswerOptions answers;
+    answers.yes = true;
+    for (const trace::TraceEvent& e : trace.events) {
+        if (e.kind != trace::TraceEvent::Kind::Answer)
+            continue;
+        std::string error;
+        if (e.question == "repress")
+            answers.yes = e.on;
+        else
+            ParseAnswers(e.question + (e.on ? "=ok" : "=cancel"), answers, &error);
+    }
+    return answers;
+}
+
 // The console program's core on the virtual line, with a recorded meter at the far end: a
-// trace played back on virtual time, the session run as the console runs it, answered as the
-// recording was (--yes).
+// trace played back on virtual time, the session run as the console runs it, its questions
+// answered as they were in the recording.
 struct ReplayRig {
-    explicit ReplayRig(const trace::Trace& trace, double speed = 1.0)
-        : cli(Answers("", true)),
-          replayer(cli.clock, cli.clock, cli.line, trace.events, {speed, true, trace.cutShort}) {
+    // seesOpens: false plays the far end of a pseudo-terminal, which the opens do not reach.
+    explicit ReplayRig(const trace::Trace& trace, double speed = 1.0, bool seesOpens = true)
+        : pristine(),
+          answers(RecordedAnswerOptions(trace)),
+          cli(answers),
+          replayer(cli.clock, cli.clock, cli.line, trace.events,
+                   {speed, seesOpens, trace.cutShort}) {
         cli.line.Attach(&replayer);
     }
     ~ReplayRig() { cli.line.Attach(&cli.device); }
 
     Outcome Run() {
         Options options;
-        options.answers = Answers("", true);
+        options.answers = answers;
         std::ostringstream json;
         return RunAndJudge({cli.clock, cli.w(), cli.pump, cli.view, cli.desk, cli.record}, options,
                            CliRig::kPort, json);
     }
 
+    // The recording was made by a program that had just started: the loader block carries none
+    // of the patches an earlier session in this process may have made to it.
+    struct PristineLoaderBlocks {
+        PristineLoaderBlocks() { TBoot::RestorePristine(); }
+    } pristine;
+    AnswerOptions answers;
     CliRig cli;
     sim::TraceReplayer replayer;
 };

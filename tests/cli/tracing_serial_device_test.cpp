@@ -93,6 +93,7 @@ TEST_F(TraceTest, EveryEventReadsBackAsWritten) {
     device.QueryStatus();
     device.WaitForOutput(25);  // nothing crosses the line: not an event
     device.Close();
+    device.WriteAnswer("erase", false);
     device.WriteOutcome("failed", 4, 3, "The update failed.\nCode 3.");
 
     const trace::Trace read = ReadBack();
@@ -101,7 +102,7 @@ TEST_F(TraceTest, EveryEventReadsBackAsWritten) {
     EXPECT_EQ(read.header.program, header.program);
     EXPECT_EQ(read.header.payloadsSha256, "ab12");
     EXPECT_EQ(read.header.recorded, header.recorded);
-    ASSERT_EQ(read.events.size(), 11u) << out.str();
+    ASSERT_EQ(read.events.size(), 12u) << out.str();
     const auto& e = read.events;
     EXPECT_EQ(e[0].result, OpenResult::NotFound);
     EXPECT_EQ(e[1].us, 1'234'567);
@@ -116,9 +117,13 @@ TEST_F(TraceTest, EveryEventReadsBackAsWritten) {
     EXPECT_EQ(e[7].bytes, (std::vector<std::uint8_t>{0x5D, 0x0A}));
     EXPECT_EQ(e[8].errors, kLineErrorFraming | kLineErrorDevice);
     EXPECT_EQ(e[9].kind, Kind::Close);
-    EXPECT_EQ(e[10].kind, Kind::Outcome);
-    EXPECT_EQ(e[10].summary, "The update failed.\nCode 3.");
-    EXPECT_EQ(e[10].resultCode, 3);
+    EXPECT_EQ(e[10].kind, Kind::Answer);
+    EXPECT_EQ(e[10].question, "erase");
+    EXPECT_FALSE(e[10].on);
+    EXPECT_EQ(trace::RecordedAnswers(read), "erase=cancel");
+    EXPECT_EQ(e[11].kind, Kind::Outcome);
+    EXPECT_EQ(e[11].summary, "The update failed.\nCode 3.");
+    EXPECT_EQ(e[11].resultCode, 3);
     EXPECT_EQ(stub.outputWaits, std::vector<std::uint32_t>{25});
 }
 

@@ -2,10 +2,12 @@
 // trusts a line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <sstream>
 
 #include "trace/compact_trace.h"
+#include "trace/gzip_file.h"
 #include "trace/trace_file.h"
 #include "trace/trace_text.h"
 
@@ -50,8 +52,11 @@ TEST(TraceReader, GarbageIsNamedAndLeftOut) {
     EXPECT_EQ(trace.problems[1], "line 4: not hexadecimal: 0G");
 
     EXPECT_FALSE(Read("       0.000  close\n").Usable());  // no header: not a trace
-    EXPECT_NE(Read("# kell-trace 2\n       0.000  close\n").Refusal().find("format 2"),
+    EXPECT_NE(Read("# kell-trace 3\n       0.000  close\n").Refusal().find("format 3"),
               std::string::npos);
+    // The first format had no answers; its traces are still read.
+    EXPECT_TRUE(Read("# kell-trace 1\n       0.000  close\n").Usable());
+    EXPECT_EQ(Read("# kell-trace 2\n       0.000  answer erase: maybe\n").problems.size(), 1u);
 }
 
 TEST(TraceReader, RandomBytesNeverBreakIt) {
@@ -76,6 +81,29 @@ TEST(TraceReader, ACompactTraceStandsForItsLongWritesByCountAndChecksum) {
     EXPECT_EQ(e.bytes, std::vector<std::uint8_t>(whole.begin(), whole.begin() + 8));
     EXPECT_EQ(e.elided, whole.size() - 8);
     EXPECT_EQ(e.elidedCrc32, Crc32({whole.data() + 8, whole.size() - 8}));
+}
+
+// The traces kept with the tests are gzip-compressed; a compressed file cut short (a copy
+// interrupted) still gives its whole events up to the cut, as a plain one does.
+TEST(TraceReader, AGzipFileReadsAsItsTextEvenCutShort) {
+    std::string text = kHeader;
+    for (int i = 0; i < 3000; ++i)
+        text += "  " + std::to_string(i) + ".000  -> 03" + std::to_string(1000 + i) + "\n";
+    const std::string path = ::testing::TempDir() + "/reader-test.trace.gz";
+    ASSERT_TRUE(WriteGzipFile(path, text));
+    const Trace whole = ReadTraceFile(path);
+    EXPECT_TRUE(whole.problems.empty());
+    EXPECT_FALSE(whole.cutShort);
+    ASSERT_EQ(whole.events.size(), 3000u);
+    EXPECT_EQ(whole.events.back().bytes, (std::vector<std::uint8_t>{0x03, 0x39, 0x99}));
+
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    const Trace cut = ReadTraceFile(path);
+    EXPECT_GT(cut.events.size(), 0u);
+    EXPECT_LT(cut.events.size(), 3000u);
+    for (std::size_t i = 0; i < cut.events.size(); ++i)
+        EXPECT_EQ(cut.events[i].bytes, whole.events[i].bytes);
+    std::filesystem::remove(path);
 }
 
 }  // namespace
