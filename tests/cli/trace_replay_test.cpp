@@ -26,7 +26,7 @@ void ExpectSameSession(const std::string& name, double speed = 1.0) {
     EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
     EXPECT_EQ(outcome.name, recorded.outcome);
     EXPECT_EQ(outcome.exitStatus, recorded.exitStatus);
-    EXPECT_EQ(rig.cli.w().resultCode, recorded.resultCode);
+    EXPECT_EQ(rig.cli.w().State().resultCode, recorded.resultCode);
     EXPECT_EQ(outcome.summary, recorded.summary);
 }
 
@@ -61,7 +61,7 @@ TEST(TraceReplay, ATraceCutInTheFirmwareStreamFailsAsTheLiveSession) {
     EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
     EXPECT_EQ(outcome.name, live.outcome);
     EXPECT_EQ(outcome.exitStatus, live.exitStatus);
-    EXPECT_NE(rig.cli.w().resultCode, 0);
+    EXPECT_NE(rig.cli.w().State().resultCode, 0);
 }
 
 TEST(TraceReplay, OneChangedByteIsCaughtAtThatByte) {
