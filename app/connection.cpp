@@ -51,25 +51,25 @@ void Tventana_brisca::WakePulse() {
 }
 
 void Tventana_brisca::Boton_ConectarClick(int) {
-    Timer_desconexion.enabled = false;
-    busyReply = false;
-    bootstrapReply = false;
+    controls.Timer_desconexion.enabled = false;
+    connection_.busyReply = false;
+    connection_.bootstrapReply = false;
 
-    if (connected) {
+    if (connection_.connected) {
         EndLink();
         seams.pump.PumpOnce();
         return;
     }
 
     monitorPSerie.Close();
-    if (!monitorPSerie.Configure(portNumber, PortSettings)) {
+    if (!monitorPSerie.Configure(connection_.portNumber, connection_.PortSettings)) {
         // A port that is there but refused to this user is worth telling apart from silence.
         if (monitorPSerie.LastOpenResult() == OpenResult::PermissionDenied)
-            portPermissionRefused = true;
+            connection_.portPermissionRefused = true;
         // Another program (another copy of this one) holds the port: its exchanges are left
         // alone, and the user is told why the meter was not reached.
         if (monitorPSerie.LastOpenResult() == OpenResult::Busy)
-            portHeldElsewhere = true;
+            connection_.portHeldElsewhere = true;
         monitorPSerie.Close();
         return;
     }
@@ -77,43 +77,43 @@ void Tventana_brisca::Boton_ConectarClick(int) {
     const ProbeAnswer answer = ProbeInstrument(kSearchProbe);
     if (answer == ProbeAnswer::Left)
         return;  // the window is being closed; the port stays as it is
-    busyReply = answer == ProbeAnswer::Busy;
-    bootstrapReply = answer == ProbeAnswer::Bootstrap;
-    if (answer != ProbeAnswer::Listening && !bootstrapReply) {
+    connection_.busyReply = answer == ProbeAnswer::Busy;
+    connection_.bootstrapReply = answer == ProbeAnswer::Bootstrap;
+    if (answer != ProbeAnswer::Listening && !connection_.bootstrapReply) {
         monitorPSerie.Close();
         return;
     }
 
-    if (bootstrapReply) {
+    if (connection_.bootstrapReply) {
         if (startBootstrapLoader)
             startBootstrapLoader();
         else
             StartBootstrapLoader();
     }
-    connected = true;
+    connection_.connected = true;
     ReadInstrumentAtConnect();
     seams.pump.PumpOnce();
     // The identification may have lost the link again (a module that needed a reconnection
     // that failed); the watch only runs over a link that is up.
-    Timer_desconexion.enabled = connected;
+    controls.Timer_desconexion.enabled = connection_.connected;
 }
 
 ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
     for (int attempt = 0; attempt < rule.attempts; ++attempt) {
         seams.pump.PumpOnce();
-        if (exitRequested)
+        if (state_.exitRequested)
             return ProbeAnswer::Left;
         // Each attempt opens the port anew when it is not open: the catalog follows the device
         // to the node it has now (a USB device that restarted may come back under another).
         if (rule.reopens && !monitorPSerie.IsOpen() &&
-            !monitorPSerie.Configure(portNumber, PortSettings)) {
+            !monitorPSerie.Configure(connection_.portNumber, connection_.PortSettings)) {
             monitorPSerie.Close();
             seams.clock.SleepMs(kAbsentAttemptMs);
             continue;
         }
         WakePulse();
         seams.pump.PumpOnce();
-        if (exitRequested)
+        if (state_.exitRequested)
             return ProbeAnswer::Left;
         seams.clock.SleepMs(kSettleMs);
         monitorPSerie.Drain();
@@ -130,7 +130,7 @@ ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
         for (int read = 0; read < rule.reads; ++read) {
             if (rule.readGapMs != 0) {
                 seams.pump.PumpOnce();
-                if (exitRequested)
+                if (state_.exitRequested)
                     return ProbeAnswer::Left;
                 seams.clock.SleepMs(rule.readGapMs);
             }
@@ -154,7 +154,7 @@ ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
 }
 
 void Tventana_brisca::Reconnect() {
-    if (!ReconnectQuietly() && !exitRequested)
+    if (!ReconnectQuietly() && !state_.exitRequested)
         TellUsbError();
 }
 
@@ -164,13 +164,13 @@ void Tventana_brisca::TellUsbError() {
 }
 
 bool Tventana_brisca::ReconnectQuietly() {
-    Timer_desconexion.enabled = false;
-    if (connected)
+    controls.Timer_desconexion.enabled = false;
+    if (connection_.connected)
         EndLink();
     monitorPSerie.Close();
 
     if (ProbeInstrument(kReconnectProbe) == ProbeAnswer::Listening) {
-        connected = true;
+        connection_.connected = true;
         return true;
     }
     monitorPSerie.Close();
@@ -178,16 +178,16 @@ bool Tventana_brisca::ReconnectQuietly() {
 }
 
 void Tventana_brisca::Mira_desconexion() {
-    if (!Timer_desconexion.enabled)
+    if (!controls.Timer_desconexion.enabled)
         return;
     std::uint8_t byte = 0;
     if (monitorPSerie.Read(&byte, 1) != 1 || byte != kEndOfLink)
         return;
     // Only a link that is up is ended; the toggle would otherwise start a connection.
-    if (connected)
+    if (connection_.connected)
         Boton_ConectarClick();
     else
-        Timer_desconexion.enabled = false;
+        controls.Timer_desconexion.enabled = false;
 }
 
 }  // namespace kell

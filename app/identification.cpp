@@ -40,29 +40,30 @@ AgreedReading<std::array<std::uint8_t, Bytes>> ReadAgreed(LinkContext& link,
 
 void Tventana_brisca::ReadInstrumentAtConnect() {
     LinkContext link = Link();
-    readingsAgreed = true;
+    identification_.readingsAgreed = true;
     // The zone and the stored setting choose the configuration records the session writes.
-    zoneCode = Decided(ReadAgreedParameter(link, kParameterZone));
+    identification_.zoneCode = Decided(ReadAgreedParameter(link, kParameterZone));
     const AgreedReading<int> setting = ReadAgreedParameter(link, kParameter562);
-    parameter562 = static_cast<std::uint8_t>(Decided(setting));
-    parameter562Valid = setting.Agreed();
-    if (parameter562Valid)
-        parameter571 =
+    identification_.parameter562 = static_cast<std::uint8_t>(Decided(setting));
+    identification_.parameter562Valid = setting.Agreed();
+    if (identification_.parameter562Valid)
+        identification_.parameter571 =
             static_cast<std::uint16_t>(Decided(ReadAgreedParameter(link, kParameter571)));
-    if ((zoneCode & 0x3F) > kZoneLimit)
-        zoneCode = 1;
+    if ((identification_.zoneCode & 0x3F) > kZoneLimit)
+        identification_.zoneCode = 1;
     PlanUpdate();
 }
 
 void Tventana_brisca::PlanUpdate() {
-    for (CheckBox* mark : {&Check_firmware, &Check_fpga, &Check_teclado, &Check_planes,
-                           &Check_borrar, &Check_configuracion, &Check_mpeg4_apl})
+    for (CheckBox* mark : {&controls.Check_firmware, &controls.Check_fpga, &controls.Check_teclado,
+                           &controls.Check_planes, &controls.Check_borrar,
+                           &controls.Check_configuracion, &controls.Check_mpeg4_apl})
         mark->checked = false;
 
-    Check_firmware.checked = CheckFirmware();
-    Check_fpga.checked = CheckFpga();
+    controls.Check_firmware.checked = CheckFirmware();
+    controls.Check_fpga.checked = CheckFpga();
     // No step of the identification asks for the keypad.
-    Check_teclado.checked = false;
+    controls.Check_teclado.checked = false;
 
     LinkContext link = Link();
     const auto table = Decided(ReadAgreed<6>(link, kPlanTable));
@@ -71,31 +72,32 @@ void Tventana_brisca::PlanUpdate() {
     // plans step compares its versions itself.
     if (type > 3)
         type = 0;
-    Check_planes.checked = CheckPlans(type, table);
+    controls.Check_planes.checked = CheckPlans(type, table);
 
-    Check_mpeg4_apl.checked = CheckModule();
-    if (Check_mpeg4_apl.checked)
-        Check_firmware.checked = true;
+    controls.Check_mpeg4_apl.checked = CheckModule();
+    if (controls.Check_mpeg4_apl.checked)
+        controls.Check_firmware.checked = true;
     // A new main firmware brings the FPGA set, the zone and the module with it.
-    if (Check_firmware.checked)
-        Check_fpga.checked = Check_configuracion.checked = Check_mpeg4_apl.checked = true;
+    if (controls.Check_firmware.checked)
+        controls.Check_fpga.checked = controls.Check_configuracion.checked =
+            controls.Check_mpeg4_apl.checked = true;
 }
 
 bool Tventana_brisca::CheckFirmware() {
-    modelKnown = false;
-    usaUnit = false;
+    identification_.modelKnown = false;
+    identification_.usaUnit = false;
     LinkContext link = Link();
 
     // Each read is asked until two replies agree: twice when nothing is spoiled on the line.
     const auto type = Decided(ReadAgreed<16>(link, kHardwareType));
     if (type[1] == kTeskType) {
-        Image_Tesk.visible = true;
-        Image_Orvo.visible = false;
-        modelKnown = true;
+        controls.Image_Tesk.visible = true;
+        controls.Image_Orvo.visible = false;
+        identification_.modelKnown = true;
     } else if (type[1] == kOrvoType && type[0] == kOrvoVariant) {
-        Image_Tesk.visible = false;
-        Image_Orvo.visible = true;
-        modelKnown = true;
+        controls.Image_Tesk.visible = false;
+        controls.Image_Orvo.visible = true;
+        identification_.modelKnown = true;
     } else {
         return false;
     }
@@ -104,17 +106,17 @@ bool Tventana_brisca::CheckFirmware() {
 
     auto region = Decided(ReadAgreed<16>(link, kRegionBlock));
     region[kRegionEnd] = 0;
-    usaUnit = TextUpToZero(std::span(region).subspan(kRegionOffset)) == "USA";
+    identification_.usaUnit = TextUpToZero(std::span(region).subspan(kRegionOffset)) == "USA";
 
-    instrumentVersion = Decided(ReadFirmwareVersion(link));
-    firmwareAbove180 = FirmwareAbove180(instrumentVersion);
-    firmwareBelow189 = FirmwareBelow189(instrumentVersion);
-    return FirmwareUpdateNeeded(EmbeddedVersion(), instrumentVersion);
+    identification_.instrumentVersion = Decided(ReadFirmwareVersion(link));
+    identification_.firmwareAbove180 = FirmwareAbove180(identification_.instrumentVersion);
+    identification_.firmwareBelow189 = FirmwareBelow189(identification_.instrumentVersion);
+    return FirmwareUpdateNeeded(EmbeddedVersion(), identification_.instrumentVersion);
 }
 
 bool Tventana_brisca::CheckFpga() {
     // The bootstrap mode runs no firmware that could report the FPGA set.
-    if (bootstrapReply)
+    if (connection_.bootstrapReply)
         return false;
     LinkContext link = Link();
     const auto directory = Decided(ReadAgreed<16>(link, kFpgaDirectory));
@@ -122,43 +124,44 @@ bool Tventana_brisca::CheckFpga() {
 }
 
 bool Tventana_brisca::CheckPlans(int expectedType, const std::array<std::uint8_t, 6>& table) {
-    plansType = PlansTypeFromByte(table[4]);
+    identification_.plansType = PlansTypeFromByte(table[4]);
     // Taken before the type is compared: the update sequence compares a plan of type 4 (which
     // is compared here as type 0) with its own version, and must not do so with a version
     // left from nothing or from another instrument.
-    plansStoredVersion = table[2] * 256 + table[3];
-    if (plansType != expectedType)
+    identification_.plansStoredVersion = table[2] * 256 + table[3];
+    if (identification_.plansType != expectedType)
         return true;
-    plansExpectedVersion = PlansExpectedVersion(expectedType);
-    return plansStoredVersion != plansExpectedVersion;
+    identification_.plansExpectedVersion = PlansExpectedVersion(expectedType);
+    return identification_.plansStoredVersion != identification_.plansExpectedVersion;
 }
 
 bool Tventana_brisca::CheckModule() {
     LinkContext link = Link();
     const auto connectIfNeeded = [this] {
-        if (!connected)
+        if (!connection_.connected)
             Boton_ConectarClick();
-        return connected;
+        return connection_.connected;
     };
-    ModuleVersions = Decided(ReadAgreedModuleVersions(link, connectIfNeeded));
+    identification_.ModuleVersions = Decided(ReadAgreedModuleVersions(link, connectIfNeeded));
 
-    if (ModuleVersions.softwareVersion == 0) {
+    if (identification_.ModuleVersions.softwareVersion == 0) {
         // A module that reports no software yet is still starting: leave the link, give the
         // instrument time, and ask once more.
         const std::uint8_t bye = kEndOfLink;
         monitorPSerie.Write(&bye, 1);
         monitorPSerie.Close();
-        connected = false;
+        connection_.connected = false;
         seams.pump.PumpOnce();
         seams.clock.SleepMs(kModuleRestartMs);
         Reconnect();
         // Reconnect has already told the user when it failed; a new connection from here
         // would identify the instrument again from inside its own identification.
-        ModuleVersions = Decided(ReadAgreedModuleVersions(link, [this] { return connected; }));
-        if (ModuleVersions.softwareVersion == 0)
+        identification_.ModuleVersions =
+            Decided(ReadAgreedModuleVersions(link, [this] { return connection_.connected; }));
+        if (identification_.ModuleVersions.softwareVersion == 0)
             return false;
     }
-    return ModuleUpdateNeeded(ModuleVersions);
+    return ModuleUpdateNeeded(identification_.ModuleVersions);
 }
 
 }  // namespace kell

@@ -34,25 +34,25 @@ bool Tventana_brisca::SetInstrumentBaud(int speed) {
     if (!code) {
         // The loader knows no code for it; asking with a guessed one could leave the two ends
         // at different speeds.
-        if (resultCode == 0)
-            resultCode = kSpeedFailure;
+        if (state_.resultCode == 0)
+            state_.resultCode = kSpeedFailure;
         return true;
     }
     const std::array<std::uint8_t, 2> request = {*code, 0x00};
     LinkContext link = Link();
-    bool sent = SendLoaderBlocks(link, request.size(), request, Barra_progreso);
+    bool sent = SendLoaderBlocks(link, request.size(), request, controls.Barra_progreso);
     if (sent) {
         seams.clock.SleepMs(kSpeedSettleMs);
         sent = SendLoaderCall(link, request.size(), request, kSpeedSelector, kSpeedWord);
     }
-    if (!sent && resultCode == 0)
-        resultCode = kSpeedFailure;
+    if (!sent && state_.resultCode == 0)
+        state_.resultCode = kSpeedFailure;
     return true;
 }
 
 bool Tventana_brisca::SetPortBaud(int speed) {
-    PortSettings.BaudRate = static_cast<std::uint32_t>(speed);
-    monitorPSerie.Configure(portNumber, PortSettings);
+    connection_.PortSettings.BaudRate = static_cast<std::uint32_t>(speed);
+    monitorPSerie.Configure(connection_.portNumber, connection_.PortSettings);
     return true;
 }
 

@@ -10,31 +10,32 @@ constexpr int kListedPorts = 32;
 }  // namespace
 
 void Tventana_brisca::MenuPuertoClick() {
-    Auto1.checked = false;
-    MenuPuerto.checked = true;
-    PConfigurarPuerto.visible = true;
+    controls.Auto1.checked = false;
+    controls.MenuPuerto.checked = true;
+    controls.PConfigurarPuerto.visible = true;
 }
 
 void Tventana_brisca::Auto1Click() {
-    Auto1.checked = true;
-    MenuPuerto.checked = false;
-    PConfigurarPuerto.visible = false;
+    controls.Auto1.checked = true;
+    controls.MenuPuerto.checked = false;
+    controls.PConfigurarPuerto.visible = false;
 }
 
 void Tventana_brisca::BConfigurarPuertoClick() {
-    PConfigurarPuerto.visible = false;
+    controls.PConfigurarPuerto.visible = false;
 }
 
 void Tventana_brisca::COM_Click() {
-    if (COM.itemIndex < 0 || static_cast<std::size_t>(COM.itemIndex) >= COM.items.size())
+    if (controls.COM.itemIndex < 0 ||
+        static_cast<std::size_t>(controls.COM.itemIndex) >= controls.COM.items.size())
         return;
-    portNumber = COM.itemIndex + 1;
-    Com_extended.itemIndex = -1;
-    Com_extended.text.clear();
+    connection_.portNumber = controls.COM.itemIndex + 1;
+    controls.Com_extended.itemIndex = -1;
+    controls.Com_extended.text.clear();
 }
 
 void Tventana_brisca::Com_extendedChange() {
-    Com_extended.items.clear();
+    controls.Com_extended.items.clear();
     seams.ports.Rescan();
     for (int n = 1; n <= kListedPorts; ++n) {
         if (!seams.ports.Exists(n))
@@ -44,18 +45,18 @@ void Tventana_brisca::Com_extendedChange() {
         const std::string device = seams.ports.Describe(n);
         if (!device.empty())
             entry += " (" + device + ")";
-        Com_extended.items.push_back(std::move(entry));
+        controls.Com_extended.items.push_back(std::move(entry));
     }
 }
 
 void Tventana_brisca::Com_extended_select() {
     // An entry the user typed without a port number chooses nothing.
-    const std::optional<int> n = PortNumberFromName(Com_extended.text);
+    const std::optional<int> n = PortNumberFromName(controls.Com_extended.text);
     if (!n)
         return;
-    portNumber = *n;
-    COM.caption = "USB: " + std::to_string(*n);
-    COM.itemIndex = -1;
+    connection_.portNumber = *n;
+    controls.COM.caption = "USB: " + std::to_string(*n);
+    controls.COM.itemIndex = -1;
 }
 
 }  // namespace kell

@@ -29,8 +29,8 @@ constexpr int kCodeProfilesFailed = 5;
 bool RunKeypad(SequenceRun& run) {
     Tventana_brisca& window = run.window;
     const bool programmed = RunKeypadStep(run.session);
-    window.Dialogo_fichero.fileName.clear();
-    window.connected = false;
+    window.controls.Dialogo_fichero.fileName.clear();
+    run.session.connected = false;
     // The keypad's own failure codes are recorded by the programmer; the session must not go on
     // as if the keypad had been programmed. A keypad that ended with its silent failure code, or
     // could not be reached, records none: the session says it was the keypad all the same.
@@ -41,14 +41,14 @@ bool RunKeypad(SequenceRun& run) {
 
 bool RunErase(SequenceRun& run) {
     // The pump may have stopped the session (the program interrupted): no erase then.
-    if (run.window.stopSession)
+    if (run.session.stopSession)
         return false;
     return run.Record(run.window.EraseMemory());
 }
 
 bool RunPlans(SequenceRun& run) {
     auto buffer = std::make_unique<ChannelPlanImage>();
-    return run.Record(SendChannelPlan(run.session, *buffer, run.window.plansType));
+    return run.Record(SendChannelPlan(run.session, *buffer, run.window.Identification().plansType));
 }
 
 // After a step that failed nothing more is sent but the finish: a speed command would only wait
@@ -56,7 +56,7 @@ bool RunPlans(SequenceRun& run) {
 // out at a speed the instrument may not have taken. Under 64-bit Windows the line stays slow.
 void ChangeToFastLine(SequenceRun& run) {
     Tventana_brisca& window = run.window;
-    if (run.wow64 || !(run.stoppedByTheQuestions || !window.stopSession))
+    if (run.wow64 || !(run.stoppedByTheQuestions || !run.session.stopSession))
         return;
     window.SetInstrumentBaud(kFastLine);
     window.SetPortBaud(kFastLine);
@@ -66,13 +66,13 @@ void ChangeToFastLine(SequenceRun& run) {
 bool RunZone(SequenceRun& run) {
     Tventana_brisca& window = run.window;
     run.defaults.BuildZoneRecords();
-    if (!window.stopSession)
+    if (!run.session.stopSession)
         run.Record(run.defaults.WriteZoneConfiguration());
-    window.rePressed = false;
+    run.state.rePressed = false;
     // The instrument wants to be restarted by hand before its profiles take.
-    if (window.resultCode == kCodeProfilesFailed)
+    if (run.session.resultCode == kCodeProfilesFailed)
         run.zoneRetryWritten = window.RetryZoneAfterRePress(run.defaults);
-    return !window.stopSession;
+    return !run.session.stopSession;
 }
 
 void SettleBeforeFpga(SequenceRun& run) {
@@ -85,11 +85,11 @@ bool RunFpga(SequenceRun& run) {
     window.diferencial = std::make_unique<TCDiferencial>(run.session, window.Loan());
     if (window.diferencial->PrepareLoader()) {
         LinkContext link = window.Link();
-        window.graficos.ClearGraphicsArea(link, window.stepStartTime);
+        window.graficos.ClearGraphicsArea(link, run.session.stepStartTime);
         window.graficos.SendPicture(link, 1);
         window.ShowStep(StepComponent::Fpga, false);
-        TCFpga fpga(run.session, window.Check_firmware.checked);
-        fpga.count = window.threeFpgaConfigurations ? 3 : 2;
+        TCFpga fpga(run.session, window.controls.Check_firmware.checked);
+        fpga.count = window.Identification().threeFpgaConfigurations ? 3 : 2;
         fpga.filePaths[0] = "TV";
         fpga.filePaths[1] = "DFT";
         fpga.filePaths[2] = "ECOS_DVBT2";
@@ -111,7 +111,7 @@ bool RunFirmware(SequenceRun& run) {
 
 bool RunModule(SequenceRun& run) {
     Tventana_brisca& window = run.window;
-    TMpeg4 module(run.session, window.graficos, window.usaUnit);
+    TMpeg4 module(run.session, window.graficos, window.Identification().usaUnit);
     bool result = false;
     if (run.lastStepResult) {
         result = module.Update();
@@ -121,7 +121,7 @@ bool RunModule(SequenceRun& run) {
     return run.Record(result);
 }
 
-using W = Tventana_brisca;
+using W = MainWindowControls;
 
 constexpr SequenceStep kSteps[] = {
     {.component = StepComponent::Keypad,
@@ -180,8 +180,8 @@ constexpr SequenceStep kSteps[] = {
 
 bool SequenceRun::Record(bool result) {
     lastStepResult = result;
-    if (!window.stopSession)
-        window.stopSession = !result;
+    if (!session.stopSession)
+        session.stopSession = !result;
     return result;
 }
 

@@ -14,10 +14,14 @@ namespace kell {
 class Tventana_brisca;
 class TFParam_defecto;
 struct SessionContext;
+struct SessionState;
+struct MainWindowControls;
 
 // What one run of the sequence carries from step to step.
 struct SequenceRun {
     Tventana_brisca& window;
+    // The window's session state, for what a step changes beyond the session's context.
+    SessionState& state;
     SessionContext& session;
     TFParam_defecto& defaults;
     bool wow64 = false;
@@ -49,7 +53,7 @@ enum class AfterStep {
 
 struct SequenceStep {
     StepComponent component = StepComponent::Keypad;
-    CheckBox Tventana_brisca::*mark = nullptr;
+    CheckBox MainWindowControls::*mark = nullptr;
     // Planned only when the main firmware is not (the channel plans then travel with it).
     bool onlyWithoutFirmware = false;
     // Seconds in the overall bar's maximum; the extra counts on a 64-bit Windows host.

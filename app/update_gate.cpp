@@ -18,23 +18,23 @@ constexpr std::uint8_t kTwoFpgaConfigurationsBit = 0x20;
 void Tventana_brisca::CheckBeforeUpdate() {
     // The gate's queries own the line: a watch reading between their polls would take bytes of
     // their replies, and a reply byte 0x0A would end the link half-way through.
-    Timer_desconexion.enabled = false;
+    controls.Timer_desconexion.enabled = false;
     LinkContext link = Link();
     const int level = ReadLevelAverage(link);
-    identityAtConnect = ReadIdentity(link);
+    identification_.identityAtConnect = ReadIdentity(link);
 
     if (level < kLowestLevel) {
         RefuseUpdate(Refusal::LowLevel, texts.P6_E2_L1, texts.P6_E2_L2, texts.P6_E2_L3);
-    } else if (!CheckPeripheralStatus(link, firmwareAbove180)) {
+    } else if (!CheckPeripheralStatus(link, identification_.firmwareAbove180)) {
         RefuseUpdate(Refusal::Peripherals, texts.P6_E3_L1, texts.P6_E3_L2, texts.P6_E3_L3);
     } else if (!CheckUpdateAllowed()) {
-        if (!readingsAgreed)
+        if (!identification_.readingsAgreed)
             RefuseUpdate(Refusal::Unidentified, texts.PASO9_L1, texts.PASO9_L2, texts.PASO9_L3);
-        else if (modelKnown)
+        else if (identification_.modelKnown)
             RefuseUpdate(Refusal::NothingToDo, texts.PASO7_L1, texts.PASO7_L2, texts.PASO7_L3);
         else
             RefuseUpdate(Refusal::UnknownModel, texts.PASO8_L1, texts.PASO8_L2, texts.PASO8_L3);
-    } else if (!connected) {
+    } else if (!connection_.connected) {
         ShowNoInstrument();
     } else {
         StartUpdate();
@@ -46,12 +46,15 @@ bool Tventana_brisca::CheckUpdateAllowed() {
     // The option decides which FPGA set and which general record the session writes.
     const auto options =
         Decided(ReadAgreedMemoryBytes<kOptionBlockLength>(link, 0x00, kOptionBlock));
-    threeFpgaConfigurations = (options[kOptionByte] & kTwoFpgaConfigurationsBit) == 0;
+    identification_.threeFpgaConfigurations =
+        (options[kOptionByte] & kTwoFpgaConfigurationsBit) == 0;
 
-    if (usaUnit || !modelKnown || !readingsAgreed)
+    if (identification_.usaUnit || !identification_.modelKnown || !identification_.readingsAgreed)
         return false;
-    for (const CheckBox* mark : {&Check_firmware, &Check_fpga, &Check_teclado, &Check_configuracion,
-                                 &Check_borrar, &Check_planes, &Check_mpeg4_apl}) {
+    for (const CheckBox* mark :
+         {&controls.Check_firmware, &controls.Check_fpga, &controls.Check_teclado,
+          &controls.Check_configuracion, &controls.Check_borrar, &controls.Check_planes,
+          &controls.Check_mpeg4_apl}) {
         if (mark->checked)
             return true;
     }
@@ -69,16 +72,16 @@ void Tventana_brisca::RefuseUpdate(Refusal why, const std::string& line1, const 
 void Tventana_brisca::EndAttempt() {
     // The toggle ends a link that is up; over a link already lost it would start a new
     // connection instead.
-    if (connected)
+    if (connection_.connected)
         Boton_ConectarClick();
     monitorPSerie.Close();
-    connected = false;
-    Barra_progreso.visible = false;
-    ProgressBar_general.visible = false;
-    Label_progreso_general.visible = false;
+    connection_.connected = false;
+    controls.Barra_progreso.visible = false;
+    controls.ProgressBar_general.visible = false;
+    controls.Label_progreso_general.visible = false;
     ShowSearchButton(true);
     EnableMenus(true);
-    stage = 0;
+    state_.stage = 0;
 }
 
 }  // namespace kell

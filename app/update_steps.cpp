@@ -25,23 +25,23 @@ bool UpToTenTries(Try attempt) {
 }  // namespace
 
 bool Tventana_brisca::EraseMemory() {
-    if (!connected)
+    if (!connection_.connected)
         Boton_ConectarClick();
-    if (!connected)
+    if (!connection_.connected)
         return false;
-    Barra_progreso.SetRange(0, static_cast<int>(kErasedSectors.size()) + 1);
-    Barra_progreso.SetPosition(0);
+    controls.Barra_progreso.SetRange(0, static_cast<int>(kErasedSectors.size()) + 1);
+    controls.Barra_progreso.SetPosition(0);
     LinkContext link = Link();
     if (!UpToTenTries([&] { return BlankLoaderBlock(link); }))
         return false;
     int k = 0;
     for (std::uint8_t sector : kErasedSectors) {
-        Barra_progreso.SetPosition(++k);
+        controls.Barra_progreso.SetPosition(++k);
         seams.pump.PumpOnce();
         if (!UpToTenTries([&] { return EraseFlashSector(link, sector); }))
             return false;
     }
-    Barra_progreso.SetPosition(k + 1);
+    controls.Barra_progreso.SetPosition(k + 1);
     seams.pump.PumpOnce();
     return true;
 }
@@ -60,27 +60,33 @@ bool Tventana_brisca::StartBootstrapLoader() {
 
 InstrumentFacts Tventana_brisca::Facts() const {
     InstrumentFacts facts;
-    facts.identified = modelKnown;
-    facts.records.zoneCode = static_cast<std::uint8_t>(zoneCode);
-    facts.records.usaUnit = usaUnit;
-    facts.records.modelKnown = modelKnown;
-    facts.records.threeFpgaConfigurations = threeFpgaConfigurations;
-    facts.records.plansType = plansType;
-    facts.records.plansStoredVersion = plansStoredVersion;
-    facts.records.plansExpectedVersion = plansExpectedVersion;
-    facts.records.plansChecked = Check_planes.checked;
-    facts.records.parameter562Valid = parameter562Valid;
-    facts.records.parameter562 = parameter562;
-    facts.records.parameter571 = parameter571;
-    facts.firmwareBelow189 = firmwareBelow189;
-    facts.loaderMode = bootstrapReply;
-    facts.accessLetter = optionsMode;
+    facts.identified = identification_.modelKnown;
+    facts.records.zoneCode = static_cast<std::uint8_t>(identification_.zoneCode);
+    facts.records.usaUnit = identification_.usaUnit;
+    facts.records.modelKnown = identification_.modelKnown;
+    facts.records.threeFpgaConfigurations = identification_.threeFpgaConfigurations;
+    facts.records.plansType = identification_.plansType;
+    facts.records.plansStoredVersion = identification_.plansStoredVersion;
+    facts.records.plansExpectedVersion = identification_.plansExpectedVersion;
+    facts.records.plansChecked = controls.Check_planes.checked;
+    facts.records.parameter562Valid = identification_.parameter562Valid;
+    facts.records.parameter562 = identification_.parameter562;
+    facts.records.parameter571 = identification_.parameter571;
+    facts.firmwareBelow189 = identification_.firmwareBelow189;
+    facts.loaderMode = connection_.bootstrapReply;
+    facts.accessLetter = connection_.optionsMode;
     return facts;
 }
 
 MainWindowLoan Tventana_brisca::Loan() {
-    return MainWindowLoan{graficos,      fileOp,          hexReader.get(), pagePresent,
-                          plansSelected, plansTypeIsZero, plansType,       Check_fpga.checked};
+    return MainWindowLoan{graficos,
+                          fileOp,
+                          hexReader.get(),
+                          pagePresent,
+                          state_.plansSelected,
+                          state_.plansTypeIsZero,
+                          identification_.plansType,
+                          controls.Check_fpga.checked};
 }
 
 }  // namespace kell

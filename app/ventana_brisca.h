@@ -9,9 +9,13 @@
 #include <string>
 #include <utility>
 
+#include "app/connection_state.h"
+#include "app/identification_results.h"
 #include "app/instrument_probe.h"
+#include "app/main_window_controls.h"
 #include "app/reporting_pump.h"
 #include "app/session_events.h"
+#include "app/session_state.h"
 #include "app/texts.h"
 #include "app/up_to_date_notifier.h"
 #include "app/version_check.h"
@@ -36,26 +40,6 @@ struct SequenceRun;
 struct SequenceStep;
 
 inline constexpr const char* kApplicationTitle = "Update";
-inline constexpr const char* kMainWindowCaption = "Update_v2.04 (Kell Series)";
-
-// The pictures of ImageList_acciones that Image_accion shows.
-enum ActionPicture : int {
-    kPictureStart = 0,       // after start-up
-    kPictureArmed = 1,       // the search is armed, or started from the menu
-    kPictureSearching = 2,   // the port search runs
-    kPictureNotFound = 3,    // no instrument, or the link was lost before the update
-    kPictureUpdating = 4,    // the update sequence runs
-    kPictureUpdated = 5,     // the update ended well
-    kPictureFailed = 6,      // the update failed or was cancelled
-    kPictureNotUpdated = 7,  // the instrument cannot or need not be updated
-};
-inline constexpr int kActionPictureCount = 8;
-
-// The file-open dialog of the layout; nothing shows it, the keypad step clears its file name.
-struct FileDialog {
-    std::string filter = ".hex, .zsw, .bin|*.hex;*.zsw;*.bin";
-    std::string fileName;
-};
 
 // What only a front end can do. The core asks through these and never ends the process itself.
 struct FrontEndHooks {
@@ -66,7 +50,10 @@ struct FrontEndHooks {
 
 // The main window without a toolkit: its controls are models that a front end draws, its
 // handlers are member functions that a front end calls, and it holds the state of an update
-// session. Its operations are spread over several files, one per concern:
+// session in named parts: the controls (public, main_window_controls.h), and what only the
+// window changes, read through const accessors: the session's state (session_state.h), the
+// connection (connection_state.h) and the identification's results
+// (identification_results.h). Its operations are spread over several files, one per concern:
 //   ventana_brisca.cpp   construction, attention panel, action picture, closing
 //   abrir_hex.cpp        the start-up check of the embedded main firmware
 //   session_view.cpp     the narrow view of the window that the updaters use
@@ -207,7 +194,7 @@ class Tventana_brisca {
     template <typename T>
     T Decided(AgreedReading<T> reading) {
         if (reading.agreement == Agreement::Disagreed)
-            readingsAgreed = false;
+            identification_.readingsAgreed = false;
         return std::move(reading.value);
     }
     // The gate after a connection: level, peripheral status and whether the update is allowed
@@ -256,8 +243,6 @@ class Tventana_brisca {
     // What a main-firmware transfer borrows from this window.
     MainWindowLoan Loan();
 
-    int stepTotal = 0;   // planned steps, the denominator of the step text
-    int stepIndex = 0;   // the step being shown, from 1
     TGraficos graficos;  // the instrument's picture raster, as its loader announced it
     std::unique_ptr<TCDiferencial> diferencial;  // the main-firmware transfer in progress
 
@@ -279,108 +264,38 @@ class Tventana_brisca {
     std::unique_ptr<TInterprete_hex> hexReader;  // null until Abrir_hex, and after it failed
     FrontEndHooks hooks;
 
-    // ---- Controls ----
+    // ---- The window's parts ----
 
-    std::string Caption = kMainWindowCaption;
-    Picture Fondo;
-    Picture Image_bsa;
-    Picture Image_accion;  // index: the ActionPicture shown
-    Picture Image_buscar_puerto;
-    Button Button_buscar_puerto;
-    Label Label_n1, Label_n2, Label_n3;
-    HintedLabel Label_info1, Label_info2, Label_info3;  // hint: the version check's details
-    Label Label1;                                       // the version line
-    Picture Image_salir;
-    Button SpeedButton_exit;
-    Label Label_progreso_general;
-    ProgressBar ProgressBar_general;
-    ProgressBar Barra_progreso;
-    Picture Image_Tesk, Image_Orvo;
+    // The controls: the front ends bind their widgets to them and draw them.
+    MainWindowControls controls;
 
-    // The update plan: one hidden mark per component.
-    CheckBox Check_teclado, Check_borrar, Check_configuracion, Check_planes, Check_fpga,
-        Check_firmware, Check_mpeg4_apl;
+    // What only the window changes, for front ends and tests to read.
+    const SessionState& State() const { return state_; }
+    const ConnectionState& Connection() const { return connection_; }
+    const IdentificationResults& Identification() const { return identification_; }
 
-    // Manual port panel.
-    Panel PConfigurarPuerto;
-    Label Label2, Label3;
-    Picture Image_puerto;
-    RadioGroup COM;
-    ComboBox Com_extended;
-    Button BConfigurarPuerto;
+    // The access letter the default-parameters window reads (optionsMode): the front end's
+    // choice of the service options.
+    void SetOptionsMode(char mode) { connection_.optionsMode = mode; }
+    // Forgets the searches that found nothing, so the next empty search does not offer the
+    // manual port panel (a front end that has none keeps searching every port).
+    void ForgetFailedSearches() { state_.failedSearches = 0; }
 
-    // Attention panel.
-    Panel Panel_atencion;
-    Label Label_atencion;
-    Label Label_atencion_linea1, Label_atencion_linea2, Label_atencion_linea3;
-    Button Button_atencion_ok, Button_atencion_cancel;
-
-    FileDialog Dialogo_fichero;
-    Timer Timer_desconexion;
-
-    MenuItem MenuArchivo, Actualizar1, MenuSalir;
-    MenuItem MenuConfigurar, Auto1, MenuPuerto;
-    MenuItem MenuAyuda, Ayuda, About1;
-
-    // ---- Session state ----
-
-    int stage = 0;  // 0 arm the search, 1 search and update, 2 wait for the re-press
-    int failedSearches = 0;
-    bool sessionRunning = false;
-    bool stopSession = false;
-    bool exitRequested = false;
-    bool connected = false;
-    bool bootstrapReply = false;
-    bool busyReply = false;
-    bool eraseRefused = false;
-    bool rePressed = false;
-    int attentionReply = 0;  // 0 none yet, 1 OK, -1 Cancel
-    int resultCode = 0;      // the first failure of the session
-    int overallPosition = 0;
-    std::int64_t stepStartTime = 0;  // calendar seconds some waits of a step are measured from
-    int portNumber = 1;
-    kell::PortSettings PortSettings;
-    char optionsMode = 'N';
     std::string workingDirectory;
     // Four characters, a point, five digits (2.04.00000); zero where the image did not fill it.
     std::array<char, 11> embeddedVersion{};
     std::array<bool, 64> pagePresent{};  // which 64 KiB pages the embedded image fills
-    std::string identityAtConnect;
-    std::string identityAfterRestart;
-    // A port of the last search existed but might not be opened (no permission).
-    bool portPermissionRefused = false;
-    bool portHeldElsewhere = false;   // a port of the search was open in another program
-    bool searchFoundNothing = false;  // the last search ended without an instrument
-
-    // Identification results.
-    // Every reading of the last identification that decides what the session writes agreed
-    // (it is read until two replies agree); when one did not, the update is refused.
-    bool readingsAgreed = true;
-    int zoneCode = 0;
-    bool parameter562Valid = false;
-    std::uint8_t parameter562 = 0;
-    std::uint16_t parameter571 = 0;
-    bool modelKnown = false;
-    bool usaUnit = false;
-    bool firmwareAbove180 = false;
-    bool firmwareBelow189 = false;
-    bool threeFpgaConfigurations = false;
-    int plansType = 0;
-    int plansStoredVersion = 0;
-    int plansExpectedVersion = 0;
-    kell::ModuleVersions ModuleVersions;
-    std::string instrumentVersion;  // the instrument's firmware version text, as read
-
-    // Channel plans accepted for this session.
-    bool plansSelected = false;
-    bool plansTypeIsZero = false;
 
     LocalisedTexts texts;
 
-    // Set when the user chose to leave; the front end ends the process.
-    bool endProcessRequested = false;
-
   private:
+    // The tests' way to arrange the window's state directly (tests/support).
+    friend struct WindowArrangement;
+
+    SessionState state_;
+    ConnectionState connection_;
+    IdentificationResults identification_;
+
     SessionEvents* events_ = nullptr;
     InfoLines reportedLines_;
     SessionProgress reportedProgress_;

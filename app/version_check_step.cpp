@@ -38,27 +38,30 @@ void Tventana_brisca::CheckVersionsAfterUpdate() {
     Events().VersionCheckStarted();
     // The wait pumps messages: nothing else may start from the menus meanwhile.
     EnableMenus(false);
-    Label_info3.caption = texts.PASO5_COMPROBANDO;
+    controls.Label_info3.caption = texts.PASO5_COMPROBANDO;
     seams.pump.PumpOnce();
     VersionCheck check;
     check.answered = ReconnectAfterFinish();
     if (check.answered) {
         LinkContext link = Link();
-        check.checks = CheckAgainstCarried(ReadInstrumentVersions(link), EmbeddedVersion(),
-                                           Check_firmware.checked, Check_fpga.checked,
-                                           Check_planes.checked, Check_mpeg4_apl.checked);
+        check.checks =
+            CheckAgainstCarried(ReadInstrumentVersions(link), EmbeddedVersion(),
+                                controls.Check_firmware.checked, controls.Check_fpga.checked,
+                                controls.Check_planes.checked, controls.Check_mpeg4_apl.checked);
         // The toggle ends the link that is up: 0x0A, and the port closed.
         Boton_ConectarClick();
     }
     monitorPSerie.Close();
-    connected = false;
+    connection_.connected = false;
     EnableMenus(true);
     // A program being closed stopped the wait: the meter was not asked, which proves nothing.
-    if (!check.answered && exitRequested)
+    if (!check.answered && state_.exitRequested)
         return;
 
-    Label_info3.caption = check.Verified() ? texts.PASO5_VERIFICADO : texts.PASO5_NO_VERIFICADO;
-    Label_info1.hint = Label_info2.hint = Label_info3.hint = Details(texts, check);
+    controls.Label_info3.caption =
+        check.Verified() ? texts.PASO5_VERIFICADO : texts.PASO5_NO_VERIFICADO;
+    controls.Label_info1.hint = controls.Label_info2.hint = controls.Label_info3.hint =
+        Details(texts, check);
     versionCheck = check;
     seams.pump.PumpOnce();
     Events().VersionsChecked(check);

@@ -78,7 +78,7 @@ int Run() {
                                           std::string(KELL_DATA_DIR) + "/idiomas.ini");
     Tventana_brisca& w = *window;
     pump.onPump = [&w] {
-        if (w.Panel_atencion.visible)
+        if (w.controls.Panel_atencion.visible)
             w.Button_atencion_okClick();
     };
 
@@ -89,9 +89,9 @@ int Run() {
     const std::int64_t sessionUs = clock.NowUs() - startUs;
     const double cpu = CpuSeconds() - cpuStart;
 
-    if (w.Image_accion.index != kPictureUpdated || !instrument.Violations().Empty()) {
-        std::printf("full_session: the session did not end well (code %d)\n%s\n", w.resultCode,
-                    instrument.Report(30).c_str());
+    if (w.controls.Image_accion.index != kPictureUpdated || !instrument.Violations().Empty()) {
+        std::printf("full_session: the session did not end well (code %d)\n%s\n",
+                    w.State().resultCode, instrument.Report(30).c_str());
         return 1;
     }
 
@@ -103,7 +103,7 @@ int Run() {
     const std::int64_t overUs = sessionUs - boundUs;
 
     std::printf("full_session: \"%s\", %d planned steps, %ld bytes to the instrument, %ld back\n",
-                scenario.name.c_str(), w.stepTotal, wire.toDeviceBytes, wire.toHostBytes);
+                scenario.name.c_str(), w.State().stepTotal, wire.toDeviceBytes, wire.toHostBytes);
     std::printf("full_session: session %.3f s virtual, from the first press to the outcome\n",
                 S(sessionUs));
     std::printf(

@@ -110,7 +110,7 @@ struct Console {
                                                : &events);
         pump.Attach(window.get());
         if (tracing)
-            tracing->WriteHeader(MakeTraceHeader(window->Label1.caption));
+            tracing->WriteHeader(MakeTraceHeader(window->controls.Label1.caption));
     }
     ~Console() { pump.Attach(nullptr); }
 
@@ -181,7 +181,7 @@ int ShowVersion(const std::string& languageFile) {
     NullStream silent;
     Options quiet;
     Console console(quiet, silent, silent, false, 0, false, nullptr, {}, languageFile);
-    std::cout << console.window->Label1.caption << "\n";
+    std::cout << console.window->controls.Label1.caption << "\n";
     return kExitUpdated;
 }
 
@@ -257,7 +257,7 @@ int RunSession(const Options& options, const std::string& languageFile) {
                                             options, port, std::cout);
         if (console.tracing)
             console.tracing->WriteOutcome(outcome.name, outcome.exitStatus,
-                                          console.window->resultCode, outcome.summary);
+                                          console.window->State().resultCode, outcome.summary);
         status = outcome.exitStatus;
     }
     simulator.Stop();

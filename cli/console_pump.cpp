@@ -80,22 +80,24 @@ void ConsolePump::TakeInterrupts(Tventana_brisca& w) {
     w.BCancelarClick();
     // Outside the update sequence the stop flag is not looked at; the connection loops give
     // up on the window's closing instead.
-    if (!w.sessionRunning)
+    if (!w.State().sessionRunning)
         w.Salir();
 }
 
 void ConsolePump::TendAttention(Tventana_brisca& w) {
     const std::optional<Question> current = desk_.Current();
-    if (!w.Panel_atencion.visible) {
+    if (!w.controls.Panel_atencion.visible) {
         if (current && OnAttentionPanel(*current))
             desk_.Abandon();
         return;
     }
     if (!current) {
-        desk_.Begin({desk_.Announced(), w.Label_atencion.caption,
-                     JoinLines({&w.Label_atencion_linea1.caption, &w.Label_atencion_linea2.caption,
-                                &w.Label_atencion_linea3.caption}),
-                     w.Button_atencion_ok.caption, w.Button_atencion_cancel.caption});
+        desk_.Begin({desk_.Announced(), w.controls.Label_atencion.caption,
+                     JoinLines({&w.controls.Label_atencion_linea1.caption,
+                                &w.controls.Label_atencion_linea2.caption,
+                                &w.controls.Label_atencion_linea3.caption}),
+                     w.controls.Button_atencion_ok.caption,
+                     w.controls.Button_atencion_cancel.caption});
     } else if (!OnAttentionPanel(*current)) {
         return;
     }
@@ -109,7 +111,7 @@ void ConsolePump::TendAttention(Tventana_brisca& w) {
 
 void ConsolePump::TendRePress(Tventana_brisca& w) {
     const std::optional<Question> current = desk_.Current();
-    const bool waiting = desk_.Announced() == Question::RePress && !w.rePressed;
+    const bool waiting = desk_.Announced() == Question::RePress && !w.State().rePressed;
     if (!waiting) {
         if (current == Question::RePress)
             desk_.Abandon();
@@ -118,8 +120,8 @@ void ConsolePump::TendRePress(Tventana_brisca& w) {
     if (!current) {
         QuestionDesk::Asked asked;
         asked.question = Question::RePress;
-        asked.text =
-            JoinLines({&w.Label_info1.caption, &w.Label_info2.caption, &w.Label_info3.caption});
+        asked.text = JoinLines({&w.controls.Label_info1.caption, &w.controls.Label_info2.caption,
+                                &w.controls.Label_info3.caption});
         asked.okCaption = "press";
         asked.cancelCaption = "stop";
         asked.textOnScreen = true;
@@ -139,7 +141,7 @@ void ConsolePump::TendRePress(Tventana_brisca& w) {
 }
 
 void ConsolePump::TendWatch(Tventana_brisca& w) {
-    if (!w.Timer_desconexion.enabled) {
+    if (!w.controls.Timer_desconexion.enabled) {
         lastWatchMs_.reset();
         return;
     }
@@ -148,17 +150,17 @@ void ConsolePump::TendWatch(Tventana_brisca& w) {
         lastWatchMs_ = now;
         return;
     }
-    if (now - *lastWatchMs_ < w.Timer_desconexion.intervalMs)
+    if (now - *lastWatchMs_ < w.controls.Timer_desconexion.intervalMs)
         return;
     lastWatchMs_ = now;
     w.Mira_desconexion();
 }
 
 std::uint32_t ConsolePump::UntilWatchMs(std::uint32_t maxWaitMs) {
-    if (!window_ || !window_->Timer_desconexion.enabled || !lastWatchMs_)
+    if (!window_ || !window_->controls.Timer_desconexion.enabled || !lastWatchMs_)
         return maxWaitMs;
     const std::uint32_t since = clock_.TickMs() - *lastWatchMs_;
-    const std::uint32_t interval = window_->Timer_desconexion.intervalMs;
+    const std::uint32_t interval = window_->controls.Timer_desconexion.intervalMs;
     return std::min(maxWaitMs, since >= interval ? 0u : interval - since);
 }
 

@@ -39,7 +39,7 @@ void Search(ConsoleParts& console, const Options& options) {
             w.seams.pump.WaitForEvent(kSearchAgainSliceMs);
         // The window offers its manual port panel after two empty searches; the console has
         // none to offer, and keeps searching every port.
-        w.failedSearches = 0;
+        w.ForgetFailedSearches();
     }
 }
 
@@ -60,9 +60,9 @@ Outcome RunAndJudge(ConsoleParts console, const Options& options, const std::str
     std::optional<bool> verified;
     if (after)
         verified = after->Verified();
-    const Outcome outcome = DecideOutcome(console.record.HowItEnded(), w.resultCode, w.eraseRefused,
-                                          interrupted || console.desk.StoppedByAnswer(), verified,
-                                          console.view.Words());
+    const Outcome outcome = DecideOutcome(
+        console.record.HowItEnded(), w.State().resultCode, w.State().eraseRefused,
+        interrupted || console.desk.StoppedByAnswer(), verified, console.view.Words());
     console.view.Finish();
     if (options.json) {
         const QJsonDocument report(BuildReport(outcome, w, console.record, port, after));

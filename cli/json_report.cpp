@@ -62,10 +62,10 @@ QJsonObject BuildReport(const Outcome& outcome, const Tventana_brisca& w,
     report["outcome"] = Q(outcome.name);
     report["exitStatus"] = outcome.exitStatus;
     report["summary"] = Q(outcome.summary);
-    report["resultCode"] = w.resultCode;
-    report["eraseRefused"] = w.eraseRefused;
-    report["actionPicture"] = w.Image_accion.index;
-    report["version"] = Q(w.Label1.caption);
+    report["resultCode"] = w.State().resultCode;
+    report["eraseRefused"] = w.State().eraseRefused;
+    report["actionPicture"] = w.controls.Image_accion.index;
+    report["version"] = Q(w.controls.Label1.caption);
     report["port"] = Q(port);
     report["texts"] =
         Lines(record.Texts().empty() ? std::array<std::string, 3>{} : record.Texts().back());

@@ -6,13 +6,13 @@ namespace kell::cli {
 
 PlanMarks PlanMarks::Of(const Tventana_brisca& w) {
     PlanMarks marks;
-    marks.keypad = w.Check_teclado.checked;
-    marks.erase = w.Check_borrar.checked;
-    marks.plans = w.Check_planes.checked;
-    marks.zone = w.Check_configuracion.checked;
-    marks.fpga = w.Check_fpga.checked;
-    marks.firmware = w.Check_firmware.checked;
-    marks.module = w.Check_mpeg4_apl.checked;
+    marks.keypad = w.controls.Check_teclado.checked;
+    marks.erase = w.controls.Check_borrar.checked;
+    marks.plans = w.controls.Check_planes.checked;
+    marks.zone = w.controls.Check_configuracion.checked;
+    marks.fpga = w.controls.Check_fpga.checked;
+    marks.firmware = w.controls.Check_firmware.checked;
+    marks.module = w.controls.Check_mpeg4_apl.checked;
     return marks;
 }
 
@@ -22,7 +22,7 @@ void SessionRecord::InfoLinesShown(const std::array<std::string, 3>& lines) {
 }
 
 void SessionRecord::Observe(const Tventana_brisca& w) {
-    if (!w.sessionRunning) {
+    if (!w.State().sessionRunning) {
         CloseStep();
         return;
     }
@@ -63,10 +63,10 @@ void SessionRecord::CloseStep() {
 
 void SessionRecord::TakeBefore(const Tventana_brisca& w) {
     VersionsBefore before;
-    before.firmware = w.instrumentVersion;
-    before.plansType = w.plansType;
-    before.plansStoredVersion = w.plansStoredVersion;
-    before.module = w.ModuleVersions;
+    before.firmware = w.Identification().instrumentVersion;
+    before.plansType = w.Identification().plansType;
+    before.plansStoredVersion = w.Identification().plansStoredVersion;
+    before.module = w.Identification().ModuleVersions;
     before_ = before;
 }
 

@@ -69,7 +69,8 @@ struct Rig {
         : world(script, startUs),
           window(std::make_unique<Tventana_brisca>(world.seams, "/nonexistent/kell-fuzz",
                                                    Bytes(FirmwareText()))) {
-        window->portNumber = kInstrumentPort;
+        window->controls.Com_extended.text = "COM" + std::to_string(kInstrumentPort);
+        window->Com_extended_select();
     }
     ~Rig() {
         // The window ends its link while the instrument is still there to hear it.
@@ -77,8 +78,8 @@ struct Rig {
     }
 
     void LinkUp() {
-        window->monitorPSerie.Configure(kInstrumentPort, window->PortSettings);
-        window->connected = true;
+        window->monitorPSerie.Configure(kInstrumentPort, window->Connection().PortSettings);
+        window->Session().connected = true;
     }
 
     std::unique_ptr<TCDiferencial> Transfer() {
@@ -214,10 +215,10 @@ const Query kQueries[] = {
      [](Rig& rig) {
          // The disconnection watch as the front end's timer runs it, for ten seconds.
          Tventana_brisca& window = *rig.window;
-         window.Timer_desconexion.enabled = true;
-         for (int tick = 0; tick < 100 && window.Timer_desconexion.enabled; ++tick) {
+         window.controls.Timer_desconexion.enabled = true;
+         for (int tick = 0; tick < 100 && window.controls.Timer_desconexion.enabled; ++tick) {
              window.Mira_desconexion();
-             rig.world.clock.SleepMs(window.Timer_desconexion.intervalMs);
+             rig.world.clock.SleepMs(window.controls.Timer_desconexion.intervalMs);
          }
      }},
 };

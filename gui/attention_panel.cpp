@@ -21,13 +21,13 @@ AttentionPanel::AttentionPanel(Tventana_brisca& model, Binder& binder, const Run
                                QWidget* parent)
     : HeadedPanel(kMaroon, "Label_atencion", parent) {
     setObjectName("Panel_atencion");
-    binder.Bind(static_cast<QWidget*>(this), model.Panel_atencion);
-    binder.Bind(Title(), model.Label_atencion);
+    binder.Bind(static_cast<QWidget*>(this), model.controls.Panel_atencion);
+    binder.Bind(Title(), model.controls.Label_atencion);
 
     const char* names[] = {"Label_atencion_linea1", "Label_atencion_linea2",
                            "Label_atencion_linea3"};
-    Label* models[] = {&model.Label_atencion_linea1, &model.Label_atencion_linea2,
-                       &model.Label_atencion_linea3};
+    Label* models[] = {&model.controls.Label_atencion_linea1, &model.controls.Label_atencion_linea2,
+                       &model.controls.Label_atencion_linea3};
     for (int i = 0; i < 3; ++i) {
         QLabel* line = new QLabel(this);
         line->setObjectName(names[i]);
@@ -43,14 +43,14 @@ AttentionPanel::AttentionPanel(Tventana_brisca& model, Binder& binder, const Run
     ok_ = new QPushButton(this);
     ok_->setObjectName("Button_atencion_ok");
     ok_->setGeometry(184, 200, 75, 41);
-    binder.Bind(ok_, model.Button_atencion_ok);
+    binder.Bind(ok_, model.controls.Button_atencion_ok);
     QObject::connect(ok_, &QPushButton::clicked,
                      [&model, run] { run([&model] { model.Button_atencion_okClick(); }); });
 
     cancel_ = new QPushButton(this);
     cancel_->setObjectName("Button_atencion_cancel");
     cancel_->setGeometry(320, 200, 75, 41);
-    binder.Bind(cancel_, model.Button_atencion_cancel);
+    binder.Bind(cancel_, model.controls.Button_atencion_cancel);
     QObject::connect(cancel_, &QPushButton::clicked,
                      [&model, run] { run([&model] { model.Button_atencion_cancelClick(); }); });
 }

@@ -69,14 +69,14 @@ MainWindow::MainWindow(Tventana_brisca& model, GuiEventPump& pump, QWidget* pare
     watch_->setObjectName("Timer_desconexion");
     connect(watch_, &QTimer::timeout, this, &MainWindow::OnWatchTick);
     binder_.Add([this] {
-        const Timer& timer = model_.Timer_desconexion;
+        const Timer& timer = model_.controls.Timer_desconexion;
         if (watch_->interval() != static_cast<int>(timer.intervalMs))
             watch_->setInterval(static_cast<int>(timer.intervalMs));
         if (timer.enabled != watch_->isActive())
             timer.enabled ? watch_->start() : watch_->stop();
     });
     binder_.Add([this] {
-        const QString caption = QString::fromStdString(model_.Caption);
+        const QString caption = QString::fromStdString(model_.controls.Caption);
         if (windowTitle() != caption)
             setWindowTitle(caption);
     });
@@ -120,38 +120,39 @@ void MainWindow::BuildControls() {
 
     // Stacked as listed: later controls lie over earlier ones.
     binder_.Bind(AddPicture(c, "Fondo", {0, 0, 600, 400}, picture::kBackground),
-                 static_cast<const Control&>(m.Fondo));
+                 static_cast<const Control&>(m.controls.Fondo));
     binder_.Bind(AddPicture(c, "Image_bsa", {0, 0, 601, 401}, picture::kBackground),
-                 static_cast<const Control&>(m.Image_bsa));
+                 static_cast<const Control&>(m.controls.Image_bsa));
     // The model's picture stays while the update runs: it lies under the action picture and
     // the progress caption, which must stay readable.
     binder_.Bind(AddPicture(c, "Image_Tesk", {0, 200, 273, 137}, picture::kModelTesk),
-                 static_cast<const Control&>(m.Image_Tesk));
+                 static_cast<const Control&>(m.controls.Image_Tesk));
     binder_.Bind(AddPicture(c, "Image_Orvo", {0, 200, 273, 137}, picture::kModelOrvo),
-                 static_cast<const Control&>(m.Image_Orvo));
+                 static_cast<const Control&>(m.controls.Image_Orvo));
     std::vector<QPixmap> actions;
     for (int index = 0; index < kActionPictureCount; ++index)
         actions.push_back(ActionPicture(index));
-    binder_.Bind(AddPicture(c, "Image_accion", {40, 144, 128, 128}, nullptr), m.Image_accion,
-                 [actions = std::move(actions)](int index) {
+    binder_.Bind(AddPicture(c, "Image_accion", {40, 144, 128, 128}, nullptr),
+                 m.controls.Image_accion, [actions = std::move(actions)](int index) {
                      return index >= 0 && index < kActionPictureCount
                                 ? actions[static_cast<std::size_t>(index)]
                                 : ActionPicture(index);
                  });
 
     binder_.Bind(AddPicture(c, "Image_buscar_puerto", {280, 144, 128, 128}, picture::kSearchButton),
-                 static_cast<const Control&>(m.Image_buscar_puerto));
+                 static_cast<const Control&>(m.controls.Image_buscar_puerto));
     auto* search = Place(new FlatButton(c), "Button_buscar_puerto", {280, 144, 128, 128});
-    binder_.Bind(search, m.Button_buscar_puerto);
+    binder_.Bind(search, m.controls.Button_buscar_puerto);
     connect(search, &QAbstractButton::clicked,
             [this] { Run([this] { model_.Button_buscar_puertoClick(); }); });
 
     const int numberTops[] = {64, 112, 168};
     const char* numberNames[] = {"Label_n1", "Label_n2", "Label_n3"};
-    Label* numbers[] = {&m.Label_n1, &m.Label_n2, &m.Label_n3};
+    Label* numbers[] = {&m.controls.Label_n1, &m.controls.Label_n2, &m.controls.Label_n3};
     const int infoTops[] = {72, 120, 168};
     const char* infoNames[] = {"Label_info1", "Label_info2", "Label_info3"};
-    HintedLabel* infos[] = {&m.Label_info1, &m.Label_info2, &m.Label_info3};
+    HintedLabel* infos[] = {&m.controls.Label_info1, &m.controls.Label_info2,
+                            &m.controls.Label_info3};
     for (int i = 0; i < 3; ++i) {
         binder_.Bind(AddLabel(c, numberNames[i], {192, numberTops[i], 32, 40}, PixelFont(32, true)),
                      *numbers[i]);
@@ -164,32 +165,32 @@ void MainWindow::BuildControls() {
     QLabel* version =
         AddLabel(c, "Label1", {kVersionRight - 300, 36, 300, 24}, PixelFont(19, true));
     version->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    binder_.Bind(version, m.Label1);
+    binder_.Bind(version, m.controls.Label1);
 
     binder_.Bind(AddPicture(c, "Image_salir", {0, 334, 32, 32}, picture::kExitButton),
-                 static_cast<const Control&>(m.Image_salir));
+                 static_cast<const Control&>(m.controls.Image_salir));
     auto* exit = Place(new FlatButton(c), "SpeedButton_exit", {0, 334, 32, 32});
-    binder_.Bind(exit, m.SpeedButton_exit);
+    binder_.Bind(exit, m.controls.SpeedButton_exit);
     connect(exit, &QAbstractButton::clicked,
             [this] { Run([this] { model_.SpeedButton_exitClick(); }); });
 
     QLabel* progress = AddLabel(c, "Label_progreso_general", {40, 304, 521, 24}, PixelFont(16));
-    binder_.Bind(progress, m.Label_progreso_general);
-    for (auto [name, model] : {std::pair{"ProgressBar_general", &m.ProgressBar_general},
-                               std::pair{"Barra_progreso", &m.Barra_progreso}}) {
+    binder_.Bind(progress, m.controls.Label_progreso_general);
+    for (auto [name, model] : {std::pair{"ProgressBar_general", &m.controls.ProgressBar_general},
+                               std::pair{"Barra_progreso", &m.controls.Barra_progreso}}) {
         auto* bar = Place(new QProgressBar(c), name, {40, 336, 521, 25});
         bar->setTextVisible(false);
         binder_.Bind(bar, *model);
     }
 
     const std::pair<const char*, CheckBox*> marks[] = {
-        {"Check_teclado", &m.Check_teclado},
-        {"Check_borrar", &m.Check_borrar},
-        {"Check_configuracion", &m.Check_configuracion},
-        {"Check_planes", &m.Check_planes},
-        {"Check_fpga", &m.Check_fpga},
-        {"Check_firmware", &m.Check_firmware},
-        {"Check_mpeg4_apl", &m.Check_mpeg4_apl},
+        {"Check_teclado", &m.controls.Check_teclado},
+        {"Check_borrar", &m.controls.Check_borrar},
+        {"Check_configuracion", &m.controls.Check_configuracion},
+        {"Check_planes", &m.controls.Check_planes},
+        {"Check_fpga", &m.controls.Check_fpga},
+        {"Check_firmware", &m.controls.Check_firmware},
+        {"Check_mpeg4_apl", &m.controls.Check_mpeg4_apl},
     };
     int left = 40;
     for (auto [name, model] : marks) {
@@ -225,17 +226,17 @@ void MainWindow::BuildMenus() {
         return action;
     };
 
-    QMenu* file = addMenu("MenuArchivo", m.MenuArchivo);
-    addItem(file, "Actualizar1", m.Actualizar1, false, [&m] { m.Actualizar1Click(); });
-    addItem(file, "MenuSalir", m.MenuSalir, false, [&m] { m.MenuSalirClick(); });
+    QMenu* file = addMenu("MenuArchivo", m.controls.MenuArchivo);
+    addItem(file, "Actualizar1", m.controls.Actualizar1, false, [&m] { m.Actualizar1Click(); });
+    addItem(file, "MenuSalir", m.controls.MenuSalir, false, [&m] { m.MenuSalirClick(); });
 
-    configure_ = addMenu("MenuConfigurar", m.MenuConfigurar);
-    addItem(configure_, "Auto1", m.Auto1, true, [&m] { m.Auto1Click(); });
-    addItem(configure_, "MenuPuerto", m.MenuPuerto, true, [&m] { m.MenuPuertoClick(); });
+    configure_ = addMenu("MenuConfigurar", m.controls.MenuConfigurar);
+    addItem(configure_, "Auto1", m.controls.Auto1, true, [&m] { m.Auto1Click(); });
+    addItem(configure_, "MenuPuerto", m.controls.MenuPuerto, true, [&m] { m.MenuPuertoClick(); });
 
-    QMenu* help = addMenu("MenuAyuda", m.MenuAyuda);
-    addItem(help, "Ayuda", m.Ayuda, false, [&m] { m.AyudaClick(); });
-    addItem(help, "About1", m.About1, false, [&m] { m.About1Click(); });
+    QMenu* help = addMenu("MenuAyuda", m.controls.MenuAyuda);
+    addItem(help, "Ayuda", m.controls.Ayuda, false, [&m] { m.AyudaClick(); });
+    addItem(help, "About1", m.controls.About1, false, [&m] { m.About1Click(); });
 }
 
 QAction* MainWindow::AddServiceAction(const QString& caption, std::function<void()> open) {
@@ -243,7 +244,7 @@ QAction* MainWindow::AddServiceAction(const QString& caption, std::function<void
         serviceSeparator_ = configure_->addSeparator();
     QAction* action = configure_->addAction(caption);
     // Closed to a second operation the same way as the menu it sits in.
-    binder_.Add([this, action] { action->setEnabled(model_.MenuConfigurar.enabled); });
+    binder_.Add([this, action] { action->setEnabled(model_.controls.MenuConfigurar.enabled); });
     connect(action, &QAction::triggered, [this, open = std::move(open)] { Run(open); });
     Refresh();
     return action;
@@ -263,7 +264,7 @@ void MainWindow::Run(const std::function<void()>& handler) {
 }
 
 void MainWindow::OnWatchTick() {
-    if (watching_ || !model_.Timer_desconexion.enabled)
+    if (watching_ || !model_.controls.Timer_desconexion.enabled)
         return;
     watching_ = true;
     Run([this] { model_.Mira_desconexion(); });

@@ -24,14 +24,14 @@ constexpr int kRadioRows = 3;  // two columns, filled down first
 PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& run, QWidget* parent)
     : HeadedPanel(Qt::black, "Label2", parent) {
     setObjectName("PConfigurarPuerto");
-    binder.Bind(static_cast<QWidget*>(this), model.PConfigurarPuerto);
-    binder.Bind(Title(), model.Label2);
+    binder.Bind(static_cast<QWidget*>(this), model.controls.PConfigurarPuerto);
+    binder.Bind(Title(), model.controls.Label2);
 
     auto* picture = new QLabel(this);
     picture->setObjectName("Image_puerto");
     picture->setGeometry(24, 86, kActionPictureSide, kActionPictureSide);
     picture->setPixmap(Picture(picture::kPort, picture->size()));
-    binder.Bind(static_cast<QWidget*>(picture), model.Image_puerto);
+    binder.Bind(static_cast<QWidget*>(picture), model.controls.Image_puerto);
 
     group_ = new QGroupBox(this);
     group_->setObjectName("COM");
@@ -44,10 +44,10 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
         item->setGeometry(16 + (i / kRadioRows) * 100, 28 + (i % kRadioRows) * 30, 90, 28);
         buttons_->addButton(item, i);
     }
-    binder.Bind(group_, buttons_, model.COM);
+    binder.Bind(group_, buttons_, model.controls.COM);
     QObject::connect(buttons_, &QButtonGroup::idClicked, [&model, run](int id) {
         run([&model, id] {
-            model.COM.itemIndex = id;
+            model.controls.COM.itemIndex = id;
             model.COM_Click();
         });
     });
@@ -56,7 +56,7 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     label->setObjectName("Label3");
     label->setGeometry(176, 200, 60, 28);
     label->setFont(PixelFont(16));
-    binder.Bind(label, model.Label3);
+    binder.Bind(label, model.controls.Label3);
 
     combo_ = new PortComboBox(this);
     combo_->setObjectName("Com_extended");
@@ -65,11 +65,11 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     combo_->view()->setMinimumWidth(420);
     combo_->setFont(PixelFont(19, true));
     // The model's entries name the device behind each port already.
-    binder.Bind(combo_, model.Com_extended);
+    binder.Bind(combo_, model.controls.Com_extended);
     combo_->onEnter = [&model, run] { run([&model] { model.Com_extendedChange(); }); };
     QObject::connect(combo_, &QComboBox::activated, [&model, run](int index) {
         run([&model, index] {
-            ComboBox& combo = model.Com_extended;
+            ComboBox& combo = model.controls.Com_extended;
             if (index < 0 || index >= static_cast<int>(combo.items.size()))
                 return;
             combo.itemIndex = index;
@@ -81,7 +81,7 @@ PortPanel::PortPanel(Tventana_brisca& model, Binder& binder, const RunHandler& r
     auto* ok = new QPushButton(this);
     ok->setObjectName("BConfigurarPuerto");
     ok->setGeometry(496, 193, 75, 41);
-    binder.Bind(ok, model.BConfigurarPuerto);
+    binder.Bind(ok, model.controls.BConfigurarPuerto);
     QObject::connect(ok, &QPushButton::clicked,
                      [&model, run] { run([&model] { model.BConfigurarPuertoClick(); }); });
 }

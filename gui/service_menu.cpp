@@ -29,7 +29,7 @@ void AddServiceMenu(MainWindow& window, Tventana_brisca& model) {
     });
     window.AddServiceAction(QStringLiteral("Configuracion fpga"), [&window, &model] {
         SessionContext session = model.Session();
-        TCFpga fpga(session, model.Check_firmware.checked);
+        TCFpga fpga(session, model.controls.Check_firmware.checked);
         fpga.visible = true;
         FpgaDialog dialog(FpgaDialogModelsOf(fpga, &window), &window);
         ShowModally(window, dialog);

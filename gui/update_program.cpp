@@ -23,7 +23,7 @@ UpdateProgram::UpdateProgram(const ProgramOptions& options, const std::string& p
         seams_, workingDirectory, payloads::MainFirmwareHex(),
         ProgramLanguageFile(options, workingDirectory, programDirectory));
     if (options.service)
-        model_->optionsMode = kServiceOptionsMode;
+        model_->SetOptionsMode(kServiceOptionsMode);
     window_ = std::make_unique<MainWindow>(*model_, pump_);
     if (options.service)
         AddServiceMenu(*window_, *model_);

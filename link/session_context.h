@@ -9,8 +9,8 @@
 namespace kell {
 
 // The parts of the main window that the updaters of a session use: the link, the session's
-// shared fields and the two bars. The main window builds one over its own members; tests
-// build one over their own. Nothing here owns anything.
+// shared fields and the two bars. The main window builds one over its parts (its session
+// state, connection and controls); tests build one over their own. Nothing here owns anything.
 struct SessionContext {
     LinkContext link;
     bool& stopSession;
@@ -37,8 +37,8 @@ struct SessionContext {
     }
 };
 
-// A context over the fields of `owner` that carry the context's names: the main window's own,
-// or a test's stand-ins for them. The connection handlers are the owner's to set.
+// A context over the fields of `owner` that carry the context's names: a test's stand-ins for
+// the main window's. The connection handlers are the owner's to set.
 template <class Owner>
 SessionContext SessionOver(LinkContext link, Owner& owner) {
     return SessionContext{link,

@@ -42,7 +42,7 @@ std::optional<double> TimeToConnected(Tventana_brisca& window, ObservingPump& pu
                                       const std::function<std::int64_t()>& nowUs) {
     std::optional<std::int64_t> connectedAt;
     pump.onPump = [&] {
-        if (!connectedAt && window.connected)
+        if (!connectedAt && window.Connection().connected)
             connectedAt = nowUs();
     };
     window.Button_buscar_puertoClick();

@@ -21,22 +21,21 @@ struct Connection : ::testing::Test {
     Tventana_brisca& Connect(InstrumentFacts facts = scenarios::UpToDate()) {
         instrument = &rig.AddInstrument(1, std::move(facts));
         Tventana_brisca& w = rig.Window();
-        w.portNumber = 1;
-        w.Boton_ConectarClick();
+        w.Boton_ConectarClick();  // on port 1, the window's port from construction
         return w;
     }
 };
 
 TEST_F(Connection, AListeningInstrumentIsConnectedIdentifiedAndWatched) {
     Tventana_brisca& w = Connect();
-    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.Connection().connected);
     EXPECT_TRUE(w.monitorPSerie.IsOpen());
-    EXPECT_TRUE(w.Timer_desconexion.enabled);
-    EXPECT_FALSE(w.bootstrapReply || w.busyReply);
+    EXPECT_TRUE(w.controls.Timer_desconexion.enabled);
+    EXPECT_FALSE(w.Connection().bootstrapReply || w.Connection().busyReply);
     EXPECT_EQ(instrument->probes, 1);
     EXPECT_EQ(instrument->rtsPulses, 16);
     EXPECT_EQ(instrument->endsOfLink, 0);
-    EXPECT_TRUE(w.modelKnown);  // the identification ran
+    EXPECT_TRUE(w.Identification().modelKnown);  // the identification ran
     EXPECT_EQ(instrument->received.front(), 0x00);
 }
 
@@ -44,7 +43,7 @@ TEST_F(Connection, AnInstrumentThatWakesLateIsFoundOnALaterAttempt) {
     InstrumentFacts late;
     late.unansweredProbes = 3;
     Tventana_brisca& w = Connect(late);
-    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.Connection().connected);
     EXPECT_EQ(instrument->probes, 4);
     EXPECT_EQ(instrument->endsOfLink, 3);
 }
@@ -52,8 +51,8 @@ TEST_F(Connection, AnInstrumentThatWakesLateIsFoundOnALaterAttempt) {
 TEST_F(Connection, TheBootstrapModeStartsTheLoaderBeforeTheLinkCountsAsUp) {
     int started = 0;
     rig.Window().startBootstrapLoader = [&] {
-        EXPECT_FALSE(rig.Window().connected);
-        EXPECT_TRUE(rig.Window().bootstrapReply);
+        EXPECT_FALSE(rig.Window().Connection().connected);
+        EXPECT_TRUE(rig.Window().Connection().bootstrapReply);
         ++started;
         // The loader answers from now on, with an FPGA set that would be marked if asked for.
         instrument->facts.mode = InstrumentFacts::Mode::Running;
@@ -62,17 +61,17 @@ TEST_F(Connection, TheBootstrapModeStartsTheLoaderBeforeTheLinkCountsAsUp) {
     };
     Tventana_brisca& w = Connect(scenarios::Bootstrap());
     EXPECT_EQ(started, 1);
-    EXPECT_TRUE(w.connected && w.bootstrapReply);
-    EXPECT_FALSE(w.Check_fpga.checked);
+    EXPECT_TRUE(w.Connection().connected && w.Connection().bootstrapReply);
+    EXPECT_FALSE(w.controls.Check_fpga.checked);
 }
 
 TEST_F(Connection, WhileConnectedTheToggleEndsTheLink) {
     Tventana_brisca& w = Connect();
     const std::size_t before = instrument->received.size();
     w.Boton_ConectarClick();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
-    EXPECT_FALSE(w.Timer_desconexion.enabled);
+    EXPECT_FALSE(w.controls.Timer_desconexion.enabled);
     EXPECT_EQ(std::vector<std::uint8_t>(instrument->received.begin() + before,
                                         instrument->received.end()),
               std::vector<std::uint8_t>{0x0A});
@@ -81,10 +80,11 @@ TEST_F(Connection, WhileConnectedTheToggleEndsTheLink) {
 TEST_F(Connection, APortThatDoesNotOpenIsLeftClosed) {
     rig.AddRefusedPort(4);
     Tventana_brisca& w = rig.Window();
-    w.portNumber = 4;
+    w.controls.Com_extended.text = "COM4";
+    w.Com_extended_select();
     w.Boton_ConectarClick();
-    EXPECT_FALSE(w.connected || w.monitorPSerie.IsOpen());
-    EXPECT_TRUE(w.portPermissionRefused);
+    EXPECT_FALSE(w.Connection().connected || w.monitorPSerie.IsOpen());
+    EXPECT_TRUE(w.Connection().portPermissionRefused);
 }
 
 TEST_F(Connection, ClosingTheWindowDuringTheProbeReturnsAtOnce) {
@@ -92,7 +92,7 @@ TEST_F(Connection, ClosingTheWindowDuringTheProbeReturnsAtOnce) {
     Tventana_brisca& w = rig.Window();
     rig.onPump = [&] { w.FormClose(); };
     w.Boton_ConectarClick();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_TRUE(w.monitorPSerie.IsOpen());  // left as it was
     EXPECT_EQ(instrument->probes, 0);
     EXPECT_EQ(instrument->rtsPulses, 0);
@@ -105,14 +105,14 @@ TEST_F(Connection, TheWatchEndsTheLinkOnTheInstruments0x0AAndDropsOtherBytes) {
     instrument->Send({0x41});
     rig.clock.AdvanceBy(1000);
     w.Mira_desconexion();
-    EXPECT_TRUE(w.connected && w.Timer_desconexion.enabled);
+    EXPECT_TRUE(w.Connection().connected && w.controls.Timer_desconexion.enabled);
     EXPECT_EQ(w.monitorPSerie.Drain(), 0u);  // the 0x41 was taken and dropped
 
     instrument->LeaveLink();
     rig.clock.AdvanceBy(1000);
     w.Mira_desconexion();
-    EXPECT_FALSE(w.connected);
-    EXPECT_FALSE(w.Timer_desconexion.enabled);
+    EXPECT_FALSE(w.Connection().connected);
+    EXPECT_FALSE(w.controls.Timer_desconexion.enabled);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
     EXPECT_EQ(std::vector<std::uint8_t>(instrument->received.begin() + before,
                                         instrument->received.end()),
@@ -124,8 +124,8 @@ TEST_F(Connection, ReconnectBringsTheLinkUpWithTheProbeAlone) {
     const std::size_t before = instrument->received.size();
     instrument->facts.unansweredProbes = instrument->probes + 2;  // restarting
     w.Reconnect();
-    EXPECT_TRUE(w.connected);
-    EXPECT_FALSE(w.Timer_desconexion.enabled);
+    EXPECT_TRUE(w.Connection().connected);
+    EXPECT_FALSE(w.controls.Timer_desconexion.enabled);
     const std::vector<std::uint8_t> sent(instrument->received.begin() + before,
                                          instrument->received.end());
     // The old link ended, two silent attempts each ended, the third answered; nothing else.
@@ -136,7 +136,7 @@ TEST_F(Connection, ReconnectBringsTheLinkUpWithTheProbeAlone) {
 TEST_F(Connection, ReconnectCountsOnlyTheListeningAnswer) {
     Tventana_brisca& w = Connect(scenarios::Bootstrap());
     w.Reconnect();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
 }
 
 TEST_F(Connection, AFailedReconnectBeepsAndSaysUsbError) {
@@ -145,7 +145,7 @@ TEST_F(Connection, AFailedReconnectBeepsAndSaysUsbError) {
     const int probesBefore = instrument->probes;
     const std::int64_t start = rig.clock.NowUs();
     w.Reconnect();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
     EXPECT_EQ(instrument->probes - probesBefore, 10);
     // Each attempt: 640 ms of pulses, 100 ms, 15 polls of at least 10 ms, 100 ms.
@@ -168,7 +168,7 @@ TEST_F(Connection, AReconnectWaitsForAPortThatIsNotThereYet) {
             rig.ports.Set(1, rig.PathOf(1));
     };
     w.Reconnect();
-    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.Connection().connected);
     EXPECT_GT(rig.SecondsSince(start), 3.5);
     EXPECT_TRUE(rig.notifier.messages.empty());
     EXPECT_TRUE(rig.notifier.beeps.empty());
@@ -179,7 +179,7 @@ TEST_F(Connection, APortThatNeverComesBackCostsTheSameTenAttempts) {
     rig.ports.Remove(1);
     const std::int64_t start = rig.clock.NowUs();
     w.Reconnect();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
     EXPECT_GT(rig.SecondsSince(start), 10 * 0.99);
     EXPECT_LT(rig.SecondsSince(start), 10 * 1.1);
@@ -191,13 +191,13 @@ TEST_F(Connection, TheSessionViewReachesTheConnectionHandlers) {
     Tventana_brisca& w = Connect();
     SessionContext session = w.Session();
     session.SetPortBaud(500000);
-    EXPECT_EQ(w.PortSettings.BaudRate, 500000u);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 500000u);
     EXPECT_TRUE(w.monitorPSerie.IsOpen());
+    session.SetPortBaud(115200);    // the speed the reconnection probes at
     session.Boton_ConectarClick();  // connected: ends the link
-    EXPECT_FALSE(w.connected);
-    w.PortSettings.BaudRate = 115200;
+    EXPECT_FALSE(w.Connection().connected);
     session.Reconnect();
-    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.Connection().connected);
 }
 
 struct LineSpeed : Connection {};
@@ -221,7 +221,7 @@ TEST_F(LineSpeed, TheInstrumentIsToldItsSpeedCodeByBufferAndCallFrame) {
         EXPECT_EQ(instrument->calls[0].word, 0xFEB4);
         EXPECT_EQ(instrument->calls[0].data, (std::vector<std::uint8_t>{code, 0x00}));
     }
-    EXPECT_EQ(w.resultCode, 0);
+    EXPECT_EQ(w.State().resultCode, 0);
 }
 
 TEST_F(LineSpeed, AnUnansweredBufferFrameRecordsCode8AndSendsNoCall) {
@@ -229,18 +229,18 @@ TEST_F(LineSpeed, AnUnansweredBufferFrameRecordsCode8AndSendsNoCall) {
     instrument->facts.mode = InstrumentFacts::Mode::Silent;
     rig.LineOf(1)->Attach(nullptr);  // nothing takes the frames any more
     EXPECT_TRUE(w.SetInstrumentBaud(500000));
-    EXPECT_EQ(w.resultCode, 8);
+    EXPECT_EQ(w.State().resultCode, 8);
     EXPECT_TRUE(instrument->calls.empty());
     // The first failure of a session is the one reported.
-    w.resultCode = 20;
+    w.Session().resultCode = 20;  // an earlier step failed
     w.SetInstrumentBaud(500000);
-    EXPECT_EQ(w.resultCode, 20);
+    EXPECT_EQ(w.State().resultCode, 20);
 }
 
 TEST_F(LineSpeed, ASpeedWithoutACodeIsNotSent) {
     Tventana_brisca& w = Connect();
     EXPECT_TRUE(w.SetInstrumentBaud(9600));
-    EXPECT_EQ(w.resultCode, 8);
+    EXPECT_EQ(w.State().resultCode, 8);
     EXPECT_TRUE(instrument->bufferFrames.empty() && instrument->calls.empty());
 }
 

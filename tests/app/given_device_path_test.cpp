@@ -16,11 +16,11 @@ TEST(GivenDevicePath, TheSearchAndThePanelReachTheDeviceAsPortOne) {
     rig.SeePortsThrough(given);
     Tventana_brisca& w = rig.Window();
     w.Com_extendedChange();
-    EXPECT_EQ(w.Com_extended.items, std::vector<std::string>{"COM1 (/dev/ttyV9)"});
+    EXPECT_EQ(w.controls.Com_extended.items, std::vector<std::string>{"COM1 (/dev/ttyV9)"});
     rig.Search();
     EXPECT_EQ(rig.opened, std::vector<int>{9});  // the machine's own port 1 stays hidden
-    EXPECT_EQ(w.portNumber, 1);
-    EXPECT_EQ(w.failedSearches, 0);
+    EXPECT_EQ(w.Connection().portNumber, 1);
+    EXPECT_EQ(w.State().failedSearches, 0);
 }
 
 }  // namespace

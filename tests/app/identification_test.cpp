@@ -17,9 +17,10 @@ struct Marks {
     bool operator==(const Marks&) const = default;
 };
 Marks MarksOf(const Tventana_brisca& w) {
-    return {w.Check_firmware.checked, w.Check_fpga.checked,   w.Check_teclado.checked,
-            w.Check_planes.checked,   w.Check_borrar.checked, w.Check_configuracion.checked,
-            w.Check_mpeg4_apl.checked};
+    return {w.controls.Check_firmware.checked, w.controls.Check_fpga.checked,
+            w.controls.Check_teclado.checked,  w.controls.Check_planes.checked,
+            w.controls.Check_borrar.checked,   w.controls.Check_configuracion.checked,
+            w.controls.Check_mpeg4_apl.checked};
 }
 std::ostream& operator<<(std::ostream& out, const Marks& m) {
     return out << "firmware " << m.firmware << " fpga " << m.fpga << " keypad " << m.keypad
@@ -42,7 +43,7 @@ struct Identification : ::testing::Test {
         instrument = &rig->AddSimulated(1, std::move(scenario));
         Tventana_brisca& w = rig->Window();
         w.Boton_ConectarClick();
-        EXPECT_TRUE(w.connected);
+        EXPECT_TRUE(w.Connection().connected);
         return w;
     }
     void CheckTheLastOne() {
@@ -73,52 +74,52 @@ Scenario ModuleWithoutSoftwareAtFirst(int answers) {
 TEST_F(Identification, AnUpToDateOrvoNeedsNothing) {
     Tventana_brisca& w = Identify(scenarios::UpToDate());
     EXPECT_EQ(MarksOf(w), kNothing);
-    EXPECT_TRUE(w.modelKnown);
-    EXPECT_FALSE(w.usaUnit);
-    EXPECT_TRUE(w.Image_Orvo.visible);
-    EXPECT_FALSE(w.Image_Tesk.visible);
-    EXPECT_EQ(w.instrumentVersion, "2.04.00000");
-    EXPECT_TRUE(w.firmwareAbove180);
-    EXPECT_FALSE(w.firmwareBelow189);
-    EXPECT_EQ(w.plansType, 1);
-    EXPECT_EQ(w.plansStoredVersion, 103);
-    EXPECT_EQ(w.plansExpectedVersion, 103);
-    EXPECT_EQ(w.ModuleVersions.softwareVersion, 162);
+    EXPECT_TRUE(w.Identification().modelKnown);
+    EXPECT_FALSE(w.Identification().usaUnit);
+    EXPECT_TRUE(w.controls.Image_Orvo.visible);
+    EXPECT_FALSE(w.controls.Image_Tesk.visible);
+    EXPECT_EQ(w.Identification().instrumentVersion, "2.04.00000");
+    EXPECT_TRUE(w.Identification().firmwareAbove180);
+    EXPECT_FALSE(w.Identification().firmwareBelow189);
+    EXPECT_EQ(w.Identification().plansType, 1);
+    EXPECT_EQ(w.Identification().plansStoredVersion, 103);
+    EXPECT_EQ(w.Identification().plansExpectedVersion, 103);
+    EXPECT_EQ(w.Identification().ModuleVersions.softwareVersion, 162);
 }
 
 TEST_F(Identification, AnOldInstrumentIsMarkedForEverythingButKeypadAndErase) {
     Tventana_brisca& w = Identify(scenarios::NeedsFullUpdate());
     EXPECT_EQ(MarksOf(w), (Marks{true, true, false, true, false, true, true}));
-    EXPECT_EQ(w.instrumentVersion, "1.89.00000");
+    EXPECT_EQ(w.Identification().instrumentVersion, "1.89.00000");
 }
 
 TEST_F(Identification, TheModelPictureFollowsTheHardwareType) {
     Scenario tesk;
     tesk.hardwareType = {0x09, 0x03};
     Tventana_brisca& w = Identify(tesk);
-    EXPECT_TRUE(w.modelKnown);
-    EXPECT_TRUE(w.Image_Tesk.visible);
-    EXPECT_FALSE(w.Image_Orvo.visible);
+    EXPECT_TRUE(w.Identification().modelKnown);
+    EXPECT_TRUE(w.controls.Image_Tesk.visible);
+    EXPECT_FALSE(w.controls.Image_Orvo.visible);
 
     Scenario unknown;
     unknown.hardwareType = {0x01, 0x04};  // type 4 is an Orvo only with variant 2
     unknown.firmwareRelease = "1.00";
     Tventana_brisca& u = Identify(unknown);
-    EXPECT_FALSE(u.modelKnown);
-    EXPECT_FALSE(u.Image_Tesk.visible || u.Image_Orvo.visible);
+    EXPECT_FALSE(u.Identification().modelKnown);
+    EXPECT_FALSE(u.controls.Image_Tesk.visible || u.controls.Image_Orvo.visible);
     // Nothing more of the firmware is read for an unknown model.
-    EXPECT_FALSE(u.Check_firmware.checked);
-    EXPECT_EQ(u.instrumentVersion, "");
+    EXPECT_FALSE(u.controls.Check_firmware.checked);
+    EXPECT_EQ(u.Identification().instrumentVersion, "");
 }
 
 TEST_F(Identification, TheRegionUsaIsRecognised) {
-    EXPECT_TRUE(Identify(scenarios::Usa()).usaUnit);
+    EXPECT_TRUE(Identify(scenarios::Usa()).Identification().usaUnit);
     Scenario usaPlus;
     usaPlus.region = "USAX";  // only three characters are kept
-    EXPECT_TRUE(Identify(usaPlus).usaUnit);
+    EXPECT_TRUE(Identify(usaPlus).Identification().usaUnit);
     Scenario us;
     us.region = "US";
-    EXPECT_FALSE(Identify(us).usaUnit);
+    EXPECT_FALSE(Identify(us).Identification().usaUnit);
 }
 
 TEST_F(Identification, FirmwareAgainstAReleaseProgram) {
@@ -127,14 +128,14 @@ TEST_F(Identification, FirmwareAgainstAReleaseProgram) {
     for (auto [build, marked] : cases) {
         Scenario f;
         f.firmwareBuild = build;
-        EXPECT_EQ(Identify(f).Check_firmware.checked, marked) << build;
+        EXPECT_EQ(Identify(f).controls.Check_firmware.checked, marked) << build;
     }
     Scenario older;
     older.firmwareRelease = "1.89";
-    EXPECT_TRUE(Identify(older).Check_firmware.checked);
+    EXPECT_TRUE(Identify(older).controls.Check_firmware.checked);
     Scenario newer;
     newer.firmwareRelease = "2.05";
-    EXPECT_FALSE(Identify(newer).Check_firmware.checked);
+    EXPECT_FALSE(Identify(newer).controls.Check_firmware.checked);
 }
 
 TEST_F(Identification, FirmwareAgainstATestBuildProgram) {
@@ -150,9 +151,9 @@ TEST_F(Identification, TheThresholdFlagsComeFromTheInstrumentsVersion) {
     f.firmwareRelease = "1.84";
     f.firmwareBuild = "00003";
     Tventana_brisca& w = Identify(f);
-    EXPECT_EQ(w.instrumentVersion, "1.84.00003");
-    EXPECT_TRUE(w.firmwareAbove180);
-    EXPECT_TRUE(w.firmwareBelow189);
+    EXPECT_EQ(w.Identification().instrumentVersion, "1.84.00003");
+    EXPECT_TRUE(w.Identification().firmwareAbove180);
+    EXPECT_TRUE(w.Identification().firmwareBelow189);
 }
 
 TEST_F(Identification, TheFpgaSetIsComparedAsText) {
@@ -161,7 +162,7 @@ TEST_F(Identification, TheFpgaSetIsComparedAsText) {
     EXPECT_EQ(MarksOf(Identify(f)), (Marks{false, true, false, false, false, false, false}));
     f.fpgaMajor = 0;
     f.fpgaMinor = 0;  // a directory that could not be read
-    EXPECT_TRUE(Identify(f).Check_fpga.checked);
+    EXPECT_TRUE(Identify(f).controls.Check_fpga.checked);
 }
 
 TEST_F(Identification, PlanTypeFourIsAlwaysMarked) {
@@ -169,8 +170,8 @@ TEST_F(Identification, PlanTypeFourIsAlwaysMarked) {
     f.planType = 4;
     f.planVersion = 111;  // what the program carries for type 4
     Tventana_brisca& w = Identify(f);
-    EXPECT_TRUE(w.Check_planes.checked);
-    EXPECT_EQ(w.plansType, 4);
+    EXPECT_TRUE(w.controls.Check_planes.checked);
+    EXPECT_EQ(w.Identification().plansType, 4);
 }
 
 TEST_F(Identification, PlansOfTheRightTypeAreComparedByVersion) {
@@ -179,11 +180,11 @@ TEST_F(Identification, PlansOfTheRightTypeAreComparedByVersion) {
     f.planVersion = 122;
     Tventana_brisca& w = Identify(f);
     EXPECT_EQ(MarksOf(w), kNothing);
-    EXPECT_EQ(w.plansExpectedVersion, 122);
+    EXPECT_EQ(w.Identification().plansExpectedVersion, 122);
     f.planVersion = 121;
-    EXPECT_TRUE(Identify(f).Check_planes.checked);
+    EXPECT_TRUE(Identify(f).controls.Check_planes.checked);
     f.planType = 9;  // read as type 0, version 0x79 differs from 112
-    EXPECT_TRUE(Identify(f).Check_planes.checked);
+    EXPECT_TRUE(Identify(f).controls.Check_planes.checked);
 }
 
 TEST_F(Identification, TheModuleIsMarkedBelow162OrOnABuild) {
@@ -207,7 +208,7 @@ TEST_F(Identification, AnAbsentModuleIsLeftAlone) {
     f.module.present = false;
     Tventana_brisca& w = Identify(f);
     EXPECT_EQ(MarksOf(w), kNothing);
-    EXPECT_EQ(w.ModuleVersions.bootVersion, 0xFF);
+    EXPECT_EQ(w.Identification().ModuleVersions.bootVersion, 0xFF);
 }
 
 TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
@@ -229,9 +230,9 @@ TEST_F(Identification, AModuleWithoutSoftwareIsAskedAgainAfterAReconnection) {
     const std::vector<std::uint8_t> sent = SentByThePc();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 4);
     EXPECT_GE(static_cast<double>(reopenedAtUs - closedAtUs) / 1e6, 5.0);
-    EXPECT_TRUE(w.connected && w.Timer_desconexion.enabled);
-    EXPECT_EQ(w.ModuleVersions.softwareVersion, 161);
-    EXPECT_TRUE(w.Check_mpeg4_apl.checked);
+    EXPECT_TRUE(w.Connection().connected && w.controls.Timer_desconexion.enabled);
+    EXPECT_EQ(w.Identification().ModuleVersions.softwareVersion, 161);
+    EXPECT_TRUE(w.controls.Check_mpeg4_apl.checked);
 }
 
 TEST_F(Identification, AModuleThatStaysWithoutSoftwareIsNotMarked) {
@@ -249,7 +250,7 @@ TEST_F(Identification, AFailedReconnectionForTheModuleLeavesTheLinkDown) {
     instrument = &rig->AddSimulated(1, s);
     Tventana_brisca& w = rig->Window();
     w.Boton_ConectarClick();
-    EXPECT_FALSE(w.connected || w.Timer_desconexion.enabled);
+    EXPECT_FALSE(w.Connection().connected || w.controls.Timer_desconexion.enabled);
     const std::vector<std::uint8_t> sent = SentByThePc();
     // No second connection is started from inside the first one's identification.
     EXPECT_EQ(std::count(sent.begin(), sent.end(), 0xBF), 2);
@@ -263,15 +264,15 @@ TEST_F(Identification, ZoneAndParametersAreReadAtConnection) {
     f.setting562 = 0x33;
     f.setting571 = 0x1234;
     Tventana_brisca& w = Identify(f);
-    EXPECT_EQ(w.zoneCode, 7);
-    EXPECT_TRUE(w.parameter562Valid);
-    EXPECT_EQ(w.parameter562, 0x33);
-    EXPECT_EQ(w.parameter571, 0x1234);
+    EXPECT_EQ(w.Identification().zoneCode, 7);
+    EXPECT_TRUE(w.Identification().parameter562Valid);
+    EXPECT_EQ(w.Identification().parameter562, 0x33);
+    EXPECT_EQ(w.Identification().parameter571, 0x1234);
 
     f.zone = 12;  // beyond the zones known: zone 1
-    EXPECT_EQ(Identify(f).zoneCode, 1);
+    EXPECT_EQ(Identify(f).Identification().zoneCode, 1);
     f.zone = 0x49;  // the low six bits give 9: kept as it is
-    EXPECT_EQ(Identify(f).zoneCode, 0x49);
+    EXPECT_EQ(Identify(f).Identification().zoneCode, 0x49);
 }
 
 TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
@@ -280,8 +281,8 @@ TEST_F(Identification, Parameter571IsAskedOnlyWhen562Answered) {
     // attempts.
     f.faults.push_back({sim::Event::ReadParameter, sim::Action::NoAnswer, 3, 5, {}, 0});
     Tventana_brisca& w = Identify(f);
-    EXPECT_FALSE(w.parameter562Valid);
-    EXPECT_EQ(w.parameter571, 0);
+    EXPECT_FALSE(w.Identification().parameter562Valid);
+    EXPECT_EQ(w.Identification().parameter571, 0);
     const std::vector<std::uint8_t> sent = SentByThePc();
     const std::vector<std::uint8_t> ask571 = {0x01, 0x42, 0x3B, 0x02};
     EXPECT_EQ(std::search(sent.begin(), sent.end(), ask571.begin(), ask571.end()), sent.end());
@@ -309,8 +310,8 @@ TEST_F(Identification, AZoneReplySpoiledOnTheLineIsReadAgainUntilTwoAgree) {
     f.faults.push_back(
         {sim::Event::ReadParameter, sim::Action::WrongAnswer, 1, 1, ZoneReply(3), 0});
     Tventana_brisca& w = Identify(f);
-    EXPECT_EQ(w.zoneCode, 7);
-    EXPECT_TRUE(w.readingsAgreed);
+    EXPECT_EQ(w.Identification().zoneCode, 7);
+    EXPECT_TRUE(w.Identification().readingsAgreed);
     EXPECT_EQ(Count(SentByThePc(), {0x01, 0x42, 0x0E, 0x02}), 3);
 }
 
@@ -340,16 +341,16 @@ TEST_F(Identification, ZoneRepliesThatNeverAgreeAreNoZone) {
         f.faults.push_back(
             {sim::Event::ReadParameter, sim::Action::WrongAnswer, n, 1, ZoneReply(n), 0});
     Tventana_brisca& w = Identify(f);
-    EXPECT_FALSE(w.readingsAgreed);
-    EXPECT_EQ(w.zoneCode, 0);
+    EXPECT_FALSE(w.Identification().readingsAgreed);
+    EXPECT_EQ(w.Identification().zoneCode, 0);
 }
 
 TEST_F(Identification, TheMarksAreRebuiltAtEveryConnection) {
     Tventana_brisca& w = Identify(scenarios::UpToDate());
-    w.Check_borrar.checked = w.Check_teclado.checked = true;
+    w.controls.Check_borrar.checked = w.controls.Check_teclado.checked = true;
     w.Boton_ConectarClick();  // ends the link
     w.Boton_ConectarClick();  // connects again
-    EXPECT_TRUE(w.connected);
+    EXPECT_TRUE(w.Connection().connected);
     EXPECT_EQ(MarksOf(w), kNothing);
 }
 

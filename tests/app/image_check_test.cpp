@@ -52,14 +52,14 @@ TEST_F(ImageCheckTest, FirmwareLikeImageGivesItsVersionPagesAndRecordCount) {
     EXPECT_EQ(window->hexReader->recordCount, 28 * 4 + 3 + 1);
     EXPECT_TRUE(world.notifier.messages.empty());
     EXPECT_TRUE(world.notifier.beeps.empty());
-    EXPECT_EQ(window->Label1.caption, "Version 2.04");
+    EXPECT_EQ(window->controls.Label1.caption, "Version 2.04");
 }
 
 TEST_F(ImageCheckTest, TestBuildShowsItsWholeVersion) {
     auto window = Open(FirmwareLikeImage("2.04", "00003"));
-    EXPECT_EQ(window->Label1.caption, "Version 2.04.00003");
+    EXPECT_EQ(window->controls.Label1.caption, "Version 2.04.00003");
     EXPECT_EQ(window->texts.PASO1_L2, "Version 2.04.00003");
-    EXPECT_EQ(window->Label_info2.caption, "Version 2.04.00003");
+    EXPECT_EQ(window->controls.Label_info2.caption, "Version 2.04.00003");
 }
 
 TEST_F(ImageCheckTest, BadLinesAreReportedWithTheirIndexAndDiscardTheReader) {
@@ -95,7 +95,7 @@ TEST_F(ImageCheckTest, ScanStopsAtTheBadLineKeepingWhatItFound) {
     EXPECT_TRUE(window->pagePresent[0x05]);
     EXPECT_FALSE(window->pagePresent[0x07]);
     EXPECT_EQ(window->EmbeddedVersion(), "2.04.");
-    EXPECT_EQ(window->Label1.caption, "Version 2.04.");
+    EXPECT_EQ(window->controls.Label1.caption, "Version 2.04.");
 }
 
 TEST_F(ImageCheckTest, VersionIsTakenOnlyFromBankC3) {
@@ -105,7 +105,7 @@ TEST_F(ImageCheckTest, VersionIsTakenOnlyFromBankC3) {
                              DataLine(0x0016, "88888") + EndOfFileLine();
     auto window = Open(text);
     EXPECT_EQ(window->EmbeddedVersion(), "");
-    EXPECT_EQ(window->Label1.caption, "Version ");
+    EXPECT_EQ(window->controls.Label1.caption, "Version ");
     ASSERT_NE(window->hexReader, nullptr);
     EXPECT_EQ(window->hexReader->recordCount, 6);
 }

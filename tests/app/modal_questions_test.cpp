@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/app/search_rig.h"
+#include "tests/support/window_arrangement.h"
 
 namespace kell {
 namespace {
@@ -18,7 +19,8 @@ using testing::SearchRig;
 struct InfoLines {
     std::string line1, line2, line3;
     static InfoLines Of(const Tventana_brisca& w) {
-        return {w.Label_info1.caption, w.Label_info2.caption, w.Label_info3.caption};
+        return {w.controls.Label_info1.caption, w.controls.Label_info2.caption,
+                w.controls.Label_info3.caption};
     }
     bool operator==(const InfoLines&) const = default;
 };
@@ -41,8 +43,8 @@ struct QuestionsOverTheWindow : ::testing::Test {
                 pumps = rig.pump.pumps;
                 drawn = InfoLines::Of(w);
             }
-            if (w.Panel_atencion.visible) {
-                asked.emplace_back(w.Label_atencion_linea1.caption, drawn);
+            if (w.controls.Panel_atencion.visible) {
+                asked.emplace_back(w.controls.Label_atencion_linea1.caption, drawn);
                 w.Button_atencion_okClick();
             }
         };
@@ -67,18 +69,18 @@ TEST_F(QuestionsOverTheWindow, TheSessionsQuestionsOpenOverTheUpdatesLines) {
     EXPECT_EQ(asked[2].first, t.AVISOMEM1);
     for (const auto& [question, behind] : asked)
         EXPECT_EQ(behind, updating) << question;
-    EXPECT_EQ(w.Image_accion.index, kPictureUpdated);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureUpdated);
 }
 
 TEST_F(QuestionsOverTheWindow, AnyMessageBoxAndThePanelOpenOverTheLinesAsLastSet) {
     Tventana_brisca& w = rig.Window();
     Watch(w);
-    w.Label_info1.caption = "set by a handler";
-    w.sessionRunning = true;
+    w.controls.Label_info1.caption = "set by a handler";
+    WindowArrangement::State(w).sessionRunning = true;
     w.MenuSalirClick();  // "the update runs", asked from the window itself
-    w.Label_info1.caption = "set by a step";
+    w.controls.Label_info1.caption = "set by a step";
     w.Session().link.notifier.MessageBox("asked by an updater", "", MessageButtons::Ok);
-    w.Label_info1.caption = "set before a question on the panel";
+    w.controls.Label_info1.caption = "set before a question on the panel";
     EXPECT_EQ(w.ShowAttention("H", "on the panel", "", "", "OK", "CANCEL"), 1);
 
     ASSERT_EQ(asked.size(), 3u);

@@ -12,23 +12,24 @@ namespace scenarios = testing::scenarios;
 void ExpectInfoLines(const Tventana_brisca& w, const std::string& l1, const std::string& l2,
                      const std::string& l3) {
     EXPECT_FALSE(l1.empty()) << "the language file gives every text checked here";
-    EXPECT_EQ(w.Label_info1.caption, l1);
-    EXPECT_EQ(w.Label_info2.caption, l2);
-    EXPECT_EQ(w.Label_info3.caption, l3);
+    EXPECT_EQ(w.controls.Label_info1.caption, l1);
+    EXPECT_EQ(w.controls.Label_info2.caption, l2);
+    EXPECT_EQ(w.controls.Label_info3.caption, l3);
 }
 
 // After every search that ends, the window waits for the next press.
 void ExpectReadyForNextPress(const Tventana_brisca& w) {
-    EXPECT_EQ(w.stage, 0);
-    EXPECT_TRUE(w.Button_buscar_puerto.visible && w.Image_buscar_puerto.visible);
-    EXPECT_TRUE(w.MenuArchivo.enabled && w.MenuConfigurar.enabled && w.MenuAyuda.enabled);
-    EXPECT_FALSE(w.Label_n1.visible);
-    EXPECT_FALSE(w.connected);
+    EXPECT_EQ(w.State().stage, 0);
+    EXPECT_TRUE(w.controls.Button_buscar_puerto.visible && w.controls.Image_buscar_puerto.visible);
+    EXPECT_TRUE(w.controls.MenuArchivo.enabled && w.controls.MenuConfigurar.enabled &&
+                w.controls.MenuAyuda.enabled);
+    EXPECT_FALSE(w.controls.Label_n1.visible);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
 }
 
 void ExpectNoInstrument(const Tventana_brisca& w) {
-    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotFound);
     ExpectInfoLines(w, w.texts.P6_E1_L1, w.texts.P6_E1_L2, w.texts.P6_E1_L3);
     ExpectReadyForNextPress(w);
 }
@@ -38,16 +39,17 @@ TEST(SearchButton, TheFirstPressOnlyArmsTheSearch) {
     rig.AddInstrument(1);
     Tventana_brisca& w = rig.Window();
     w.Button_buscar_puertoClick();
-    EXPECT_EQ(w.stage, 1);
-    EXPECT_EQ(w.Image_accion.index, kPictureArmed);
-    EXPECT_TRUE(w.Label_n1.visible && w.Label_n2.visible && w.Label_n3.visible);
+    EXPECT_EQ(w.State().stage, 1);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureArmed);
+    EXPECT_TRUE(w.controls.Label_n1.visible && w.controls.Label_n2.visible &&
+                w.controls.Label_n3.visible);
     ExpectInfoLines(w, w.texts.PASO2_L1, w.texts.PASO2_L2, w.texts.PASO2_L3);
     EXPECT_TRUE(rig.opened.empty());
     EXPECT_TRUE(rig.ports.probed.empty());
 
     w.Button_buscar_puertoClick();
     EXPECT_EQ(rig.opened, std::vector<int>{1});
-    EXPECT_EQ(w.stage, 0);
+    EXPECT_EQ(w.State().stage, 0);
 }
 
 TEST(SearchButton, WhileSearchingTheMenusAreOffAndTheButtonHidden) {
@@ -59,12 +61,14 @@ TEST(SearchButton, WhileSearchingTheMenusAreOffAndTheButtonHidden) {
         if (!w.monitorPSerie.IsOpen())
             return;
         sawSearching = true;
-        EXPECT_FALSE(w.MenuArchivo.enabled || w.MenuConfigurar.enabled || w.MenuAyuda.enabled);
-        EXPECT_FALSE(w.Button_buscar_puerto.visible || w.Image_buscar_puerto.visible);
-        EXPECT_EQ(w.Image_accion.index, kPictureSearching);
-        EXPECT_EQ(w.Label_info1.caption, w.texts.PASO3_L1);
-        EXPECT_EQ(w.Label_info2.caption, w.texts.PASO3_L2 + "2");
-        EXPECT_EQ(w.Label_info3.caption, w.texts.PASO3_L3);
+        EXPECT_FALSE(w.controls.MenuArchivo.enabled || w.controls.MenuConfigurar.enabled ||
+                     w.controls.MenuAyuda.enabled);
+        EXPECT_FALSE(w.controls.Button_buscar_puerto.visible ||
+                     w.controls.Image_buscar_puerto.visible);
+        EXPECT_EQ(w.controls.Image_accion.index, kPictureSearching);
+        EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO3_L1);
+        EXPECT_EQ(w.controls.Label_info2.caption, w.texts.PASO3_L2 + "2");
+        EXPECT_EQ(w.controls.Label_info3.caption, w.texts.PASO3_L3);
     };
     rig.Search();
     EXPECT_TRUE(sawSearching);
@@ -82,8 +86,8 @@ TEST(AutomaticSearch, TriesTheLowPortsInOrderAndStopsAtTheInstrument) {
     // 3 then 7; neither the rest of the low ports nor the system's list is looked at.
     EXPECT_EQ(rig.opened, (std::vector<int>{3, 7}));
     EXPECT_EQ(rig.ports.probed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(w.portNumber, 7);
-    EXPECT_EQ(w.failedSearches, 0);
+    EXPECT_EQ(w.Connection().portNumber, 7);
+    EXPECT_EQ(w.State().failedSearches, 0);
     // The list of ports was read anew for the search (a meter may have been plugged in since).
     EXPECT_EQ(rig.ports.rescans, 1);
 }
@@ -96,8 +100,8 @@ TEST(AutomaticSearch, TheSystemListAddsOnlyComPortsNotTriedYet) {
     Tventana_brisca& w = rig.Window();
     rig.Search();
     EXPECT_EQ(rig.opened, (std::vector<int>{3, 20}));
-    EXPECT_EQ(w.portNumber, 20);
-    EXPECT_EQ(w.failedSearches, 0);
+    EXPECT_EQ(w.Connection().portNumber, 20);
+    EXPECT_EQ(w.State().failedSearches, 0);
 }
 
 TEST(AutomaticSearch, ASilentPortCostsFourAttemptsOfAboutOneSecond) {
@@ -113,7 +117,7 @@ TEST(AutomaticSearch, ASilentPortCostsFourAttemptsOfAboutOneSecond) {
     EXPECT_EQ(port.rtsPulses, 4 * 16);
     EXPECT_EQ(port.endsOfLink, 4);
     EXPECT_NEAR(rig.SecondsSince(start), 4 * 0.85, 0.1);
-    EXPECT_EQ(w.failedSearches, 1);
+    EXPECT_EQ(w.State().failedSearches, 1);
     ExpectNoInstrument(w);
 }
 
@@ -124,9 +128,9 @@ TEST(AutomaticSearch, ABusyInstrumentIsAskedOnceAndReported) {
     rig.Search();
     EXPECT_EQ(busy.probes, 1);
     EXPECT_EQ(busy.endsOfLink, 1);
-    EXPECT_TRUE(w.busyReply);
-    EXPECT_EQ(w.failedSearches, 1);
-    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    EXPECT_TRUE(w.Connection().busyReply);
+    EXPECT_EQ(w.State().failedSearches, 1);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotFound);
     ExpectInfoLines(w, w.texts.P6_E5_L1, w.texts.P6_E5_L2, w.texts.P6_E5_L3);
     ExpectReadyForNextPress(w);
 }
@@ -141,10 +145,10 @@ TEST(AutomaticSearch, APortHeldByAnotherCopyIsLeftAloneAndReportedAsInUse) {
     const std::size_t receivedBefore = meter.received.size();
     Tventana_brisca& w = rig.Window();
     rig.Search();
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_EQ(meter.received.size(), receivedBefore) << "nothing of the second copy reached it";
-    EXPECT_TRUE(w.portHeldElsewhere);
-    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    EXPECT_TRUE(w.Connection().portHeldElsewhere);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotFound);
     ExpectInfoLines(w, w.texts.P6_E9_L1, w.texts.P6_E9_L2, w.texts.P6_E9_L3);
     EXPECT_FALSE(w.texts.P6_E9_L1.empty());
     ExpectReadyForNextPress(w);
@@ -153,8 +157,8 @@ TEST(AutomaticSearch, APortHeldByAnotherCopyIsLeftAloneAndReportedAsInUse) {
     firstCopy.Close();
     rig.Search();
     EXPECT_GT(meter.probes, 0);
-    EXPECT_FALSE(w.portHeldElsewhere);
-    EXPECT_NE(w.Label_info1.caption, w.texts.P6_E9_L1);
+    EXPECT_FALSE(w.Connection().portHeldElsewhere);
+    EXPECT_NE(w.controls.Label_info1.caption, w.texts.P6_E9_L1);
 }
 
 TEST(AutomaticSearch, APortRefusedForPermissionIsReportedAsSuch) {
@@ -164,11 +168,11 @@ TEST(AutomaticSearch, APortRefusedForPermissionIsReportedAsSuch) {
     Tventana_brisca& w = rig.Window();
     rig.Search();
     EXPECT_EQ(rig.opened, std::vector<int>{2});  // the search went on past the refused port
-    EXPECT_TRUE(w.portPermissionRefused);
-    EXPECT_EQ(w.Image_accion.index, kPictureNotFound);
+    EXPECT_TRUE(w.Connection().portPermissionRefused);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotFound);
     ExpectInfoLines(w, w.texts.P6_E8_L1, w.texts.P6_E8_L2, w.texts.P6_E8_L3);
     ExpectReadyForNextPress(w);
-    EXPECT_EQ(w.failedSearches, 1);
+    EXPECT_EQ(w.State().failedSearches, 1);
 
     // The next search that refuses nothing says "no instrument" again.
     rig.ports.Remove(1);
@@ -182,8 +186,8 @@ TEST(AutomaticSearch, ARefusedPortDoesNotHideAnInstrumentBehindIt) {
     rig.AddInstrument(2);
     Tventana_brisca& w = rig.Window();
     rig.Search();
-    EXPECT_EQ(w.failedSearches, 0);
-    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.State().failedSearches, 0);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotUpdated);
 }
 
 TEST(AutomaticSearch, TheManualPanelOpensOnThePressAfterTwoFailedSearches) {
@@ -191,16 +195,16 @@ TEST(AutomaticSearch, TheManualPanelOpensOnThePressAfterTwoFailedSearches) {
     Tventana_brisca& w = rig.Window();
     rig.Search();
     w.Button_buscar_puertoClick();  // one failed search: the press only arms
-    EXPECT_FALSE(w.PConfigurarPuerto.visible);
+    EXPECT_FALSE(w.controls.PConfigurarPuerto.visible);
     w.Button_buscar_puertoClick();
-    EXPECT_EQ(w.failedSearches, 2);
-    EXPECT_FALSE(w.PConfigurarPuerto.visible);
+    EXPECT_EQ(w.State().failedSearches, 2);
+    EXPECT_FALSE(w.controls.PConfigurarPuerto.visible);
     w.Button_buscar_puertoClick();  // arms, and offers the manual choice
-    EXPECT_TRUE(w.PConfigurarPuerto.visible);
-    EXPECT_FALSE(w.Auto1.checked);
-    EXPECT_TRUE(w.MenuPuerto.checked);
-    EXPECT_EQ(w.failedSearches, 0);
-    EXPECT_EQ(w.stage, 1);
+    EXPECT_TRUE(w.controls.PConfigurarPuerto.visible);
+    EXPECT_FALSE(w.controls.Auto1.checked);
+    EXPECT_TRUE(w.controls.MenuPuerto.checked);
+    EXPECT_EQ(w.State().failedSearches, 0);
+    EXPECT_EQ(w.State().stage, 1);
 }
 
 TEST(AutomaticSearch, ClosingTheWindowStopsTheSearch) {
@@ -223,7 +227,7 @@ TEST(ManualSearch, TriesTheChosenPortOnly) {
     Tventana_brisca& w = rig.Window();
     w.MenuPuertoClick();
     w.Com_extendedChange();
-    w.Com_extended.text = w.Com_extended.items.back();
+    w.controls.Com_extended.text = w.controls.Com_extended.items.back();
     w.Com_extended_select();
     w.BConfigurarPuertoClick();
     const int rescansOfThePanel = rig.ports.rescans;
@@ -241,8 +245,8 @@ TEST(ManualSearch, TheMenuEntryStartsTheSearchAtOnce) {
     Tventana_brisca& w = rig.Window();
     w.Actualizar1Click();
     EXPECT_EQ(rig.opened, std::vector<int>{1});
-    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
-    EXPECT_EQ(w.stage, 0);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.State().stage, 0);
 }
 
 struct PortPanel : ::testing::Test {
@@ -253,26 +257,26 @@ struct PortPanel : ::testing::Test {
 TEST_F(PortPanel, TheComboListsUpToPort32WithTheDevices) {
     for (int n : {2, 12, 32, 33})
         rig.AddSilentPort(n);
-    w.Com_extended.items = {"stale"};
+    w.controls.Com_extended.items = {"stale"};
     w.Com_extendedChange();
-    EXPECT_EQ(w.Com_extended.items,
+    EXPECT_EQ(w.controls.Com_extended.items,
               (std::vector<std::string>{"COM2 (/dev/ttyV2)", "COM12 (/dev/ttyV12)",
                                         "COM32 (/dev/ttyV32)"}));
     EXPECT_TRUE(rig.opened.empty());  // listing opens nothing
 }
 
 TEST_F(PortPanel, ChoosingCom12FromTheComboSetsPortAndCaption) {
-    w.COM.itemIndex = 2;
-    w.Com_extended.text = "COM12 (/dev/ttyV12)";
+    w.controls.COM.itemIndex = 2;
+    w.controls.Com_extended.text = "COM12 (/dev/ttyV12)";
     w.Com_extended_select();
-    EXPECT_EQ(w.portNumber, 12);
-    EXPECT_EQ(w.COM.caption, "USB: 12");
-    EXPECT_EQ(w.COM.itemIndex, -1);
+    EXPECT_EQ(w.Connection().portNumber, 12);
+    EXPECT_EQ(w.controls.COM.caption, "USB: 12");
+    EXPECT_EQ(w.controls.COM.itemIndex, -1);
 
     // Text without a port number chooses nothing.
-    w.Com_extended.text = "ttyUSB0";
+    w.controls.Com_extended.text = "ttyUSB0";
     w.Com_extended_select();
-    EXPECT_EQ(w.portNumber, 12);
+    EXPECT_EQ(w.Connection().portNumber, 12);
 }
 
 }  // namespace

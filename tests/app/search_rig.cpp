@@ -5,9 +5,9 @@ namespace kell::testing {
 SearchRig::SearchRig(const std::string& release, const std::string& build)
     : image_(SyntheticImage({0x0000, 0x0018}, release, build)) {
     pump.onPump = [this] {
-        if (watch_ && window_ && window_->Timer_desconexion.enabled &&
+        if (watch_ && window_ && window_->controls.Timer_desconexion.enabled &&
             clock.NowUs() >= nextWatchUs_) {
-            nextWatchUs_ = clock.NowUs() + window_->Timer_desconexion.intervalMs * 1000;
+            nextWatchUs_ = clock.NowUs() + window_->controls.Timer_desconexion.intervalMs * 1000;
             window_->Mira_desconexion();
         }
         if (onPump)
@@ -71,7 +71,7 @@ Tventana_brisca& SearchRig::Window() {
 
 void SearchRig::Search() {
     Tventana_brisca& w = Window();
-    if (w.stage == 0)
+    if (w.State().stage == 0)
         w.Button_buscar_puertoClick();
     w.Button_buscar_puertoClick();
 }

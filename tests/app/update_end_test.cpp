@@ -21,12 +21,13 @@ TEST(UpdateEnd, ALinkLostOnTheWayLeavesThePortClosed) {
     Tventana_brisca& w = rig.Window();
     rig.Search();
 
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_NE(w.resultCode, 0);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " " + std::to_string(w.resultCode));
-    EXPECT_FALSE(w.connected);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_NE(w.State().resultCode, 0);
+    EXPECT_EQ(w.controls.Label_info1.caption,
+              w.texts.P6_E4_L1 + " " + std::to_string(w.State().resultCode));
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
-    EXPECT_FALSE(w.sessionRunning);
+    EXPECT_FALSE(w.State().sessionRunning);
 }
 
 // The restart after the plans were installed takes so long that the line-speed command after
@@ -41,9 +42,9 @@ TEST(UpdateEnd, AFailedLineSpeedCommandIsNotShownAsSuccess) {
     Tventana_brisca& w = rig.Window();
     rig.Search();
 
-    EXPECT_EQ(w.resultCode, 8);
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 8");
+    EXPECT_EQ(w.State().resultCode, 8);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 8");
     // The closing records were written all the same.
     EXPECT_EQ(instrument.Eeprom('Q', 9, 0x1000, 1)[0], 0xA0);
 }
@@ -57,17 +58,17 @@ TEST(UpdateEnd, NoLineSpeedCommandFollowsAFailedStep) {
     sim::Instrument& instrument = rig.AddSimulated(1, scenario);
     Tventana_brisca& w = rig.Window();
     rig.onPump = [&w] {
-        if (w.Panel_atencion.visible)
+        if (w.controls.Panel_atencion.visible)
             w.Button_atencion_okClick();
     };
     rig.Search();
 
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.resultCode, 0);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.State().resultCode, 0);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
     for (const sim::CallRecord& call : instrument.Calls())
         EXPECT_FALSE(call.selector == 0 && call.word == 0xFEB4) << "a line-speed command";
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
     // The finish went out at the speed the instrument has: it restarted.
     EXPECT_GE(instrument.Restarts(), 1);
 }
@@ -82,15 +83,15 @@ TEST(UpdateEnd, AKeypadThatFailsSilentlyIsShownAsTheKeypadsFailure) {
     Tventana_brisca& w = rig.Window();
     // Nothing the instrument reports marks the keypad; it is marked before the gate looks.
     rig.onPump = [&w] {
-        if (w.connected && !w.sessionRunning && w.stage == 1)
-            w.Check_teclado.checked = true;
+        if (w.Connection().connected && !w.State().sessionRunning && w.State().stage == 1)
+            w.controls.Check_teclado.checked = true;
     };
     rig.Search();
 
-    EXPECT_EQ(w.stepTotal, 1);
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.resultCode, 1);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 1");
+    EXPECT_EQ(w.State().stepTotal, 1);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.State().resultCode, 1);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 1");
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
 }
 

@@ -21,8 +21,8 @@ struct Gate : ::testing::Test {
         rig = std::make_unique<SearchRig>();
         instrument = &rig->AddSimulated(1, std::move(scenario));
         Tventana_brisca& w = rig->Window();
-        w.Barra_progreso.visible = w.ProgressBar_general.visible = true;
-        w.Label_progreso_general.visible = true;
+        w.controls.Barra_progreso.visible = w.controls.ProgressBar_general.visible = true;
+        w.controls.Label_progreso_general.visible = true;
         // An update that goes ahead stops at its first question: these tests are about the gate.
         rig->notifier.answers.push_back(MessageAnswer::Cancel);
         rig->Search();
@@ -41,22 +41,25 @@ struct Gate : ::testing::Test {
 
     void ExpectOutcome(const Tventana_brisca& w, int picture, const std::string& l1,
                        const std::string& l2, const std::string& l3) {
-        EXPECT_EQ(w.Image_accion.index, picture);
+        EXPECT_EQ(w.controls.Image_accion.index, picture);
         EXPECT_FALSE(l1.empty());
-        EXPECT_EQ(w.Label_info1.caption, l1);
-        EXPECT_EQ(w.Label_info2.caption, l2);
-        EXPECT_EQ(w.Label_info3.caption, l3);
-        EXPECT_FALSE(w.Label_n1.visible);
+        EXPECT_EQ(w.controls.Label_info1.caption, l1);
+        EXPECT_EQ(w.controls.Label_info2.caption, l2);
+        EXPECT_EQ(w.controls.Label_info3.caption, l3);
+        EXPECT_FALSE(w.controls.Label_n1.visible);
         // The link is ended and the window waits for the next press.
-        EXPECT_FALSE(w.connected || w.monitorPSerie.IsOpen() || w.Timer_desconexion.enabled);
+        EXPECT_FALSE(w.Connection().connected || w.monitorPSerie.IsOpen() ||
+                     w.controls.Timer_desconexion.enabled);
         EXPECT_EQ(SentByThePc().back(), 0x0A);
         EXPECT_FALSE(instrument->LinkUp());
-        EXPECT_FALSE(w.Barra_progreso.visible || w.ProgressBar_general.visible ||
-                     w.Label_progreso_general.visible);
-        EXPECT_TRUE(w.Button_buscar_puerto.visible && w.Image_buscar_puerto.visible);
-        EXPECT_TRUE(w.MenuArchivo.enabled && w.MenuConfigurar.enabled && w.MenuAyuda.enabled);
-        EXPECT_EQ(w.stage, 0);
-        EXPECT_EQ(w.failedSearches, 0);
+        EXPECT_FALSE(w.controls.Barra_progreso.visible || w.controls.ProgressBar_general.visible ||
+                     w.controls.Label_progreso_general.visible);
+        EXPECT_TRUE(w.controls.Button_buscar_puerto.visible &&
+                    w.controls.Image_buscar_puerto.visible);
+        EXPECT_TRUE(w.controls.MenuArchivo.enabled && w.controls.MenuConfigurar.enabled &&
+                    w.controls.MenuAyuda.enabled);
+        EXPECT_EQ(w.State().stage, 0);
+        EXPECT_EQ(w.State().failedSearches, 0);
     }
     void ExpectRefused(const Tventana_brisca& w, const std::string& l1, const std::string& l2,
                        const std::string& l3) {
@@ -66,21 +69,23 @@ struct Gate : ::testing::Test {
     void ExpectUpdateStarted(const Tventana_brisca& w) {
         ASSERT_EQ(rig->notifier.messages.size(), 1u);
         EXPECT_EQ(rig->notifier.messages.front().buttons, MessageButtons::OkCancel);
-        EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-        EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
-        EXPECT_FALSE(w.connected || w.monitorPSerie.IsOpen() || w.Timer_desconexion.enabled);
+        EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+        EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
+        EXPECT_FALSE(w.Connection().connected || w.monitorPSerie.IsOpen() ||
+                     w.controls.Timer_desconexion.enabled);
         EXPECT_EQ(SentByThePc().back(), 0x0A);
-        EXPECT_FALSE(w.sessionRunning);
-        EXPECT_TRUE(w.MenuArchivo.enabled && w.MenuConfigurar.enabled && w.MenuAyuda.enabled);
-        EXPECT_EQ(w.stage, 0);
+        EXPECT_FALSE(w.State().sessionRunning);
+        EXPECT_TRUE(w.controls.MenuArchivo.enabled && w.controls.MenuConfigurar.enabled &&
+                    w.controls.MenuAyuda.enabled);
+        EXPECT_EQ(w.State().stage, 0);
     }
 };
 
 TEST_F(Gate, AnInstrumentNeedingAnUpdateGoesAhead) {
     Tventana_brisca& w = Search(scenarios::NeedsFullUpdate());
     ExpectUpdateStarted(w);
-    EXPECT_EQ(w.identityAtConnect, "4B454C00123456");
-    EXPECT_TRUE(w.threeFpgaConfigurations);
+    EXPECT_EQ(w.Identification().identityAtConnect, "4B454C00123456");
+    EXPECT_TRUE(w.Identification().threeFpgaConfigurations);
 }
 
 TEST_F(Gate, AnUpToDateInstrumentIsToldSo) {
@@ -91,7 +96,7 @@ TEST_F(Gate, AnUpToDateInstrumentIsToldSo) {
 TEST_F(Gate, TheOptionBitTellsTwoFpgaConfigurationsFromThree) {
     Scenario s = scenarios::NeedsFullUpdate();
     s.threeFpgaConfigurations = false;
-    EXPECT_FALSE(Search(s).threeFpgaConfigurations);
+    EXPECT_FALSE(Search(s).Identification().threeFpgaConfigurations);
 }
 
 TEST_F(Gate, ALevelOf16IsRefusedAnd17GoesAhead) {
@@ -125,7 +130,7 @@ TEST_F(Gate, OlderFirmwareReportsItsStatusInRegisters8And12) {
         s.peripheralStatus8 = static_cast<std::uint8_t>(status8);
         s.peripheralStatus12 = static_cast<std::uint8_t>(status12);
         Tventana_brisca& w = Search(s);
-        EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E3_L1) << status8 << " " << status12;
+        EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E3_L1) << status8 << " " << status12;
     }
 }
 
@@ -152,7 +157,7 @@ TEST_F(Gate, AnInstrumentWhoseZoneRepliesNeverAgreeIsNotUpdated) {
     }
     Tventana_brisca& w = Search(s);
     ExpectRefused(w, w.texts.PASO9_L1, w.texts.PASO9_L2, w.texts.PASO9_L3);
-    EXPECT_FALSE(w.readingsAgreed);
+    EXPECT_FALSE(w.Identification().readingsAgreed);
     EXPECT_TRUE(rig->notifier.messages.empty());
 }
 
@@ -164,7 +169,7 @@ TEST_F(Gate, AnInstrumentThatFallsSilentAfterTheProbeIsRefusedAtTheLevel) {
     Tventana_brisca& w = Search(s);
     // Every read leaves zeros, and a level of 0 is the first refusal.
     ExpectRefused(w, w.texts.P6_E2_L1, w.texts.P6_E2_L2, w.texts.P6_E2_L3);
-    EXPECT_FALSE(w.modelKnown);
+    EXPECT_FALSE(w.Identification().modelKnown);
 }
 
 TEST_F(Gate, TheWatchStaysOffWhileTheGateAsks) {
@@ -182,13 +187,13 @@ TEST_F(Gate, TheWatchStaysOffWhileTheGateAsks) {
         if (std::search(sent.begin(), sent.end(), askLevel.begin(), askLevel.end()) == sent.end())
             return;
         gateAsked = true;
-        EXPECT_FALSE(w.Timer_desconexion.enabled);
+        EXPECT_FALSE(w.controls.Timer_desconexion.enabled);
     };
     rig->notifier.answers.push_back(MessageAnswer::Cancel);
     rig->Search();
     EXPECT_TRUE(gateAsked);
     ExpectUpdateStarted(w);
-    EXPECT_EQ(w.identityAtConnect, "0A0A0A00123456");
+    EXPECT_EQ(w.Identification().identityAtConnect, "0A0A0A00123456");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ class CampaignRig {
 
     // Presses the search button until a search (and the session it starts) has run.
     void Search() {
-        if (window->stage == 0)
+        if (window->State().stage == 0)
             window->Button_buscar_puertoClick();
         window->Button_buscar_puertoClick();
     }
@@ -103,21 +103,22 @@ class CampaignRig {
         if (!window)
             return;
         Tventana_brisca& w = *window;
-        if (!w.sessionRunning && w.connected && w.stage == 1 && beforeSession)
+        if (!w.State().sessionRunning && w.Connection().connected && w.State().stage == 1 &&
+            beforeSession)
             beforeSession(w);
         if (silenceWhen && !faults.Silenced() && silenceWhen(w)) {
             faults.Silence();
             silencedAtUs = NowUs();
         }
-        if (w.sessionRunning && !sessionStarted) {
+        if (w.State().sessionRunning && !sessionStarted) {
             sessionStarted = true;
             if (onSessionStart)
                 onSessionStart(w);
         }
-        if (w.Panel_atencion.visible) {
+        if (w.controls.Panel_atencion.visible) {
             ++panelsAnswered;
             w.Button_atencion_okClick();
-        } else if (w.stage == 2 && w.Button_buscar_puerto.visible) {
+        } else if (w.State().stage == 2 && w.controls.Button_buscar_puerto.visible) {
             w.Button_buscar_puertoClick();
         }
     }

@@ -80,7 +80,7 @@ std::vector<int> PlaceFaults(CampaignRig& rig, const std::vector<PlannedFault>& 
 }
 
 Shown ShownOf(const Tventana_brisca& w) {
-    switch (w.Image_accion.index) {
+    switch (w.controls.Image_accion.index) {
         case kPictureUpdated:
             return Shown::Updated;
         case kPictureFailed:
@@ -96,22 +96,22 @@ Shown ShownOf(const Tventana_brisca& w) {
 
 // The outcome shown must be the one the first recorded result code stands for.
 void CheckShownOutcome(const Tventana_brisca& w, SessionOutcome& outcome) {
-    const std::string& line1 = w.Label_info1.caption;
+    const std::string& line1 = w.controls.Label_info1.caption;
     switch (outcome.shown) {
         case Shown::Updated:
-            if (w.resultCode != 0)
+            if (w.State().resultCode != 0)
                 outcome.problems.push_back("updated shown with result code " +
-                                           std::to_string(w.resultCode));
+                                           std::to_string(w.State().resultCode));
             if (line1 != w.texts.PASO5_L1)
                 outcome.problems.push_back("updated shown with the text \"" + line1 + "\"");
             break;
         case Shown::Failed:
             // A failure without a code of its own shows code 0 (the erase step, the identity
             // check after a restart by hand, the secondary list copy): that is as designed.
-            if (line1 != w.texts.P6_E4_L1 + " " + std::to_string(w.resultCode))
+            if (line1 != w.texts.P6_E4_L1 + " " + std::to_string(w.State().resultCode))
                 outcome.problems.push_back("failure with result code " +
-                                           std::to_string(w.resultCode) + " shown as \"" + line1 +
-                                           "\"");
+                                           std::to_string(w.State().resultCode) + " shown as \"" +
+                                           line1 + "\"");
             break;
         case Shown::NotFound:
         case Shown::NotUpdated:
@@ -120,7 +120,7 @@ void CheckShownOutcome(const Tventana_brisca& w, SessionOutcome& outcome) {
             break;
         case Shown::Other:
             outcome.problems.push_back("session ended showing picture " +
-                                       std::to_string(w.Image_accion.index));
+                                       std::to_string(w.controls.Image_accion.index));
             break;
     }
 }
@@ -162,9 +162,9 @@ SessionOutcome RunSession(const Components& components, const std::vector<Planne
     auto rig = std::make_unique<CampaignRig>(std::move(scenario));
     rig->beforeSession = [&components](Tventana_brisca& w) {
         if (components.keypad)
-            w.Check_teclado.checked = true;
+            w.controls.Check_teclado.checked = true;
         if (components.zone)
-            w.Check_configuracion.checked = true;
+            w.controls.Check_configuracion.checked = true;
     };
     std::vector<int> restarts;
     if (clean && !faults.empty())
@@ -176,11 +176,11 @@ SessionOutcome RunSession(const Components& components, const std::vector<Planne
 
     const Tventana_brisca& w = *rig->window;
     outcome.shown = ShownOf(w);
-    outcome.resultCode = w.resultCode;
+    outcome.resultCode = w.State().resultCode;
     outcome.sessionRan = rig->sessionStarted;
-    outcome.planned = {w.Check_teclado.checked,       w.Check_planes.checked,
-                       w.Check_configuracion.checked, w.Check_fpga.checked,
-                       w.Check_firmware.checked,      w.Check_mpeg4_apl.checked};
+    outcome.planned = {w.controls.Check_teclado.checked,       w.controls.Check_planes.checked,
+                       w.controls.Check_configuracion.checked, w.controls.Check_fpga.checked,
+                       w.controls.Check_firmware.checked,      w.controls.Check_mpeg4_apl.checked};
 
     const LineFaults& line = rig->faults;
     Count(outcome, FaultKind::LostByte,

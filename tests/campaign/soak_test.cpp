@@ -64,7 +64,7 @@ TEST(Soak, TwoHundredSessionsInOneWindowDoNotGrowItsMemory) {
     CampaignRig rig(ScenarioOf(0, components));
     rig.beforeSession = [&components](Tventana_brisca& w) {
         if (components.zone)
-            w.Check_configuracion.checked = true;
+            w.controls.Check_configuracion.checked = true;
     };
     long warmKiB = -1;
     double virtualSeconds = 0;
@@ -80,7 +80,7 @@ TEST(Soak, TwoHundredSessionsInOneWindowDoNotGrowItsMemory) {
 
         const Tventana_brisca& w = *rig.window;
         const bool faulted = session % kFaultEvery == 0 || session % kFaultEvery == 5;
-        if (w.Image_accion.index == kPictureUpdated) {
+        if (w.controls.Image_accion.index == kPictureUpdated) {
             ++updated;
             // The session did write what it was there for.
             const sim::Instrument& i = *rig.instrument;
@@ -91,10 +91,11 @@ TEST(Soak, TwoHundredSessionsInOneWindowDoNotGrowItsMemory) {
         } else {
             ++failed;
             EXPECT_TRUE(faulted) << "session " << session << " ended with picture "
-                                 << w.Image_accion.index << ", code " << w.resultCode;
+                                 << w.controls.Image_accion.index << ", code "
+                                 << w.State().resultCode;
         }
         EXPECT_FALSE(rig.serial.IsOpen()) << "session " << session;
-        EXPECT_EQ(w.stage, 0) << "session " << session;
+        EXPECT_EQ(w.State().stage, 0) << "session " << session;
         if (session + 1 == kWarmUpSessions)
             warmKiB = ResidentKiB();
     }

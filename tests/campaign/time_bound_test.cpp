@@ -50,7 +50,7 @@ Components WholeUpdate() {
 // The update session is in its step `n` (counted from 1).
 auto InStep(int n) {
     return [n](const Tventana_brisca& w, const sim::Instrument&) {
-        return w.sessionRunning && w.stepIndex == n;
+        return w.State().sessionRunning && w.State().stepIndex == n;
     };
 }
 
@@ -60,7 +60,7 @@ std::vector<SilenceCase> Cases() {
          1},
         {"keypad, during the blocks", Only(&Components::keypad),
          [](const Tventana_brisca& w, const sim::Instrument& i) {
-             return w.sessionRunning && i.Keypad().blocks.size() >= 100;
+             return w.State().sessionRunning && i.Keypad().blocks.size() >= 100;
          },
          kKeypadStep + kAfterFailure, 1},
         // Plans of type 0 bring the erase question; the erase has no code of its own.
@@ -68,32 +68,33 @@ std::vector<SilenceCase> Cases() {
         {"channel plans", PlansOfType(1), InStep(1), kPlansStep + kAfterFailure, 8},
         {"line-speed change", PlansOfType(1),
          [](const Tventana_brisca& w, const sim::Instrument&) {
-             return w.sessionRunning && w.stepTotal == 1 && w.overallPosition > 0;
+             return w.State().sessionRunning && w.State().stepTotal == 1 &&
+                    w.State().overallPosition > 0;
          },
          kLineSpeedChange + kAfterLineSpeed + kBeforeFpga + kClosing, 8},
         {"zone", Only(&Components::zone), InStep(1), kZoneStep + kAfterFailure, 5},
         // The FPGA step starts its loader before it shows its step text.
         {"FPGA set, at its start", Only(&Components::fpga),
          [](const Tventana_brisca& w, const sim::Instrument&) {
-             return w.sessionRunning && w.diferencial != nullptr;
+             return w.State().sessionRunning && w.diferencial != nullptr;
          },
          kFpgaStep + kAfterFailure, 16},
         {"FPGA set, at its commit", Only(&Components::fpga),
          [](const Tventana_brisca& w, const sim::Instrument& i) {
-             return w.sessionRunning && i.Flash(0x300000, 1)[0] == 0xFF;  // its first erase
+             return w.State().sessionRunning && i.Flash(0x300000, 1)[0] == 0xFF;  // its first erase
          },
          kFpgaStep + kAfterFailure, 19, 1'000'000},
         {"main firmware", WholeUpdate(), InStep(3), kFirmwareStep + kAfterFailure, 20},
         {"module, at its start", WholeUpdate(), InStep(4), kModuleStep + kAfterFailure, 12},
         {"module, while it writes itself", WholeUpdate(),
          [](const Tventana_brisca& w, const sim::Instrument& i) {
-             return w.sessionRunning && !i.Module().lengthFrame.empty();
+             return w.State().sessionRunning && !i.Module().lengthFrame.empty();
          },
          kModuleStep + kAfterFailure, 15},
         // The instrument restarts for the closing and does not come back.
         {"closing", PlansOfType(1),
          [](const Tventana_brisca& w, const sim::Instrument& i) {
-             return w.sessionRunning && i.Restarts() >= 2;
+             return w.State().sessionRunning && i.Restarts() >= 2;
          },
          kClosing + kAfterFinish + kSecond, 26},
     };
@@ -108,9 +109,9 @@ TEST(TimeBound, AnInstrumentThatStopsAnsweringInAnyStepEndsTheSessionWithinItsBo
         CampaignRig rig(std::move(scenario));
         rig.beforeSession = [&c](Tventana_brisca& w) {
             if (c.components.keypad)
-                w.Check_teclado.checked = true;
+                w.controls.Check_teclado.checked = true;
             if (c.components.zone)
-                w.Check_configuracion.checked = true;
+                w.controls.Check_configuracion.checked = true;
         };
         rig.silenceWhen = [&rig, &c](const Tventana_brisca& w) {
             return c.when(w, *rig.instrument);
@@ -122,11 +123,11 @@ TEST(TimeBound, AnInstrumentThatStopsAnsweringInAnyStepEndsTheSessionWithinItsBo
         const std::int64_t afterMs = (rig.NowUs() - rig.silencedAtUs) / 1000;
         std::printf("%-32s silent for %5lld s of a bound of %5lld s, code %d\n", c.where,
                     static_cast<long long>(afterMs / 1000),
-                    static_cast<long long>(c.boundMs / 1000), w.resultCode);
+                    static_cast<long long>(c.boundMs / 1000), w.State().resultCode);
         EXPECT_LE(afterMs, c.boundMs);
-        EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-        EXPECT_EQ(w.resultCode, c.code);
-        EXPECT_FALSE(w.sessionRunning);
+        EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+        EXPECT_EQ(w.State().resultCode, c.code);
+        EXPECT_FALSE(w.State().sessionRunning);
         EXPECT_FALSE(rig.serial.IsOpen());
     }
 }

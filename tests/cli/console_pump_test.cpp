@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_rig.h"
+#include "tests/support/window_arrangement.h"
 
 namespace kell::cli {
 namespace {
@@ -23,9 +24,9 @@ int AskPlans(Tventana_brisca& w) {
 
 // The zone step's wait for the search button, as the core announces it.
 void WaitForTheButton(CliRig& rig) {
-    rig.w().sessionRunning = true;
-    rig.w().stage = 2;
-    rig.w().Button_buscar_puerto.visible = true;
+    WindowArrangement::State(rig.w()).sessionRunning = true;
+    WindowArrangement::State(rig.w()).stage = 2;
+    rig.w().controls.Button_buscar_puerto.visible = true;
     rig.events.QuestionAsked({QuestionKind::RePress, "", "Restart the meter", "press", "stop"});
 }
 
@@ -51,7 +52,7 @@ TEST(ConsolePumpQuestions, OptionsAndDefaultsAnswerThePanelWithoutAPrompt) {
         CliRig rig;  // nobody to ask: the questions that destroy data are refused
         EXPECT_EQ(AskPlans(rig.w()), -1);
         EXPECT_EQ(AskErase(rig.w()), -1);
-        EXPECT_FALSE(rig.w().Panel_atencion.visible);
+        EXPECT_FALSE(rig.w().controls.Panel_atencion.visible);
     }
 }
 
@@ -95,7 +96,7 @@ TEST(ConsolePumpQuestions, ClosedInputGetsTheDefaultAnswer) {
 TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBoxTheCoreAnnounces) {
     CliRig rig(Answers("time=cancel"));
     // The lines the window shows by then come before the question.
-    rig.w().Label_info1.caption = "Updating the meter.";
+    rig.w().controls.Label_info1.caption = "Updating the meter.";
     EXPECT_FALSE(rig.w().AskTime("The update takes about 16 min."));
     EXPECT_TRUE(rig.desk.StoppedByAnswer());
     EXPECT_NE(rig.messages.str().find("16 min."), std::string::npos);
@@ -113,8 +114,8 @@ TEST(ConsolePumpRePress, YesPressesTheButton) {
     CliRig rig(Answers("", true));
     WaitForTheButton(rig);
     rig.pump.PumpOnce();
-    EXPECT_TRUE(rig.w().rePressed);
-    EXPECT_FALSE(rig.w().stopSession || rig.w().exitRequested);
+    EXPECT_TRUE(rig.w().State().rePressed);
+    EXPECT_FALSE(rig.w().State().stopSession || rig.w().State().exitRequested);
 }
 
 TEST(ConsolePumpRePress, WithNobodyToActOnTheMeterTheSessionStops) {
@@ -122,8 +123,8 @@ TEST(ConsolePumpRePress, WithNobodyToActOnTheMeterTheSessionStops) {
     WaitForTheButton(rig);
     rig.pump.PumpOnce();
     // Pressed so that the wait ends, but as a leave: the reconnection gives up at once.
-    EXPECT_TRUE(rig.w().rePressed);
-    EXPECT_TRUE(rig.w().stopSession && rig.w().exitRequested);
+    EXPECT_TRUE(rig.w().State().rePressed);
+    EXPECT_TRUE(rig.w().State().stopSession && rig.w().State().exitRequested);
     EXPECT_TRUE(rig.desk.StoppedByAnswer());
 }
 
@@ -131,25 +132,25 @@ TEST(ConsolePumpRePress, EnterPressesTheButton) {
     CliRig rig({}, true);
     WaitForTheButton(rig);
     rig.pump.PumpOnce();
-    EXPECT_FALSE(rig.w().rePressed);
+    EXPECT_FALSE(rig.w().State().rePressed);
     EXPECT_NE(rig.screen.str().find("Press Enter"), std::string::npos);
     rig.Type("\n");
     rig.pump.PumpOnce();
-    EXPECT_TRUE(rig.w().rePressed);
-    EXPECT_FALSE(rig.w().stopSession);
+    EXPECT_TRUE(rig.w().State().rePressed);
+    EXPECT_FALSE(rig.w().State().stopSession);
 }
 
 TEST(ConsolePumpInterrupt, StopsTheSessionAndKeepsItStopped) {
     CliRig rig;
-    rig.w().sessionRunning = true;
+    WindowArrangement::State(rig.w()).sessionRunning = true;
     rig.interrupts = 1;
     rig.pump.PumpOnce();
-    EXPECT_TRUE(rig.w().stopSession);
-    EXPECT_FALSE(rig.w().exitRequested) << "a running session ends through its own end";
+    EXPECT_TRUE(rig.w().State().stopSession);
+    EXPECT_FALSE(rig.w().State().exitRequested) << "a running session ends through its own end";
     EXPECT_TRUE(rig.pump.Interrupted());
-    rig.w().stopSession = false;  // as a step that records a success would
+    rig.w().Session().stopSession = false;  // as a step that records a success would
     rig.pump.PumpOnce();
-    EXPECT_TRUE(rig.w().stopSession);
+    EXPECT_TRUE(rig.w().State().stopSession);
     EXPECT_NE(rig.messages.str().find("Ctrl-C again"), std::string::npos);
 }
 
@@ -157,21 +158,21 @@ TEST(ConsolePumpInterrupt, OutsideTheSessionTheSearchGivesUpAndQuestionsAreRefus
     CliRig rig(Answers("", true));
     rig.interrupts = 1;
     EXPECT_EQ(AskPlans(rig.w()), -1);
-    EXPECT_TRUE(rig.w().exitRequested);
+    EXPECT_TRUE(rig.w().State().exitRequested);
     EXPECT_EQ(rig.record.Questions().back().source, "interrupt");
 }
 
 TEST(ConsolePumpWatch, TheMeterLeavingTheLinkEndsIt) {
     CliRig rig;
     Tventana_brisca& w = rig.w();
-    ASSERT_TRUE(w.monitorPSerie.Configure(1, w.PortSettings));
-    w.connected = true;
-    w.Timer_desconexion.enabled = true;
+    ASSERT_TRUE(w.monitorPSerie.Configure(1, w.Connection().PortSettings));
+    w.Session().connected = true;
+    w.controls.Timer_desconexion.enabled = true;
     const std::uint8_t leave = 0x0A;
     rig.line.SendToHost(&leave, 1);
-    for (int i = 0; i < 50 && w.connected; ++i)
+    for (int i = 0; i < 50 && w.Connection().connected; ++i)
         rig.pump.WaitForEvent(100);
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     ASSERT_FALSE(rig.device.received.empty());
     EXPECT_EQ(rig.device.received.back(), 0x0A);  // answered with the end of the link
 }

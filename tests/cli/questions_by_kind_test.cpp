@@ -82,7 +82,7 @@ class QuestionsByKind : public ::testing::TestWithParam<std::string (*)(const QT
 TEST_P(QuestionsByKind, CancelOnThePlansQuestionInstallsNothingAndErasesNothing) {
     Session s("plans=cancel", GetParam()(dir));
     EXPECT_EQ(s.Asked(), (std::vector<std::string>{"time=ok", "plans=cancel"}));
-    EXPECT_FALSE(s.rig.w().Check_borrar.checked);
+    EXPECT_FALSE(s.rig.w().controls.Check_borrar.checked);
     for (const StepRecord& step : s.rig.record.Steps())
         EXPECT_TRUE(step.component != "plans" && step.component != "erase") << step.component;
     EXPECT_EQ(s.instrument.Flash(Session::kPlans, Session::kPlansLength), s.plansBefore);
@@ -95,8 +95,8 @@ TEST_P(QuestionsByKind, CancelOnTheEraseQuestionStopsTheSessionBeforeAnyStep) {
     EXPECT_EQ(s.rig.record.HowItEnded(), Ending::EraseRefused);
     EXPECT_TRUE(s.rig.record.Steps().empty());
     EXPECT_EQ(s.instrument.Flash(Session::kPlans, Session::kPlansLength), s.plansBefore);
-    const Outcome outcome = DecideOutcome(s.rig.record.HowItEnded(), s.rig.w().resultCode,
-                                          s.rig.w().eraseRefused, false, std::nullopt);
+    const Outcome outcome = DecideOutcome(s.rig.record.HowItEnded(), s.rig.w().State().resultCode,
+                                          s.rig.w().State().eraseRefused, false, std::nullopt);
     EXPECT_EQ(outcome.name, "cancelled");
 }
 

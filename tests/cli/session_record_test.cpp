@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_rig.h"
+#include "tests/support/window_arrangement.h"
 
 namespace kell::cli {
 namespace {
@@ -10,24 +11,24 @@ namespace {
 TEST(SessionRecording, StepsAreNamedByTheCoreAndTimedFromOneStartToTheNext) {
     testing::CliRig rig;
     Tventana_brisca& w = rig.w();
-    w.instrumentVersion = "1.89.00000";
-    w.Check_firmware.checked = w.Check_fpga.checked = w.Check_configuracion.checked =
-        w.Check_mpeg4_apl.checked = true;
-    w.sessionRunning = true;
+    WindowArrangement::Identification(w).instrumentVersion = "1.89.00000";
+    w.controls.Check_firmware.checked = w.controls.Check_fpga.checked =
+        w.controls.Check_configuracion.checked = w.controls.Check_mpeg4_apl.checked = true;
+    WindowArrangement::State(w).sessionRunning = true;
 
     w.seams.pump.PumpOnce();  // the session runs: the versions before are taken
-    w.instrumentVersion = "changed later";
+    WindowArrangement::Identification(w).instrumentVersion = "changed later";
     rig.events.StepStarted(StepComponent::Zone, 1, 4);
     w.seams.pump.PumpOnce();
     rig.clock.AdvanceBy(5'000'000);
     // What the window shows in between (the zone's re-press wait) is no step.
-    w.Label_info3.caption = w.texts.PASO4_ERROR5_L3;
+    w.controls.Label_info3.caption = w.texts.PASO4_ERROR5_L3;
     w.seams.pump.PumpOnce();
     rig.clock.AdvanceBy(2'000'000);
     rig.events.StepStarted(StepComponent::Fpga, 2, 4);
     w.seams.pump.PumpOnce();
     rig.clock.AdvanceBy(1'500'000);
-    w.sessionRunning = false;
+    WindowArrangement::State(w).sessionRunning = false;
     rig.events.SessionEnded(SessionEnd::Failed, 19);
     rig.record.Finish(w);
 

@@ -27,7 +27,7 @@ void ExpectSameSession(const std::string& name, double speed = 1.0, bool seesOpe
     EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
     EXPECT_EQ(outcome.name, recorded.outcome);
     EXPECT_EQ(outcome.exitStatus, recorded.exitStatus);
-    EXPECT_EQ(rig.cli.w().resultCode, recorded.resultCode);
+    EXPECT_EQ(rig.cli.w().State().resultCode, recorded.resultCode);
     EXPECT_EQ(outcome.summary, recorded.summary);
 }
 
@@ -81,7 +81,7 @@ TEST(TraceReplay, ATraceCutWhereTheCableWasPulledFailsAsTheLiveSession) {
     EXPECT_TRUE(rig.replayer.Done()) << rig.replayer.Summary();
     EXPECT_EQ(outcome.name, liveOutcome.outcome);
     EXPECT_EQ(outcome.exitStatus, liveOutcome.exitStatus);
-    EXPECT_EQ(rig.cli.w().resultCode, liveOutcome.resultCode);
+    EXPECT_EQ(rig.cli.w().State().resultCode, liveOutcome.resultCode);
     EXPECT_EQ(outcome.summary, liveOutcome.summary);
 }
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "tests/gui/gui_world.h"
+#include "tests/support/window_arrangement.h"
 
 namespace kell::gui::testing {
 namespace {
@@ -52,7 +53,7 @@ TEST_F(AttentionPanelTest, CancelAnswersMinusOneAndHidesThePanel) {
 
 TEST_F(AttentionPanelTest, ClosingTheWindowDoesNotAnswerThePanel) {
     // A refused close (a session runs) leaves the question open; the user still answers it.
-    world.model->sessionRunning = true;
+    WindowArrangement::State(*world.model).sessionRunning = true;
     const int reply = Ask([&] {
         EXPECT_FALSE(world.window->close());
         QTimer::singleShot(0, [&] {
@@ -61,7 +62,7 @@ TEST_F(AttentionPanelTest, ClosingTheWindowDoesNotAnswerThePanel) {
         });
     });
     EXPECT_EQ(reply, 1);
-    EXPECT_FALSE(world.model->exitRequested);
+    EXPECT_FALSE(world.model->State().exitRequested);
 }
 
 TEST_F(AttentionPanelTest, TheThirdLineIsBoldAndTheLinesAreCentred) {

@@ -28,7 +28,7 @@ TEST_F(HandlersTest, AboutShowsTheAboutBoxModally) {
 
 TEST_F(HandlersTest, AHandlerThatFailsIsReportedAndTheWindowGoesOn) {
     GuiWorld world;
-    world.model->Label_info1.caption = "changed before the failure";
+    world.model->controls.Label_info1.caption = "changed before the failure";
     world.window->Run([] { throw std::runtime_error("handler failed"); });
     ASSERT_EQ(world.notifier.messages.size(), 1u);
     EXPECT_EQ(world.notifier.messages[0].text, "handler failed");
@@ -40,11 +40,11 @@ TEST_F(HandlersTest, TheWatchTimerRunsOnlyWhileTheModelEnablesIt) {
     GuiWorld world;
     auto* timer = world.Find<QObject>("Timer_desconexion");
     EXPECT_FALSE(timer->property("active").toBool());
-    world.model->Timer_desconexion.enabled = true;
+    world.model->controls.Timer_desconexion.enabled = true;
     world.pump.PumpOnce();
     EXPECT_TRUE(timer->property("active").toBool());
     EXPECT_EQ(timer->property("interval").toInt(), 100);
-    world.model->Timer_desconexion.enabled = false;
+    world.model->controls.Timer_desconexion.enabled = false;
     world.pump.PumpOnce();
     EXPECT_FALSE(timer->property("active").toBool());
 }

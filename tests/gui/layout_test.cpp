@@ -100,12 +100,12 @@ TEST_F(LayoutTest, TheControlsStartAsTheModelSets) {
 TEST_F(LayoutTest, WidgetsFollowTheirModelsOnThePump) {
     GuiWorld world;
     Tventana_brisca& model = *world.model;
-    model.Label_info1.caption = "<b>not markup</b>";
-    model.ProgressBar_general.visible = true;
-    model.ProgressBar_general.SetRange(0, 40);
-    model.ProgressBar_general.SetPosition(30);
-    model.MenuArchivo.enabled = false;
-    model.Button_buscar_puerto.visible = false;
+    model.controls.Label_info1.caption = "<b>not markup</b>";
+    model.controls.ProgressBar_general.visible = true;
+    model.controls.ProgressBar_general.SetRange(0, 40);
+    model.controls.ProgressBar_general.SetPosition(30);
+    model.controls.MenuArchivo.enabled = false;
+    model.controls.Button_buscar_puerto.visible = false;
     world.pump.PumpOnce();
 
     auto* info = world.Find<QLabel>("Label_info1");

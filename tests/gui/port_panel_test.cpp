@@ -12,7 +12,7 @@ namespace {
 class PortPanelTest : public GuiTest {
   protected:
     void Open() {
-        world.model->PConfigurarPuerto.visible = true;
+        world.model->controls.PConfigurarPuerto.visible = true;
         world.pump.PumpOnce();
     }
     QRadioButton* Radio(int item) const {
@@ -41,10 +41,10 @@ TEST_F(PortPanelTest, TheRadioGroupOffersSixPortsInTwoColumns) {
 
 TEST_F(PortPanelTest, TheModelCanLeaveTheGroupWithoutASelection) {
     Open();
-    world.model->COM.itemIndex = 4;
+    world.model->controls.COM.itemIndex = 4;
     world.pump.PumpOnce();
     EXPECT_TRUE(Radio(4)->isChecked());
-    world.model->COM.itemIndex = -1;
+    world.model->controls.COM.itemIndex = -1;
     world.pump.PumpOnce();
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(Radio(i)->isChecked()) << i;
@@ -52,8 +52,8 @@ TEST_F(PortPanelTest, TheModelCanLeaveTheGroupWithoutASelection) {
 
 TEST_F(PortPanelTest, TheListShowsTheModelsEntriesAndChoice) {
     Open();
-    world.model->Com_extended.items = {"COM1 (ttyKELL0)", "COM3 (ttyACM0)", "COM40"};
-    world.model->Com_extended.itemIndex = 1;
+    world.model->controls.Com_extended.items = {"COM1 (ttyKELL0)", "COM3 (ttyACM0)", "COM40"};
+    world.model->controls.Com_extended.itemIndex = 1;
     world.pump.PumpOnce();
     QComboBox* combo = Combo();
     ASSERT_EQ(combo->count(), 3);
@@ -61,9 +61,9 @@ TEST_F(PortPanelTest, TheListShowsTheModelsEntriesAndChoice) {
     EXPECT_EQ(combo->currentIndex(), 1);
     EXPECT_EQ(combo->font().pixelSize(), 19);
 
-    world.model->Com_extended.items.pop_back();
-    world.model->Com_extended.itemIndex = -1;
-    world.model->Com_extended.text = "COM7";
+    world.model->controls.Com_extended.items.pop_back();
+    world.model->controls.Com_extended.itemIndex = -1;
+    world.model->controls.Com_extended.text = "COM7";
     world.pump.PumpOnce();
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentIndex(), -1);
@@ -72,10 +72,10 @@ TEST_F(PortPanelTest, TheListShowsTheModelsEntriesAndChoice) {
 
 TEST_F(PortPanelTest, ARadioItemChoosesItsPort) {
     Open();
-    world.model->Com_extended.itemIndex = 0;
+    world.model->controls.Com_extended.itemIndex = 0;
     QTest::mouseClick(Radio(3), Qt::LeftButton, {}, QPoint(6, Radio(3)->height() / 2));
-    EXPECT_EQ(world.model->COM.itemIndex, 3);
-    EXPECT_EQ(world.model->portNumber, 4);
+    EXPECT_EQ(world.model->controls.COM.itemIndex, 3);
+    EXPECT_EQ(world.model->Connection().portNumber, 4);
     EXPECT_EQ(Combo()->currentIndex(), -1) << "the list's choice is cleared";
 }
 
@@ -89,7 +89,7 @@ TEST_F(PortPanelTest, EnteringTheListFillsItAndAChoiceSetsThePort) {
     EXPECT_TRUE(combo->itemText(1).startsWith("COM12"));
     QTest::keyClick(combo, Qt::Key_Down);
     QTest::keyClick(combo, Qt::Key_Down);
-    EXPECT_EQ(world.model->portNumber, 12);
+    EXPECT_EQ(world.model->Connection().portNumber, 12);
     EXPECT_EQ(world.Find<QGroupBox>("COM")->title(), "USB: 12");
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(Radio(i)->isChecked()) << i;

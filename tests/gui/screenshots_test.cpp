@@ -28,25 +28,26 @@ class ScreenshotsTest : public GuiTest {
 
     // The info lines as the model's operations set them.
     void Info(const std::string& one, const std::string& two, const std::string& three) {
-        world.model->Label_info1.caption = one;
-        world.model->Label_info2.caption = two;
-        world.model->Label_info3.caption = three;
+        world.model->controls.Label_info1.caption = one;
+        world.model->controls.Label_info2.caption = two;
+        world.model->controls.Label_info3.caption = three;
     }
     void SearchButton(bool visible) {
-        world.model->Button_buscar_puerto.visible = visible;
-        world.model->Image_buscar_puerto.visible = visible;
+        world.model->controls.Button_buscar_puerto.visible = visible;
+        world.model->controls.Image_buscar_puerto.visible = visible;
     }
     void Menus(bool enabled) {
         for (MenuItem* menu :
-             {&world.model->MenuArchivo, &world.model->MenuConfigurar, &world.model->MenuAyuda})
+             {&world.model->controls.MenuArchivo, &world.model->controls.MenuConfigurar,
+              &world.model->controls.MenuAyuda})
             menu->enabled = enabled;
     }
     void Progress(bool visible, int overall, int step) {
         Tventana_brisca& m = *world.model;
-        m.Label_progreso_general.visible = visible;
-        m.ProgressBar_general.visible = visible;
-        m.ProgressBar_general.SetPosition(overall);
-        m.Barra_progreso.SetPosition(step);
+        m.controls.Label_progreso_general.visible = visible;
+        m.controls.ProgressBar_general.visible = visible;
+        m.controls.ProgressBar_general.SetPosition(overall);
+        m.controls.Barra_progreso.SetPosition(step);
     }
 
     GuiWorld world;
@@ -71,26 +72,26 @@ TEST_F(ScreenshotsTest, EveryStageOfASession) {
     stages.push_back(Shoot("03_searching"));
 
     QTest::mouseClick(search, Qt::LeftButton);  // nothing answers on the port
-    ASSERT_EQ(m.Image_accion.index, kPictureNotFound);
+    ASSERT_EQ(m.controls.Image_accion.index, kPictureNotFound);
     stages.push_back(Shoot("04_not_found"));
 
     m.SetActionPicture(kPictureNotUpdated, false);
-    m.Image_Tesk.visible = true;
+    m.controls.Image_Tesk.visible = true;
     Info(t.PASO7_L1, t.PASO7_L2, t.PASO7_L3);
     stages.push_back(Shoot("05_refused"));
-    m.Image_Tesk.visible = false;
+    m.controls.Image_Tesk.visible = false;
 
     world.ports.Set(3, "/dev/ttyS0");
     world.Find<QAction>("MenuPuerto")->trigger();
     m.Com_extendedChange();
-    m.Com_extended.itemIndex = 0;
+    m.controls.Com_extended.itemIndex = 0;
     stages.push_back(Shoot("06_port_panel"));
     world.Find<QAction>("Auto1")->trigger();
 
     Menus(false);
     SearchButton(false);
     m.SetActionPicture(kPictureUpdating, false);
-    m.Image_Orvo.visible = true;
+    m.controls.Image_Orvo.visible = true;
     Info(t.PASO4_L1, t.PASO4_L2, t.PASO4_L3 + ": 3/7");
     QTimer::singleShot(0, [&] {
         stages.push_back(Shoot("07_attention"));
@@ -102,10 +103,10 @@ TEST_F(ScreenshotsTest, EveryStageOfASession) {
 
     Progress(true, 45, 0);
     stages.push_back(Shoot("08_updating_overall"));
-    m.Barra_progreso.visible = true;
+    m.controls.Barra_progreso.visible = true;
     Progress(true, 45, 70);
     stages.push_back(Shoot("09_updating_step"));
-    m.Barra_progreso.visible = false;
+    m.controls.Barra_progreso.visible = false;
 
     Progress(true, 100, 0);
     m.SetActionPicture(kPictureUpdated, false);

@@ -52,7 +52,7 @@ class SessionTest : public GuiTest {
 TEST_F(SessionTest, TheFirstPressArmsTheSearchWithNumberedInstructions) {
     PressSearch();
     const LocalisedTexts& texts = world.model->texts;
-    EXPECT_EQ(world.model->Image_accion.index, kPictureArmed);
+    EXPECT_EQ(world.model->controls.Image_accion.index, kPictureArmed);
     EXPECT_TRUE(world.Find("Label_n1")->isVisible());
     EXPECT_EQ(Info("Label_info1"), Text(texts.PASO2_L1));
     EXPECT_EQ(Info("Label_info3"), Text(texts.PASO2_L3));
@@ -64,8 +64,8 @@ TEST_F(SessionTest, ASearchWithoutAMeterEndsWithTheCableAndTheSearchButtonBack) 
     PressSearch();
     PressSearch();
     const LocalisedTexts& texts = world.model->texts;
-    EXPECT_FALSE(world.model->connected);
-    EXPECT_EQ(world.model->Image_accion.index, kPictureNotFound);
+    EXPECT_FALSE(world.model->Connection().connected);
+    EXPECT_EQ(world.model->controls.Image_accion.index, kPictureNotFound);
     EXPECT_EQ(Info("Label_info1"), Text(texts.P6_E1_L1));
     EXPECT_FALSE(world.Find("Label_n1")->isVisible());
     EXPECT_TRUE(world.Find("Button_buscar_puerto")->isVisible());
@@ -74,8 +74,8 @@ TEST_F(SessionTest, ASearchWithoutAMeterEndsWithTheCableAndTheSearchButtonBack) 
 
 TEST_F(SessionTest, TheMenuStartsTheSearchAtOnce) {
     world.Find<QAction>("Actualizar1")->trigger();
-    EXPECT_EQ(world.model->Image_accion.index, kPictureNotFound);
-    EXPECT_EQ(world.model->failedSearches, 1);
+    EXPECT_EQ(world.model->controls.Image_accion.index, kPictureNotFound);
+    EXPECT_EQ(world.model->State().failedSearches, 1);
 }
 
 TEST_F(SessionTest, TheSearchFindsTheSimulatedMeter) {
@@ -84,7 +84,7 @@ TEST_F(SessionTest, TheSearchFindsTheSimulatedMeter) {
     PressSearch();
     PressSearch();
     EXPECT_GT(meter.RtsPulses(), 0);
-    EXPECT_FALSE(world.model->identityAtConnect.empty());
+    EXPECT_FALSE(world.model->Identification().identityAtConnect.empty());
     EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
     EXPECT_TRUE(world.Find("Button_buscar_puerto")->isVisible()) << "the search has ended";
 }
@@ -94,18 +94,18 @@ TEST_F(SessionTest, AWholeUpdateClickedThroughTheWindow) {
     AnswerQuestions(true);
     PressSearch();
     PressSearch();
-    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
-    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated);
+    EXPECT_EQ(world.model->State().resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->controls.Image_accion.index, kPictureUpdated);
     EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
     EXPECT_TRUE(shotUpdating_) << "the overall bar moved while the update ran";
     EXPECT_TRUE(Shoot("session_done"));
-    EXPECT_FALSE(world.model->sessionRunning);
+    EXPECT_FALSE(world.model->State().sessionRunning);
     // The meter, asked again after its restart, reports the new versions; hovering over the
     // info lines lists them.
     const LocalisedTexts& texts = world.model->texts;
     EXPECT_EQ(Info("Label_info3"), Text(texts.PASO5_VERIFICADO));
     const QString details = world.Find<QLabel>("Label_info3")->toolTip();
-    EXPECT_EQ(details, Text(world.model->Label_info3.hint));
+    EXPECT_EQ(details, Text(world.model->controls.Label_info3.hint));
     EXPECT_TRUE(details.startsWith(Text(texts.VERSIONES_CABECERA))) << details.toStdString();
     EXPECT_TRUE(details.contains(Text(texts.VERSION_FIRMWARE + ": 2.04.00000")));
     EXPECT_EQ(world.Find<QLabel>("Label_info1")->toolTip(), details);
@@ -137,8 +137,9 @@ TEST_F(SessionTest, AnUpdateTheMeterDoesNotReportIsShownUnverified) {
     AnswerQuestions(true);
     PressSearch();
     PressSearch();
-    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
-    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated) << "the session's own outcome";
+    EXPECT_EQ(world.model->State().resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->controls.Image_accion.index, kPictureUpdated)
+        << "the session's own outcome";
     const LocalisedTexts& texts = world.model->texts;
     EXPECT_EQ(Info("Label_info1"), Text(texts.PASO5_L1));
     EXPECT_EQ(Info("Label_info3"), Text(texts.PASO5_NO_VERIFICADO));
@@ -156,29 +157,29 @@ TEST_F(SessionTest, NewChannelPlansAreAskedForOnTheAttentionPanel) {
     PressSearch();
     PressSearch();
     EXPECT_TRUE(shotQuestion_) << "the plans and the erase were asked for";
-    EXPECT_EQ(world.model->resultCode, 0) << meter.Report();
-    EXPECT_EQ(world.model->Image_accion.index, kPictureUpdated);
+    EXPECT_EQ(world.model->State().resultCode, 0) << meter.Report();
+    EXPECT_EQ(world.model->controls.Image_accion.index, kPictureUpdated);
     EXPECT_TRUE(meter.Violations().Empty()) << meter.Report();
 }
 
 TEST_F(SessionTest, TheWatchEndsTheLinkWhenTheMeterLeaves) {
     Tventana_brisca& model = *world.model;
-    ASSERT_TRUE(model.monitorPSerie.Configure(1, model.PortSettings));
-    model.connected = true;
-    model.Timer_desconexion.enabled = true;
+    ASSERT_TRUE(model.monitorPSerie.Configure(1, model.Connection().PortSettings));
+    model.Session().connected = true;
+    model.controls.Timer_desconexion.enabled = true;
     world.pump.PumpOnce();
     const std::uint8_t stray = 0x41;
     world.line.SendToHost(&stray, 1);
     world.clock.SleepMs(5);
     world.Settle(250);
-    EXPECT_TRUE(model.connected) << "a byte other than 0x0A is dropped";
+    EXPECT_TRUE(model.Connection().connected) << "a byte other than 0x0A is dropped";
 
     const std::uint8_t leaving = 0x0A;
     world.line.SendToHost(&leaving, 1);
     world.clock.SleepMs(5);
     world.Settle(250);
-    EXPECT_FALSE(model.connected);
-    EXPECT_FALSE(model.Timer_desconexion.enabled);
+    EXPECT_FALSE(model.Connection().connected);
+    EXPECT_FALSE(model.controls.Timer_desconexion.enabled);
 }
 
 }  // namespace

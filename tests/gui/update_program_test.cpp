@@ -19,7 +19,7 @@ TEST_F(UpdateProgramTest, TheProgramShowsTheMainWindowOverTheNamedPort) {
     options.languageDir = KELL_DATA_DIR;
     UpdateProgram program(options, "/dev/ttyKELL-none", "");
     Tventana_brisca& model = program.Model();
-    EXPECT_EQ(model.optionsMode, 'N');
+    EXPECT_EQ(model.Connection().optionsMode, 'N');
     EXPECT_EQ(model.seams.ports.DevicePath(1), "/dev/ttyKELL-none");
     EXPECT_FALSE(model.seams.ports.Exists(2)) << "the named port is the only one";
     EXPECT_FALSE(model.texts.PASO1_L1.empty()) << "the texts come from --lang-dir";
@@ -57,7 +57,7 @@ TEST_F(UpdateProgramTest, ServiceModeSetsTheServiceLetterAndOffersTheServiceWind
 
     options.service = true;
     UpdateProgram program(options, "", "");
-    EXPECT_EQ(program.Model().optionsMode, kServiceOptionsMode);
+    EXPECT_EQ(program.Model().Connection().optionsMode, kServiceOptionsMode);
     EXPECT_NE(kServiceOptionsMode, 'N');
     const QStringList entries = ConfigureEntries(program);
     ASSERT_EQ(entries.size(), 4);
@@ -65,7 +65,7 @@ TEST_F(UpdateProgramTest, ServiceModeSetsTheServiceLetterAndOffersTheServiceWind
     EXPECT_EQ(entries[3], "Configuracion fpga");
 
     // The entries close with their menu while a search or an update runs.
-    program.Model().MenuConfigurar.enabled = false;
+    program.Model().controls.MenuConfigurar.enabled = false;
     program.Window().Refresh();
     for (QAction* action : ServiceEntries(program))
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
@@ -113,9 +113,10 @@ TEST_F(UpdateProgramTest, TheRealProgramFindsTheSimulatorOnItsPseudoTerminal) {
     QTest::mouseClick(search, Qt::LeftButton);
     QTest::mouseClick(search, Qt::LeftButton);
     Tventana_brisca& model = program.Model();
-    EXPECT_FALSE(model.identityAtConnect.empty()) << "the meter answered on the pseudo-terminal";
-    EXPECT_EQ(model.Image_accion.index, kPictureNotUpdated);
-    EXPECT_FALSE(model.connected) << "the search ended the link";
+    EXPECT_FALSE(model.Identification().identityAtConnect.empty())
+        << "the meter answered on the pseudo-terminal";
+    EXPECT_EQ(model.controls.Image_accion.index, kPictureNotUpdated);
+    EXPECT_FALSE(model.Connection().connected) << "the search ended the link";
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class SilenceLog {
   public:
     explicit SilenceLog(SessionRig& rig) : rig_(rig) {
         rig.line.SetTap([this](VirtualLine::Direction, std::int64_t timeUs, std::uint8_t) {
-            const int step = rig_.window->stepIndex;
+            const int step = rig_.window->State().stepIndex;
             const std::uint32_t baud = rig_.line.HostBaud();
             if (lastUs_ >= 0 && timeUs - lastUs_ >= kShortest)
                 silences.push_back({lastUs_, timeUs, lastStep_, step, lastBaud_, baud});

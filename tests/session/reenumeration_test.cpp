@@ -47,15 +47,15 @@ TEST(Reenumeration, AFullUpdateFollowsTheInstrumentToEachNewNode) {
     // The keypad too (identification never asks for it; a service build ticks it by hand), so
     // that the keypad's restart is followed as well as the module's.
     rig.onPump = [&] {
-        if (!w.sessionRunning && !w.identityAtConnect.empty())
-            w.Check_teclado.checked = true;
+        if (!w.State().sessionRunning && !w.Identification().identityAtConnect.empty())
+            w.controls.Check_teclado.checked = true;
     };
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated)
-        << w.Label_info1.caption << " / " << w.resultCode << "\n"
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated)
+        << w.controls.Label_info1.caption << " / " << w.State().resultCode << "\n"
         << rig.instrument->Report(40);
-    EXPECT_EQ(w.resultCode, 0);
+    EXPECT_EQ(w.State().resultCode, 0);
     EXPECT_FALSE(UsbErrorShown(rig.notifier));
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
     ExpectFirmwareInstalled(*rig.instrument);
@@ -92,12 +92,12 @@ struct RestartingInstrument : ::testing::Test {
 };
 
 TEST_F(RestartingInstrument, TheCheckAfterTheSessionWaitsAsTheClosingDoes) {
-    ASSERT_TRUE(rig.window->connected);
+    ASSERT_TRUE(rig.window->Connection().connected);
     // Back 15 s late (17 s in all): after the closing's 10 s pause, within its attempts.
     RestartTakingLonger(15'000);
     const std::int64_t start = rig.NowUs();
     EXPECT_TRUE(rig.window->ReconnectAfterFinish());
-    EXPECT_TRUE(rig.window->connected);
+    EXPECT_TRUE(rig.window->Connection().connected);
     EXPECT_GE(rig.NowUs() - start, 17 * kSecond);
     EXPECT_TRUE(rig.notifier.beeps.empty());
     EXPECT_FALSE(UsbErrorShown(rig.notifier));
@@ -106,12 +106,12 @@ TEST_F(RestartingInstrument, TheCheckAfterTheSessionWaitsAsTheClosingDoes) {
 }
 
 TEST_F(RestartingInstrument, AnInstrumentThatStaysAwayIsReportedQuietlyWithinTheBound) {
-    ASSERT_TRUE(rig.window->connected);
+    ASSERT_TRUE(rig.window->Connection().connected);
     RestartTakingLonger(60'000);
     const std::int64_t start = rig.NowUs();
     EXPECT_FALSE(rig.window->ReconnectAfterFinish());
     const std::int64_t waited = rig.NowUs() - start;
-    EXPECT_FALSE(rig.window->connected);
+    EXPECT_FALSE(rig.window->Connection().connected);
     EXPECT_FALSE(rig.serial.IsOpen());
     // The pause, then ten attempts of about a second each.
     EXPECT_GE(waited, 19 * kSecond);
@@ -121,10 +121,10 @@ TEST_F(RestartingInstrument, AnInstrumentThatStaysAwayIsReportedQuietlyWithinThe
 }
 
 TEST_F(RestartingInstrument, TheReconnectionOfTheSessionStillTellsAFailure) {
-    ASSERT_TRUE(rig.window->connected);
+    ASSERT_TRUE(rig.window->Connection().connected);
     RestartTakingLonger(60'000);
     rig.window->Reconnect();
-    EXPECT_FALSE(rig.window->connected);
+    EXPECT_FALSE(rig.window->Connection().connected);
     EXPECT_EQ(rig.notifier.beeps.size(), 1u);
     EXPECT_TRUE(UsbErrorShown(rig.notifier));
 }

@@ -22,12 +22,12 @@ TEST(ChannelPlansOfTypeZero, TheCurrentPlanIsNotAskedAboutAndStaysAsItIs) {
     const std::vector<std::uint8_t> plans = rig.instrument->FlashSegment(0x1E);
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.controls.Label_info1.caption;
     EXPECT_EQ(rig.panelsAnswered, 0);
-    EXPECT_FALSE(w.Check_planes.checked);
-    EXPECT_FALSE(w.Check_borrar.checked);
-    EXPECT_FALSE(w.plansSelected);
-    EXPECT_EQ(w.stepTotal, 1);
+    EXPECT_FALSE(w.controls.Check_planes.checked);
+    EXPECT_FALSE(w.controls.Check_borrar.checked);
+    EXPECT_FALSE(w.State().plansSelected);
+    EXPECT_EQ(w.State().stepTotal, 1);
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     EXPECT_EQ(SectorsErasedByLoader(*rig.instrument), std::vector<std::uint8_t>{});
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
@@ -43,17 +43,17 @@ TEST(ChannelPlansOfTypeZero, RefusedNewPlansLeaveTheStoredOnesAndNoStepForThem) 
     EXPECT_EQ(rig.estimate.stepTotal, 1);
     EXPECT_EQ(rig.estimate.maximum, 30);
     EXPECT_EQ(rig.panelsAnswered, 1);  // the plan question only: nothing to erase
-    EXPECT_FALSE(w.Check_planes.checked);
-    EXPECT_FALSE(w.Check_borrar.checked);
-    EXPECT_FALSE(w.plansSelected);
-    EXPECT_EQ(w.stepTotal, 0);
+    EXPECT_FALSE(w.controls.Check_planes.checked);
+    EXPECT_FALSE(w.controls.Check_borrar.checked);
+    EXPECT_FALSE(w.State().plansSelected);
+    EXPECT_EQ(w.State().stepTotal, 0);
     EXPECT_EQ(rig.stepTexts, std::vector<std::string>{});
     // Nothing was planned any more and nothing failed.
-    EXPECT_EQ(w.Image_accion.index, kPictureUpdated);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureUpdated);
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     EXPECT_EQ(SectorsErasedByLoader(*rig.instrument), std::vector<std::uint8_t>{});
-    EXPECT_FALSE(w.eraseRefused);
-    EXPECT_EQ(w.resultCode, 0) << w.Label_info1.caption;
+    EXPECT_FALSE(w.State().eraseRefused);
+    EXPECT_EQ(w.State().resultCode, 0) << w.controls.Label_info1.caption;
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -66,9 +66,9 @@ TEST(ChannelPlansOfTypeZero, RefusedPlansWithTheFirmwareKeepItsStepsAndTheStored
     const std::vector<std::uint8_t> plans = rig.instrument->FlashSegment(0x1E);
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.controls.Label_info1.caption;
     EXPECT_EQ(rig.panelsAnswered, 1);
-    EXPECT_EQ(w.stepTotal, 4);
+    EXPECT_EQ(w.State().stepTotal, 4);
     EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 4));
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     ExpectFirmwareInstalled(*rig.instrument);
@@ -85,19 +85,19 @@ TEST(ChannelPlansOfTypeZero, AcceptedPlansBringTheEraseAndInstallTheNewTable) {
     };
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.controls.Label_info1.caption;
     EXPECT_EQ(asked, (std::vector<std::string>{w.texts.AVISOPLAN1, w.texts.AVISOMEM1}));
-    EXPECT_TRUE(w.Check_borrar.checked);
+    EXPECT_TRUE(w.controls.Check_borrar.checked);
     // The erase is one more step; the estimate was made before and stays.
     EXPECT_EQ(rig.estimate.stepTotal, 1);
-    EXPECT_EQ(w.stepTotal, 2);
-    EXPECT_EQ(w.ProgressBar_general.maximum, 30);
+    EXPECT_EQ(w.State().stepTotal, 2);
+    EXPECT_EQ(w.controls.ProgressBar_general.maximum, 30);
     EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 2));
     EXPECT_EQ(SectorsErasedByLoader(*rig.instrument),
               (std::vector<std::uint8_t>{1, 32, 33, 36, 37, 38, 39, 40, 41, 42, 43, 44}));
     const auto table = payloads::ChannelPlan(0);
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, table.size()), Bytes(table));
-    EXPECT_EQ(w.resultCode, 0);
+    EXPECT_EQ(w.State().resultCode, 0);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -112,11 +112,11 @@ TEST(ChannelPlansOfTypeFour, TheCurrentPlanIsNotAskedAboutButStillSent) {
     Tventana_brisca& w = *rig.window;
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.controls.Label_info1.caption;
     EXPECT_EQ(rig.panelsAnswered, 0);
-    EXPECT_TRUE(w.Check_planes.checked);
-    EXPECT_FALSE(w.Check_borrar.checked);
-    EXPECT_EQ(w.plansExpectedVersion, 111);
+    EXPECT_TRUE(w.controls.Check_planes.checked);
+    EXPECT_FALSE(w.controls.Check_borrar.checked);
+    EXPECT_EQ(w.Identification().plansExpectedVersion, 111);
     EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 1));
     const auto table = payloads::ChannelPlan(4);
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, table.size()), Bytes(table));
@@ -134,8 +134,8 @@ TEST(ChannelPlansOfTypeFour, AnOldPlanIsAskedAbout) {
     rig.Search();
 
     EXPECT_EQ(rig.panelsAnswered, 1);
-    EXPECT_EQ(w.plansStoredVersion, 100);
-    EXPECT_FALSE(w.Check_planes.checked);
+    EXPECT_EQ(w.Identification().plansStoredVersion, 100);
+    EXPECT_FALSE(w.controls.Check_planes.checked);
     EXPECT_EQ(rig.instrument->FlashSegment(0x1E), plans);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }

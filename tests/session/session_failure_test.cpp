@@ -57,9 +57,10 @@ void RestartByHandAndPress(SessionRig& rig, RePress& seen) {
         ++seen.waits;
         if (seen.firstWaitUs < 0) {
             seen.firstWaitUs = rig.NowUs();
-            seen.waiting = {w.Label_info1.caption, w.Label_info2.caption, w.Label_info3.caption};
-            seen.buttonShown = w.Button_buscar_puerto.visible;
-            seen.stage = w.stage;
+            seen.waiting = {w.controls.Label_info1.caption, w.controls.Label_info2.caption,
+                            w.controls.Label_info3.caption};
+            seen.buttonShown = w.controls.Button_buscar_puerto.visible;
+            seen.stage = w.State().stage;
             rig.instrument->Restart();
         }
         if (!seen.pressed && rig.NowUs() - seen.firstWaitUs >= 20 * kSecond) {
@@ -68,9 +69,10 @@ void RestartByHandAndPress(SessionRig& rig, RePress& seen) {
         }
     };
     rig.onPump = [&w, &seen] {
-        if (seen.pressed && w.stage != 2 && seen.barAfter < 0) {
-            seen.after = {w.Label_info1.caption, w.Label_info2.caption, w.Label_info3.caption};
-            seen.barAfter = w.ProgressBar_general.position;
+        if (seen.pressed && w.State().stage != 2 && seen.barAfter < 0) {
+            seen.after = {w.controls.Label_info1.caption, w.controls.Label_info2.caption,
+                          w.controls.Label_info3.caption};
+            seen.barAfter = w.controls.ProgressBar_general.position;
         }
     };
 }
@@ -97,17 +99,17 @@ TEST(ZoneRePress, TheSameInstrumentGetsTheZoneWrittenAgainAndTheRestOfTheUpdate)
     rig.Search();
 
     ExpectWaitedForThePress(w, seen);
-    EXPECT_EQ(w.identityAfterRestart, w.identityAtConnect);
+    EXPECT_EQ(w.Identification().identityAfterRestart, w.Identification().identityAtConnect);
     // The retry went through and the session went on to its end.
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
-    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO5_L1);
-    EXPECT_EQ(w.resultCode, 5);  // kept, though the retry succeeded
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.controls.Label_info1.caption;
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO5_L1);
+    EXPECT_EQ(w.State().resultCode, 5);  // kept, though the retry succeeded
     EXPECT_EQ(rig.stepTexts.back(), w.texts.PASO4_L3 + ": 4/4");
     // The installation profiles went in on the retry.
     EXPECT_FALSE(Erased(rig.instrument->Eeprom('R', 8, 0x0300, 0x0300)));
     ExpectFirmwareInstalled(*rig.instrument);
-    EXPECT_FALSE(w.connected);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_FALSE(w.Connection().connected);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -124,18 +126,18 @@ TEST(ZoneRePress, AnotherInstrumentAttachedMeanwhileStopsTheSessionWithCodeFive)
     rig.Search();
 
     ExpectWaitedForThePress(w, seen);
-    EXPECT_NE(w.identityAfterRestart, w.identityAtConnect);
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 5");
-    EXPECT_EQ(w.Label_info2.caption, w.texts.P6_E4_L2);
+    EXPECT_NE(w.Identification().identityAfterRestart, w.Identification().identityAtConnect);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 5");
+    EXPECT_EQ(w.controls.Label_info2.caption, w.texts.P6_E4_L2);
     // Nothing at all was written to the other instrument.
     EXPECT_EQ(rig.stepTexts, std::vector<std::string>{w.texts.PASO4_L3 + ": 1/4"});
     EXPECT_TRUE(NoConfigurationStored(*rig.instrument));
     EXPECT_EQ(rig.instrument->FlashSegment(0x30), fpgaBefore);
     EXPECT_EQ(rig.instrument->FirmwareVersion(), "1.89.00000");
     EXPECT_FALSE(rig.instrument->Module().started);
-    EXPECT_FALSE(w.connected);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_FALSE(w.Connection().connected);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -145,7 +147,7 @@ TEST(FirstFailure, TheFirmwareCodeStandsThoughTheModuleWouldFailToo) {
     // From the main firmware step on, no block is answered and the module would not start.
     bool armed = false;
     rig.onPump = [&] {
-        if (!armed && w.stepIndex == 3) {
+        if (!armed && w.State().stepIndex == 3) {
             armed = true;
             rig.instrument->AddFault(Every(sim::Event::Block, sim::Action::NoAnswer));
             rig.instrument->AddFault(Every(sim::Event::ModuleStart, sim::Action::NoAnswer));
@@ -154,15 +156,15 @@ TEST(FirstFailure, TheFirmwareCodeStandsThoughTheModuleWouldFailToo) {
     rig.Search();
 
     ASSERT_TRUE(armed);
-    EXPECT_EQ(w.resultCode, 20);
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 20");
+    EXPECT_EQ(w.State().resultCode, 20);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 20");
     // The session stopped at the failure: the module step was skipped, nothing was committed.
     EXPECT_EQ(rig.stepTexts.back(), w.texts.PASO4_L3 + ": 3/4");
     EXPECT_FALSE(rig.instrument->Module().started);
     EXPECT_EQ(rig.instrument->FirmwareVersion(), "1.89.00000");
-    EXPECT_FALSE(w.connected);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_FALSE(w.Connection().connected);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
 }
 
 TEST(LeavingTheLink, ALeaveBetweenTwoStepsIsDrainedAndTheSessionGoesOn) {
@@ -182,7 +184,7 @@ TEST(LeavingTheLink, ALeaveBetweenTwoStepsIsDrainedAndTheSessionGoesOn) {
         rig.clock.Cancel(leave);
         leave = rig.clock.After(3 * kSecond, [&] {
             left = true;
-            stepWhenLeft = w.stepIndex;
+            stepWhenLeft = w.State().stepIndex;
             rig.instrument->LeaveLink();
         });
     });
@@ -191,8 +193,9 @@ TEST(LeavingTheLink, ALeaveBetweenTwoStepsIsDrainedAndTheSessionGoesOn) {
 
     ASSERT_TRUE(left);
     EXPECT_EQ(stepWhenLeft, 1);
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption << w.resultCode;
-    EXPECT_EQ(w.resultCode, 0);
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated)
+        << w.controls.Label_info1.caption << w.State().resultCode;
+    EXPECT_EQ(w.State().resultCode, 0);
     EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 2));
     EXPECT_TRUE(rig.notifier.beeps.empty());
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, 5)[3], 103);
@@ -209,7 +212,7 @@ TEST(LeavingTheLink, AnInstrumentThatLeavesForGoodBeforeTheClosingIsNoSuccess) {
     // Once the FPGA set is in, every probe is answered by the end of the link.
     bool armed = false;
     rig.onPump = [&] {
-        if (!armed && w.stepIndex == 1) {
+        if (!armed && w.State().stepIndex == 1) {
             armed = true;
             rig.instrument->AddFault(Every(sim::Event::Probe, sim::Action::LeaveLink));
         }
@@ -223,13 +226,13 @@ TEST(LeavingTheLink, AnInstrumentThatLeavesForGoodBeforeTheClosingIsNoSuccess) {
     EXPECT_EQ(rig.notifier.messages.back().text, "USB error");
     EXPECT_EQ(rig.notifier.beeps, (std::vector<std::pair<int, int>>{{1000, 500}}));
     // ... and the records were not written: the update did not end well.
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.resultCode, 26);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 26");
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.State().resultCode, 26);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 26");
     EXPECT_TRUE(Erased(rig.instrument->Eeprom('Q', 9, 0x1000, 0x0300)));
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(rig.serial.IsOpen());
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
 }
 
 }  // namespace

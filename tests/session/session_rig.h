@@ -44,7 +44,7 @@ class SessionRig {
 
     // Presses the search button until a search (and the session it starts) has run.
     void Search() {
-        if (window->stage == 0)
+        if (window->State().stage == 0)
             window->Button_buscar_puertoClick();
         window->Button_buscar_puertoClick();
     }
@@ -93,14 +93,14 @@ class SessionRig {
     // The disconnection watch fires every interval while it is enabled, as a front end's timer
     // does between the window's events.
     void TendWatch() {
-        if (!window->Timer_desconexion.enabled) {
+        if (!window->controls.Timer_desconexion.enabled) {
             lastWatchUs_ = -1;
             return;
         }
         const std::int64_t now = clock.NowUs();
         if (lastWatchUs_ < 0) {
             lastWatchUs_ = now;
-        } else if (now - lastWatchUs_ >= window->Timer_desconexion.intervalMs * 1000LL) {
+        } else if (now - lastWatchUs_ >= window->controls.Timer_desconexion.intervalMs * 1000LL) {
             lastWatchUs_ = now;
             window->Mira_desconexion();
         }
@@ -109,24 +109,26 @@ class SessionRig {
     void NoteEstimate(const RecordingNotifier::Message& m) {
         if (m.text.rfind(window->texts.TIEMPO_TOTAL1, 0) != 0)
             return;
-        estimate = {m.text, window->ProgressBar_general.maximum, window->stepTotal};
+        estimate = {m.text, window->controls.ProgressBar_general.maximum,
+                    window->State().stepTotal};
     }
 
     void NoteStepText() {
-        const std::string& line = window->Label_info3.caption;
+        const std::string& line = window->controls.Label_info3.caption;
         if (line.rfind(window->texts.PASO4_L3 + ": ", 0) == 0 &&
             (stepTexts.empty() || stepTexts.back() != line))
             stepTexts.push_back(line);
     }
 
     void AnswerTheWindow() {
-        if (window->Panel_atencion.visible) {
+        if (window->controls.Panel_atencion.visible) {
             ++panelsAnswered;
-            if (answerPanel(window->Label_atencion_linea1.caption) == 1)
+            if (answerPanel(window->controls.Label_atencion_linea1.caption) == 1)
                 window->Button_atencion_okClick();
             else
                 window->Button_atencion_cancelClick();
-        } else if (window->stage == 2 && window->Button_buscar_puerto.visible && onRePressWait) {
+        } else if (window->State().stage == 2 && window->controls.Button_buscar_puerto.visible &&
+                   onRePressWait) {
             onRePressWait();
         }
     }

@@ -33,17 +33,17 @@ TEST_P(FirmwarePlan, EstimateStepsLineSpeedAndPausesFollowTheKindOfWindows) {
     SilenceLog log(rig);
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption;
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.controls.Label_info1.caption;
     EXPECT_EQ(rig.estimate.maximum, c.maximum);
     EXPECT_EQ(rig.estimate.text, w.texts.TIEMPO_TOTAL1 + c.minutes + " min.\n" + w.texts.AVISOMEM3);
     EXPECT_EQ(rig.estimate.stepTotal, 4);
     EXPECT_EQ(rig.stepTexts, StepTexts(w.texts, 4));
     EXPECT_EQ(rig.panelsAnswered, 0);
-    EXPECT_EQ(w.resultCode, 0);
+    EXPECT_EQ(w.State().resultCode, 0);
     // Under 64-bit Windows the line never leaves 115200.
     EXPECT_EQ(SpeedChangeAsked(*rig.instrument), !c.wow64);
     EXPECT_EQ(log.fastestBaud, c.wow64 ? 115200u : 500000u);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
     ExpectFirmwareInstalled(*rig.instrument);
     // The plan page was not part of the plan: it holds what it held.
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, 5)[3], 103);
@@ -84,14 +84,15 @@ TEST(SessionPauses, AfterTheKeypadThePlansTheSpeedChangeAndBeforeTheClosing) {
     // Identification never asks for the keypad; a service build ticks its mark by hand once
     // the instrument was read.
     rig.onPump = [&] {
-        if (!w.sessionRunning && !w.identityAtConnect.empty())
-            w.Check_teclado.checked = true;
+        if (!w.State().sessionRunning && !w.Identification().identityAtConnect.empty())
+            w.controls.Check_teclado.checked = true;
     };
     SilenceLog log(rig);
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.Label_info1.caption << w.resultCode;
-    ASSERT_EQ(w.stepTotal, 3);
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated)
+        << w.controls.Label_info1.caption << w.State().resultCode;
+    ASSERT_EQ(w.State().stepTotal, 3);
     EXPECT_EQ(rig.instrument->Keypad().endCode, 18);
 
     ExpectPause(log.Longest(1, 1).Length(), 9 * kSecond, "after the keypad, to the reconnection");

@@ -17,14 +17,14 @@ TEST(UpdateSession, FullUpdateLeavesTheInstrumentHoldingWhatTheProgramCarries) {
     Tventana_brisca& w = *rig.window;
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated)
-        << w.Label_info1.caption << " / " << w.resultCode;
-    EXPECT_EQ(w.resultCode, 0);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO5_L1);
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated)
+        << w.controls.Label_info1.caption << " / " << w.State().resultCode;
+    EXPECT_EQ(w.State().resultCode, 0);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO5_L1);
     // The meter, asked again once back from its restart, reports the new versions.
-    EXPECT_EQ(w.Label_info3.caption, w.texts.PASO5_VERIFICADO);
-    EXPECT_FALSE(w.sessionRunning);
-    EXPECT_FALSE(w.connected);
+    EXPECT_EQ(w.controls.Label_info3.caption, w.texts.PASO5_VERIFICADO);
+    EXPECT_FALSE(w.State().sessionRunning);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(rig.serial.IsOpen());
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 
@@ -50,8 +50,8 @@ TEST(UpdateSession, FullUpdateLeavesTheInstrumentHoldingWhatTheProgramCarries) {
 
     // A second search finds nothing left to do.
     rig.SearchAgain();
-    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO7_L1);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO7_L1);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -62,12 +62,12 @@ TEST(UpdateSession, CancelOnTheTimeQuestionRunsNoStep) {
     const std::int64_t start = rig.NowUs();
     rig.Search();
 
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E4_L1 + " 0");
     EXPECT_EQ(rig.panelsAnswered, 0);
     EXPECT_EQ(rig.instrument->FirmwareVersion(), "1.89.00000");
-    EXPECT_FALSE(w.connected);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_FALSE(w.Connection().connected);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
     // No step, no pause: the search, the question and the end only.
     EXPECT_LT((rig.NowUs() - start) / 1'000'000, 10);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
@@ -83,15 +83,16 @@ TEST(UpdateSession, RefusedEraseEndsWithItsTextsAfterTheSpeedChangeAndTheFinish)
     rig.Search();
 
     EXPECT_EQ(rig.panelsAnswered, 2);
-    EXPECT_TRUE(w.eraseRefused);
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.P6_E7_L1);
-    EXPECT_EQ(w.Label_info3.caption, w.texts.P6_E7_L3);
+    EXPECT_TRUE(w.State().eraseRefused);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.P6_E7_L1);
+    EXPECT_EQ(w.controls.Label_info3.caption, w.texts.P6_E7_L3);
     // The line-speed change still happened, and the plan was not touched.
-    EXPECT_TRUE(SpeedChangeAsked(*rig.instrument)) << w.resultCode << rig.instrument->Report(30);
+    EXPECT_TRUE(SpeedChangeAsked(*rig.instrument))
+        << w.State().resultCode << rig.instrument->Report(30);
     auto header = rig.instrument->Flash(0x1E0000, 5);
     EXPECT_EQ(header[3], 111);
-    EXPECT_EQ(w.PortSettings.BaudRate, 115200u);
+    EXPECT_EQ(w.Connection().PortSettings.BaudRate, 115200u);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -103,8 +104,8 @@ TEST(UpdateSession, PlansAloneAreOneStepWithoutAQuestion) {
     rig.Search();
 
     EXPECT_EQ(rig.panelsAnswered, 0);
-    EXPECT_EQ(w.stepTotal, 1);
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated) << w.resultCode;
+    EXPECT_EQ(w.State().stepTotal, 1);
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated) << w.State().resultCode;
     auto header = rig.instrument->Flash(0x1E0000, 5);
     EXPECT_EQ(std::vector<std::uint8_t>(header.begin(), header.end()),
               std::vector<std::uint8_t>(payloads::ChannelPlan(1).begin(),
@@ -117,9 +118,10 @@ TEST(UpdateSession, AnInstrumentInItsBootstrapModeIsUpdatedThroughTheLoader) {
     Tventana_brisca& w = *rig.window;
     rig.Search();
 
-    ASSERT_EQ(w.Image_accion.index, kPictureUpdated)
-        << w.Label_info1.caption << " / " << w.resultCode << rig.instrument->Report(40);
-    EXPECT_EQ(w.resultCode, 0);
+    ASSERT_EQ(w.controls.Image_accion.index, kPictureUpdated)
+        << w.controls.Label_info1.caption << " / " << w.State().resultCode
+        << rig.instrument->Report(40);
+    EXPECT_EQ(w.State().resultCode, 0);
     // The loader went in through the processor's bootstrap mode first.
     EXPECT_EQ(rig.instrument->Loader().bootstrapBlock1.size(), 32u);
     EXPECT_EQ(rig.instrument->Loader().bootstrapBlock3.size(), 968u);
@@ -133,8 +135,8 @@ TEST(UpdateSession, AnInstrumentInItsBootstrapModeIsUpdatedThroughTheLoader) {
     // It came back running its new firmware, with nothing left to do.
     rig.SearchAgain();
     EXPECT_EQ(rig.instrument->CurrentMode(), sim::Mode::Running);
-    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO7_L1);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotUpdated);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO7_L1);
 }
 
 }  // namespace

@@ -33,15 +33,15 @@ bool Contains(const std::string& text, const std::string& part) {
 // beep or a box, the link is ended and the menus work again.
 void ExpectLeftQuietly(SessionRig& rig) {
     Tventana_brisca& w = *rig.window;
-    EXPECT_EQ(w.Image_accion.index, kPictureUpdated);
-    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO5_L1);
-    EXPECT_EQ(w.Label_info2.caption, w.texts.PASO5_L2);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureUpdated);
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO5_L1);
+    EXPECT_EQ(w.controls.Label_info2.caption, w.texts.PASO5_L2);
     EXPECT_TRUE(rig.notifier.beeps.empty());
     for (const RecordingNotifier::Message& message : rig.notifier.messages)
         EXPECT_NE(message.text, "USB error");
-    EXPECT_FALSE(w.connected);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(rig.serial.IsOpen());
-    EXPECT_TRUE(w.MenuArchivo.enabled);
+    EXPECT_TRUE(w.controls.MenuArchivo.enabled);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
 
@@ -54,14 +54,15 @@ TEST(VersionCheckAfterUpdate, AFullUpdateIsConfirmedByWhatTheMeterReports) {
     std::vector<std::string> shownWhileChecking;
     rig.onPump = [&] {
         if (!events.told.empty() && events.told.back() == "check started" && !w.versionCheck &&
-            (shownWhileChecking.empty() || shownWhileChecking.back() != w.Label_info3.caption)) {
-            shownWhileChecking.push_back(w.Label_info3.caption);
-            EXPECT_FALSE(w.MenuArchivo.enabled);
+            (shownWhileChecking.empty() ||
+             shownWhileChecking.back() != w.controls.Label_info3.caption)) {
+            shownWhileChecking.push_back(w.controls.Label_info3.caption);
+            EXPECT_FALSE(w.controls.MenuArchivo.enabled);
         }
     };
     rig.Search();
 
-    ASSERT_EQ(w.resultCode, 0) << w.Label_info1.caption;
+    ASSERT_EQ(w.State().resultCode, 0) << w.controls.Label_info1.caption;
     ExpectLeftQuietly(rig);
     EXPECT_EQ(shownWhileChecking, std::vector<std::string>{w.texts.PASO5_COMPROBANDO});
     EXPECT_EQ(events.told, (std::vector<std::string>{"updated", "check started", "checked"}));
@@ -82,10 +83,10 @@ TEST(VersionCheckAfterUpdate, AFullUpdateIsConfirmedByWhatTheMeterReports) {
     ASSERT_TRUE(w.versionCheck);
     EXPECT_TRUE(w.versionCheck->Verified());
 
-    EXPECT_EQ(w.Label_info3.caption, w.texts.PASO5_VERIFICADO);
-    const std::string& details = w.Label_info3.hint;
-    EXPECT_EQ(w.Label_info1.hint, details);
-    EXPECT_EQ(w.Label_info2.hint, details);
+    EXPECT_EQ(w.controls.Label_info3.caption, w.texts.PASO5_VERIFICADO);
+    const std::string& details = w.controls.Label_info3.hint;
+    EXPECT_EQ(w.controls.Label_info1.hint, details);
+    EXPECT_EQ(w.controls.Label_info2.hint, details);
     EXPECT_EQ(details.rfind(w.texts.VERSIONES_CABECERA, 0), 0u) << details;
     EXPECT_TRUE(Contains(details, w.texts.VERSION_FIRMWARE + ": 2.04.00000 (" +
                                       w.texts.VERSION_PROGRAMA + " 2.04.00000)"))
@@ -97,8 +98,8 @@ TEST(VersionCheckAfterUpdate, AFullUpdateIsConfirmedByWhatTheMeterReports) {
 
     // The details belong to the lines they explain: the next search's lines have none.
     rig.SearchAgain();
-    EXPECT_EQ(w.Label_info1.caption, w.texts.PASO7_L1);
-    EXPECT_EQ(w.Label_info3.hint, "");
+    EXPECT_EQ(w.controls.Label_info1.caption, w.texts.PASO7_L1);
+    EXPECT_EQ(w.controls.Label_info3.hint, "");
 }
 
 TEST(VersionCheckAfterUpdate, AModuleThatKeepsItsOldSoftwareLeavesTheUpdateUnverified) {
@@ -110,7 +111,7 @@ TEST(VersionCheckAfterUpdate, AModuleThatKeepsItsOldSoftwareLeavesTheUpdateUnver
     Tventana_brisca& w = *rig.window;
     rig.Search();
 
-    ASSERT_EQ(w.resultCode, 0) << w.Label_info1.caption;
+    ASSERT_EQ(w.State().resultCode, 0) << w.controls.Label_info1.caption;
     ExpectLeftQuietly(rig);
     ASSERT_EQ(events.checks.size(), 1u);
     const VersionCheck& check = events.checks.front();
@@ -123,10 +124,10 @@ TEST(VersionCheckAfterUpdate, AModuleThatKeepsItsOldSoftwareLeavesTheUpdateUnver
     EXPECT_FALSE(check.checks[3].current) << check.checks[3].reported;
     EXPECT_EQ(check.checks[3].reported.rfind("161 build", 0), 0u) << check.checks[3].reported;
 
-    EXPECT_EQ(w.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
-    EXPECT_TRUE(Contains(w.Label_info3.hint, w.texts.VERSION_MODULO + ": 161 build"))
-        << w.Label_info3.hint;
-    EXPECT_TRUE(Contains(w.Label_info3.hint, w.texts.VERSION_NO_ACTUAL));
+    EXPECT_EQ(w.controls.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
+    EXPECT_TRUE(Contains(w.controls.Label_info3.hint, w.texts.VERSION_MODULO + ": 161 build"))
+        << w.controls.Label_info3.hint;
+    EXPECT_TRUE(Contains(w.controls.Label_info3.hint, w.texts.VERSION_NO_ACTUAL));
 }
 
 TEST(VersionCheckAfterUpdate, AMeterThatDoesNotComeBackLeavesTheUpdateUnverified) {
@@ -143,14 +144,14 @@ TEST(VersionCheckAfterUpdate, AMeterThatDoesNotComeBackLeavesTheUpdateUnverified
     };
     rig.Search();
 
-    ASSERT_EQ(w.resultCode, 0) << w.Label_info1.caption;
+    ASSERT_EQ(w.State().resultCode, 0) << w.controls.Label_info1.caption;
     ExpectLeftQuietly(rig);
     ASSERT_EQ(events.checks.size(), 1u);
     EXPECT_FALSE(events.checks.front().answered);
     EXPECT_TRUE(events.checks.front().checks.empty());
     EXPECT_EQ(events.checks.front().Why(), Unverified::NotBack);
-    EXPECT_EQ(w.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
-    EXPECT_EQ(w.Label_info3.hint, w.texts.VERSIONES_SIN_RESPUESTA);
+    EXPECT_EQ(w.controls.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
+    EXPECT_EQ(w.controls.Label_info3.hint, w.texts.VERSIONES_SIN_RESPUESTA);
 }
 
 // The window closed while the meter restarts: the wait ends after the pause the session's closing
@@ -175,7 +176,7 @@ TEST(VersionCheckAfterUpdate, ClosingTheWindowDuringTheWaitEndsItWithoutAVerdict
     EXPECT_LT(rig.NowUs() - closedUs, 11 * kSecond);
     EXPECT_EQ(events.told, (std::vector<std::string>{"updated", "check started"}));
     EXPECT_FALSE(w.versionCheck);
-    EXPECT_NE(w.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
+    EXPECT_NE(w.controls.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);
     EXPECT_FALSE(rig.serial.IsOpen());
     EXPECT_TRUE(rig.notifier.beeps.empty());
 }
@@ -188,11 +189,11 @@ TEST(VersionCheckAfterUpdate, AFrontEndMayLeaveTheCheckOut) {
     w.checkVersionsAfterUpdate = false;
     rig.Search();
 
-    ASSERT_EQ(w.resultCode, 0) << w.Label_info1.caption;
+    ASSERT_EQ(w.State().resultCode, 0) << w.controls.Label_info1.caption;
     EXPECT_EQ(events.told, std::vector<std::string>{"updated"});
     EXPECT_FALSE(w.versionCheck);
-    EXPECT_EQ(w.Label_info3.caption, "");
-    EXPECT_EQ(w.Label_info3.hint, "");
+    EXPECT_EQ(w.controls.Label_info3.caption, "");
+    EXPECT_EQ(w.controls.Label_info3.hint, "");
 }
 
 }  // namespace

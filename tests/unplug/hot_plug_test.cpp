@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include "tests/support/private_runtime_dir.h"
+#include "tests/support/window_arrangement.h"
 
 #include "app/ventana_brisca.h"
 #include "payloads/payloads.h"
@@ -55,16 +56,16 @@ struct HotPlug : WithQtApplication {
 TEST_F(HotPlug, AMeterPluggedInAfterTheFirstPressIsFoundByTheSecond) {
     Tventana_brisca& w = *window;
     w.Button_buscar_puertoClick();  // arms: "connect the meter, then press again"
-    ASSERT_EQ(w.stage, 1);
+    ASSERT_EQ(w.State().stage, 1);
     ASSERT_TRUE(PlugIn()) << simulator.Error();
 
     w.Button_buscar_puertoClick();
-    EXPECT_FALSE(w.searchFoundNothing) << w.Label_info1.caption;
-    EXPECT_NE(w.Image_accion.index, kPictureNotFound);
-    EXPECT_TRUE(w.modelKnown) << "the meter was identified";
+    EXPECT_FALSE(w.Connection().searchFoundNothing) << w.controls.Label_info1.caption;
+    EXPECT_NE(w.controls.Image_accion.index, kPictureNotFound);
+    EXPECT_TRUE(w.Identification().modelKnown) << "the meter was identified";
     // Up to date: identified, nothing to write, the link ended.
-    EXPECT_EQ(w.Image_accion.index, kPictureNotUpdated);
-    EXPECT_FALSE(w.connected);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureNotUpdated);
+    EXPECT_FALSE(w.Connection().connected);
 }
 
 TEST_F(HotPlug, AMeterUnpluggedBetweenTwoSearchesIsNoLongerTried) {
@@ -72,14 +73,15 @@ TEST_F(HotPlug, AMeterUnpluggedBetweenTwoSearchesIsNoLongerTried) {
     ASSERT_TRUE(PlugIn()) << simulator.Error();
     w.Button_buscar_puertoClick();
     w.Button_buscar_puertoClick();
-    ASSERT_TRUE(w.modelKnown);
+    ASSERT_TRUE(w.Identification().modelKnown);
     simulator.Stop();
 
-    w.modelKnown = false;
+    // Forget the first identification: the next search must not identify anything again.
+    WindowArrangement::Identification(w).modelKnown = false;
     w.Button_buscar_puertoClick();
     w.Button_buscar_puertoClick();
-    EXPECT_TRUE(w.searchFoundNothing);
-    EXPECT_FALSE(w.modelKnown);
+    EXPECT_TRUE(w.Connection().searchFoundNothing);
+    EXPECT_FALSE(w.Identification().modelKnown);
 }
 
 }  // namespace

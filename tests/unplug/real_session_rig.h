@@ -53,7 +53,7 @@ class RealSessionRig {
 
     // Arms the search and presses again: the search and the session it starts run to the end.
     void Search() {
-        if (window->stage == 0)
+        if (window->State().stage == 0)
             window->Button_buscar_puertoClick();
         window->Button_buscar_puertoClick();
     }
@@ -73,9 +73,9 @@ class RealSessionRig {
 
   private:
     void PlayTheUser() {
-        if (!window || !window->Panel_atencion.visible)
+        if (!window || !window->controls.Panel_atencion.visible)
             return;
-        const int answer = answerPanel(window->Label_atencion_linea1.caption);
+        const int answer = answerPanel(window->controls.Label_atencion_linea1.caption);
         if (answer > 0)
             window->Button_atencion_okClick();
         else if (answer < 0)

@@ -37,12 +37,13 @@ TEST_P(UnplugTest, EndsAsAFailureWithItsCodeAndWithoutSpinning) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     const double cpu = ProcessCpuSeconds() - cpuStart;
 
-    EXPECT_EQ(w.Image_accion.index, kPictureFailed) << w.Label_info1.caption;
-    EXPECT_NE(w.resultCode, 0);
-    EXPECT_NE(w.Label_info1.caption.find(std::to_string(w.resultCode)), std::string::npos)
-        << "the outcome names the code: " << w.Label_info1.caption;
-    EXPECT_FALSE(w.sessionRunning);
-    EXPECT_FALSE(w.connected);
+    EXPECT_EQ(w.controls.Image_accion.index, kPictureFailed) << w.controls.Label_info1.caption;
+    EXPECT_NE(w.State().resultCode, 0);
+    EXPECT_NE(w.controls.Label_info1.caption.find(std::to_string(w.State().resultCode)),
+              std::string::npos)
+        << "the outcome names the code: " << w.controls.Label_info1.caption;
+    EXPECT_FALSE(w.State().sessionRunning);
+    EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(rig.serial.IsOpen()) << "the dead port is closed at the end";
     // The waits that follow the unplug are bounded and sleep: nearly all of the session's time
     // is spent waiting, not polling a port that fails at once (which took a whole core).

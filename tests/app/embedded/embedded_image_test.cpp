@@ -27,7 +27,7 @@ TEST(EmbeddedImageTest, GivesItsVersionAndPages) {
 
     EXPECT_TRUE(notifier.messages.empty());
     EXPECT_EQ(window.EmbeddedVersion(), "2.04.00000");
-    EXPECT_EQ(window.Label1.caption, "Version 2.04");
+    EXPECT_EQ(window.controls.Label1.caption, "Version 2.04");
     for (int page = 0; page < 64; ++page) {
         const bool expected =
             page == 0 || (page >= 2 && page <= 22) || (page >= 24 && page <= 28) || page == 30;
