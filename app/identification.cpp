@@ -101,8 +101,8 @@ bool Tventana_brisca::CheckFirmware() {
     } else {
         return false;
     }
-    Events().InstrumentIdentified(Image_Tesk.visible ? InstrumentModel::Tesk
-                                                     : InstrumentModel::Orvo);
+    Events().InstrumentIdentified(controls.Image_Tesk.visible ? InstrumentModel::Tesk
+                                                              : InstrumentModel::Orvo);
 
     auto region = Decided(ReadAgreed<16>(link, kRegionBlock));
     region[kRegionEnd] = 0;
