@@ -21,6 +21,9 @@ endfunction()
 # executable made of every .cpp in the folder.
 # SLOW marks a folder with tests that take minutes (whole sessions in real time, the campaign):
 # ctest starts them first, so that they run beside the many short ones instead of after them.
+# Each test holds one of the machine's CPU slots (see tests/CMakeLists.txt) while it runs, except
+# those of the executables named in KELL_REAL_TIME_TESTS: they spend their time waiting on real
+# time (pseudo-terminals, the program's own pauses), so ctest runs them beside the others.
 # HOST_ONLY names the files, and HOST_DEPS the libraries, that need Qt or POSIX (pseudo-terminals,
 # fork): the core-only build (the Windows one) leaves them out.
 function(kell_test name)
@@ -49,9 +52,13 @@ function(kell_test name)
     set_tests_properties(${name} PROPERTIES COST ${cost})
     return()
   endif()
+  set(slots RESOURCE_GROUPS cpu:1)
+  if(name IN_LIST KELL_REAL_TIME_TESTS)
+    set(slots "")
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" COST ${cost})
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" COST ${cost} ${slots})
 endfunction()
 
 # kell_fuzz_target(NAME SOURCE DEPS ...): one libFuzzer program from one source file.

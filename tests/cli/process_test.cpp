@@ -230,8 +230,8 @@ TEST_F(CliProcess, SeveralMetersAreUpdatedSideBySideEachWithItsOwnOutcome) {
     const QString second = scenario("second.json", plansOld);
     const QString failing = scenario("failing.json", R"({"name": "refuses-writes",
         "plan": {"type": 1, "version": 102},
-        "faults": [{"event": "eeprom_write", "action": "no_answer", "occurrence": 0},
-                   {"event": "sector_erase", "action": "no_answer", "occurrence": 0}]})");
+        "faults": [{"event": "eeprom_write", "action": "refuse", "occurrence": 0},
+                   {"event": "sector_erase", "action": "refuse", "occurrence": 0}]})");
 
     QProcess meters;
     meters.setProcessEnvironment(Environment());
