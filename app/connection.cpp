@@ -1,6 +1,7 @@
 // Connecting to the instrument: the probe, the reconnection after a restart, and the watch
 // for the instrument leaving the link.
 #include "app/ventana_brisca.h"
+#include "link/deadline.h"
 #include "link/shared_frames.h"
 
 namespace kell {
@@ -16,6 +17,11 @@ constexpr int kReconnectAttempts = 10;
 constexpr int kReconnectPolls = 15;
 constexpr std::uint32_t kReconnectPollMs = 10;
 constexpr std::uint32_t kSettleMs = 100;
+// How long the search listens for the probe's answer. The channel's own read waits only a few
+// milliseconds, which an instrument behind a USB adapter's latency timer (up to 16 ms) or on a
+// busy machine misses; its late answer would then be drained before the next attempt, every
+// time. Only a port that does not answer pays for it.
+constexpr std::uint32_t kProbeReplyWindowMs = 100;
 constexpr int kWakePulses = 16;
 constexpr std::uint32_t kWakeHalfPeriodMs = 20;
 // What a reconnection attempt on a port that does not open waits before the next: as long as
@@ -29,6 +35,7 @@ constexpr std::uint32_t kAbsentAttemptMs = kWakePulses * 2 * kWakeHalfPeriodMs +
 constexpr ProbeRule kSearchProbe{.attempts = kProbeAttempts,
                                  .reads = 1,
                                  .readGapMs = 0,
+                                 .replyWindowMs = kProbeReplyWindowMs,
                                  .takesBootstrap = true,
                                  .stopsOnBusy = true,
                                  .reopens = false};
@@ -135,7 +142,7 @@ ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
                 seams.clock.SleepMs(rule.readGapMs);
             }
             std::uint8_t reply = 0;
-            if (monitorPSerie.Read(&reply, 1) != 1)
+            if (!ReadProbeReply(reply, rule.replyWindowMs))
                 continue;
             if (reply == kListening)
                 return ProbeAnswer::Listening;
@@ -151,6 +158,15 @@ ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
             return ProbeAnswer::Busy;
     }
     return ProbeAnswer::Silent;
+}
+
+bool Tventana_brisca::ReadProbeReply(std::uint8_t& reply, unsigned windowMs) {
+    const Deadline window = Deadline::Milliseconds(seams.clock, windowMs);
+    do {
+        if (monitorPSerie.Read(&reply, 1) == 1)
+            return true;
+    } while (!window.Expired());
+    return false;
 }
 
 void Tventana_brisca::Reconnect() {

@@ -17,6 +17,9 @@ struct ProbeRule {
     // Reads of the answer after each probe; with a gap, each is preceded by a pump and a pause.
     int reads = 1;
     unsigned readGapMs = 0;
+    // With a window, each read goes on until a byte arrives or the window has passed, instead of
+    // the channel's few milliseconds.
+    unsigned replyWindowMs = 0;
     bool takesBootstrap = false;
     // A busy answer ends the attempts at once instead of being passed over.
     bool stopsOnBusy = false;

@@ -35,17 +35,33 @@ PolledByte WaitForByte(LinkContext& link, const Deadline& deadline, Pace pace) {
     }
 }
 
-PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uint8_t wanted,
+namespace {
+
+template <class Accepts>
+PolledByte WaitForAccepted(LinkContext& link, const Deadline& deadline, Accepts accepts,
                            Pace pace) {
     for (;;) {
         PolledByte got = WaitForByte(link, deadline, pace);
-        if (!got.Arrived() || got.value == wanted)
+        if (!got.Arrived() || accepts(got.value))
             return got;
         // Stray bytes before the awaited one are skipped against the same deadline, so a
         // chattering line cannot stretch the wait.
         if (deadline.Expired())
             return {WaitEnd::TimedOut, 0, deadline.Elapsed()};
     }
+}
+
+}  // namespace
+
+PolledByte WaitForByteThat(LinkContext& link, const Deadline& deadline,
+                           bool (*accepted)(std::uint8_t), Pace pace) {
+    return WaitForAccepted(link, deadline, accepted, pace);
+}
+
+PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uint8_t wanted,
+                           Pace pace) {
+    return WaitForAccepted(
+        link, deadline, [wanted](std::uint8_t byte) { return byte == wanted; }, pace);
 }
 
 PolledByte WaitForAnswer(LinkContext& link, const Deadline& deadline, Pace pace) {

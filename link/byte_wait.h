@@ -47,6 +47,10 @@ std::optional<std::uint8_t> PollByte(LinkContext& link);
 // once, so a byte that is already there is taken even from an expired deadline.
 PolledByte WaitForByte(LinkContext& link, const Deadline& deadline, Pace pace);
 
+// As WaitForByte, discarding every byte that `accepted` refuses, against the same deadline.
+PolledByte WaitForByteThat(LinkContext& link, const Deadline& deadline,
+                           bool (*accepted)(std::uint8_t), Pace pace);
+
 // As WaitForByte, discarding every other byte until `wanted` arrives.
 PolledByte WaitForThisByte(LinkContext& link, const Deadline& deadline, std::uint8_t wanted,
                            Pace pace);

@@ -15,6 +15,16 @@ class Deadline {
     Deadline(Clock& clock, std::int64_t limitSeconds)
         : clock_(&clock), start_(clock.Seconds()), limit_(limitSeconds) {}
 
+    // A limit in milliseconds of the monotonic clock, for the waits the program itself bounds
+    // (not the protocol's whole-second ones). Elapsed() still counts whole seconds.
+    static Deadline Milliseconds(Clock& clock, std::int64_t limitMs) {
+        Deadline d(clock, 0);
+        d.start_ = clock.MonotonicUs();
+        d.limit_ = limitMs * 1000;
+        d.inMicroseconds_ = true;
+        return d;
+    }
+
     // A limit counted from an earlier second (a step's start time) instead of from now.
     static Deadline Since(Clock& clock, std::int64_t startSeconds, std::int64_t limitSeconds) {
         Deadline d(clock, limitSeconds);
@@ -23,12 +33,17 @@ class Deadline {
     }
 
     // Whole seconds that have passed since the start.
-    std::int64_t Elapsed() const { return clock_->Seconds() - start_; }
-    bool Expired() const { return Elapsed() >= limit_; }
+    std::int64_t Elapsed() const {
+        return inMicroseconds_ ? (clock_->MonotonicUs() - start_) / 1'000'000
+                               : clock_->Seconds() - start_;
+    }
+    bool Expired() const {
+        return inMicroseconds_ ? clock_->MonotonicUs() - start_ >= limit_ : Elapsed() >= limit_;
+    }
     std::int64_t Limit() const { return limit_; }
 
-    // Starts again from the current second, with the same limit.
-    void Restart() { start_ = clock_->Seconds(); }
+    // Starts again from now, with the same limit.
+    void Restart() { start_ = inMicroseconds_ ? clock_->MonotonicUs() : clock_->Seconds(); }
     // The same start with another limit (a wait that covers a longer stretch of one reply).
     Deadline WithLimit(std::int64_t limitSeconds) const {
         Deadline other = *this;
@@ -40,6 +55,7 @@ class Deadline {
     Clock* clock_;
     std::int64_t start_;
     std::int64_t limit_;
+    bool inMicroseconds_ = false;
 };
 
 }  // namespace kell

@@ -28,10 +28,6 @@ constexpr std::uint8_t kFirstUnknownRequest = 23;
 constexpr int kAfterBlockTable = 5;
 constexpr int kAfterBlockShortTable = 6;
 
-// A read that comes back at once (closed or vanished port) is followed by this pause, so that
-// every wait advances time and ends.
-constexpr std::uint32_t kIdlePauseMs = 2;
-
 constexpr const char* kHexCorrupt = "Hex corrupto !\n";
 constexpr const char* kUnexpectedCode = "Codigo no esperado !\n";
 
@@ -100,20 +96,20 @@ int CTeclado::Program() {
     shortSequence_ = false;
     const std::uint8_t start = kStart;
     SendRaw({&start, 1});
-    Clock& clock = session_.link.clock;
-    std::uint32_t quietSince = clock.TickMs();
-    lastHeardMs_ = quietSince;
+    LinkContext& link = session_.link;
+    lastHeardMs_ = link.clock.TickMs();
     for (;;) {
-        std::uint8_t request = 0;
-        if (!ReadByte(request) || request >= kFirstUnknownRequest) {
-            // An instrument that stopped asking would otherwise hold the step for ever.
-            if (clock.TickMs() - quietSince >= kRequestSilenceMs) {
-                session_.RecordResult(kNoRequestCode);
-                return -1;
-            }
-            continue;
+        // An instrument that stopped asking would otherwise hold the step for ever; codes it
+        // does not know are noise and do not keep the step alive.
+        const PolledByte request = WaitForByteThat(
+            link, Deadline::Milliseconds(link.clock, kRequestSilenceMs),
+            [](std::uint8_t code) { return code < kFirstUnknownRequest; }, Pace::BackToBack());
+        if (!request.Arrived()) {
+            session_.RecordResult(kNoRequestCode);
+            return -1;
         }
-        const Outcome outcome = Serve(request);
+        lastHeardMs_ = link.clock.TickMs();
+        const Outcome outcome = Serve(request.value);
         if (outcome != Outcome::Serving)
             return outcome == Outcome::Succeeded ? 0 : -1;
         // Serving stops early when the instrument fell silent meanwhile; it has stopped asking.
@@ -121,7 +117,6 @@ int CTeclado::Program() {
             session_.RecordResult(kNoRequestCode);
             return -1;
         }
-        quietSince = clock.TickMs();
     }
 }
 
@@ -262,18 +257,6 @@ void CTeclado::SendFrame(std::span<const std::uint8_t> payload) {
 void CTeclado::SendRaw(std::span<const std::uint8_t> bytes) {
     if (!bytes.empty())
         session_.link.serial.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-}
-
-bool CTeclado::ReadByte(std::uint8_t& byte) {
-    Clock& clock = session_.link.clock;
-    const std::uint32_t before = clock.TickMs();
-    if (session_.link.serial.Read(&byte, 1) == 1) {
-        lastHeardMs_ = clock.TickMs();
-        return true;
-    }
-    if (clock.TickMs() == before)
-        clock.SleepMs(kIdlePauseMs);
-    return false;
 }
 
 bool CTeclado::InstrumentSilent() const {

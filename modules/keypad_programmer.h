@@ -76,8 +76,6 @@ class CTeclado {
 
     void SendFrame(std::span<const std::uint8_t> payload);
     void SendRaw(std::span<const std::uint8_t> bytes);
-    // One short read of the channel; never returns at once without time having passed.
-    bool ReadByte(std::uint8_t& byte);
     // Nothing at all has come from the instrument for kRequestSilenceMs: it has stopped taking
     // part, and the acknowledgements still awaited would only wait out their 2 s each.
     bool InstrumentSilent() const;
