@@ -7,11 +7,9 @@
 
 #include "app/ventana_brisca.h"
 #include "payloads/payloads.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
 #include "sim/instrument.h"
 #include "tests/campaign/line_faults.h"
+#include "tests/support/virtual_world.h"
 
 namespace kell::testing {
 
@@ -19,32 +17,27 @@ namespace kell::testing {
 // shipped language file and the embedded payloads. A copy of the session tests' rig with one
 // difference: the line reaches the instrument through LineFaults, so that a test can damage
 // single bytes on their way.
-class CampaignRig {
+class CampaignRig : public VirtualWorld {
   public:
     static constexpr const char* kPath = "/dev/ttyACM0";
 
     explicit CampaignRig(sim::Scenario scenario) {
         KeepThePortLockInThisProcess();
-        lines.Add(kPath, &line);
         instrument = std::make_unique<sim::Instrument>(clock, clock, faults, std::move(scenario));
         faults.Attach(instrument.get());
         line.Attach(&faults);
-        ports.Set(1, kPath);
         ports.SetSystemNames({"COM1"});
-        Seams seams{clock, serial, pump, notifier, ports};
         window =
             std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
                                               std::string(KELL_DATA_DIR) + "/idiomas.ini");
         pump.onPump = [this] { PlayTheUser(); };
     }
-    ~CampaignRig() {
+    ~CampaignRig() override {
         window.reset();
         serial.Close();
         line.Attach(nullptr);
         faults.Attach(nullptr);
     }
-    CampaignRig(const CampaignRig&) = delete;
-    CampaignRig& operator=(const CampaignRig&) = delete;
 
     // Presses the search button until a search (and the session it starts) has run.
     void Search() {
@@ -72,15 +65,9 @@ class CampaignRig {
     std::function<bool(const Tventana_brisca&)> silenceWhen;
     std::int64_t silencedAtUs = -1;
 
-    VirtualClock clock;
-    VirtualLine line{clock};
+    VirtualLine& line = AddPort(1, kPath);
     LineFaults faults{line};
-    VirtualLineSet lines;
     std::unique_ptr<sim::Instrument> instrument;
-    VirtualSerialDevice serial{lines};
-    ScriptedEventPump pump{&clock};
-    RecordingNotifier notifier;
-    FixedPortCatalog ports;
     std::unique_ptr<Tventana_brisca> window;
     int panelsAnswered = 0;
     bool sessionStarted = false;

@@ -10,13 +10,11 @@
 #include "tests/config/config_rig.h"
 #include "tests/support/simulated_end.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-
 // The updater's channel and session fields over the simulated instrument.
-using SimulatorRig = test::SessionRig<test::SimulatedEnd>;
+using SimulatorRig = UpdaterRig<SimulatedEnd>;
 
 Bytes Head(std::span<const std::uint8_t> bytes, std::size_t count) {
     return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
@@ -24,7 +22,7 @@ Bytes Head(std::span<const std::uint8_t> bytes, std::size_t count) {
 
 TEST(AgainstTheSimulator, ZoneStepAndClosingLeaveTheRecordsInTheParameterStore) {
     SimulatorRig s;
-    TFParam_defecto holder(s.session, test::IdentifiedFacts());
+    TFParam_defecto holder(s.session, IdentifiedFacts());
     holder.BuildZoneRecords();
     ASSERT_TRUE(holder.WriteZoneConfiguration()) << s.instrument.Report();
     holder.SendClosingFrame();
@@ -48,7 +46,7 @@ TEST(AgainstTheSimulator, ZoneStepAndClosingLeaveTheRecordsInTheParameterStore) 
 // must give it real records, not the zeros of a fresh window.
 TEST(AgainstTheSimulator, DefaultsWindowWritesRecordsTheInstrumentAccepts) {
     SimulatorRig s;
-    InstrumentFacts facts = test::IdentifiedFacts();
+    InstrumentFacts facts = IdentifiedFacts();
     facts.accessLetter = kServiceAccessLetter;
     TFParam_defecto window(s.session, facts);
     window.check_grabar_perfiles.checked = true;
@@ -66,7 +64,7 @@ TEST(AgainstTheSimulator, DefaultsWindowWritesRecordsTheInstrumentAccepts) {
 TEST(AgainstTheSimulator, ServiceWindowStartsTheLoaderBeforeItErases) {
     TBoot::RestorePristine();
     SimulatorRig s;
-    InstrumentFacts facts = test::IdentifiedFacts();
+    InstrumentFacts facts = IdentifiedFacts();
     facts.accessLetter = kServiceAccessLetter;
     TFParam_defecto window(s.session, facts);
     window.check_grabar_conf_fabrica.checked = false;
@@ -121,4 +119,4 @@ TEST(AgainstTheSimulator, SecondSectorTakesTheBytesFromOffset65535) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

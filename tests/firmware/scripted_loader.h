@@ -10,10 +10,9 @@
 
 #include "platform/line_device.h"
 #include "platform/virtual/virtual_clock.h"
+#include "tests/support/bytes.h"
 
-namespace kell::test {
-
-using Bytes = std::vector<std::uint8_t>;
+namespace kell::testing {
 
 // 64 KiB banks of a flash, by bank (or segment) number; -1 marks a byte never written.
 class SparseFlash {
@@ -146,10 +145,7 @@ class ScriptedLoader : public LineDevice {
     }
 
     static std::uint8_t Xor(const Bytes& frame, std::size_t from, std::size_t to) {
-        std::uint8_t x = 0;
-        for (std::size_t i = from; i < to; ++i)
-            x ^= frame[i];
-        return x;
+        return XorOf(std::span(frame).subspan(from, to - from));
     }
 
     void Handle(const Bytes& frame) {
@@ -236,4 +232,4 @@ class ScriptedLoader : public LineDevice {
     Bytes frame_;
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

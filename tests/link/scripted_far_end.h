@@ -8,10 +8,9 @@
 
 #include "platform/line_device.h"
 #include "platform/virtual/virtual_clock.h"
+#include "tests/support/bytes.h"
 
-namespace kell::test {
-
-using Bytes = std::vector<std::uint8_t>;
+namespace kell::testing {
 
 // A far end for protocol tests, written from the instrument's side and sharing nothing with the
 // updater: it answers given byte patterns with given replies after given delays and records
@@ -98,4 +97,4 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -63,7 +63,7 @@ void RestartByHandAndPress(SessionRig& rig, RePress& seen) {
             seen.stage = w.State().stage;
             rig.instrument->Restart();
         }
-        if (!seen.pressed && rig.NowUs() - seen.firstWaitUs >= 20 * kSecond) {
+        if (!seen.pressed && rig.NowUs() - seen.firstWaitUs >= 20 * kSecondUs) {
             seen.pressed = true;
             w.Button_buscar_puertoClick();
         }
@@ -182,7 +182,7 @@ TEST(LeavingTheLink, ALeaveBetweenTwoStepsIsDrainedAndTheSessionGoesOn) {
         if (left || rig.line.HostBaud() != 500000)
             return;
         rig.clock.Cancel(leave);
-        leave = rig.clock.After(3 * kSecond, [&] {
+        leave = rig.clock.After(3 * kSecondUs, [&] {
             left = true;
             stepWhenLeft = w.State().stepIndex;
             rig.instrument->LeaveLink();

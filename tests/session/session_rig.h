@@ -7,36 +7,29 @@
 
 #include "app/ventana_brisca.h"
 #include "payloads/payloads.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
 #include "sim/instrument.h"
 #include "sim/named_scenarios.h"
+#include "tests/support/virtual_world.h"
 
 namespace kell::testing {
 
-inline constexpr std::int64_t kSecond = 1'000'000;  // in the virtual clock's microseconds
-
 // The program's main window over the simulated instrument on port 1, on virtual time, with the
 // shipped language file and the embedded payloads: a whole session runs in milliseconds.
-class SessionRig {
+class SessionRig : public VirtualWorld {
   public:
     static constexpr const char* kPath = "/dev/ttyACM0";
 
     explicit SessionRig(sim::Scenario scenario) {
-        lines.Add(kPath, &line);
         instrument = std::make_unique<sim::Instrument>(clock, clock, line, std::move(scenario));
         line.Attach(instrument.get());
-        ports.Set(1, kPath);
         ports.SetSystemNames({"COM1"});
-        Seams seams{clock, serial, pump, notifier, ports};
         window =
             std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
                                               std::string(KELL_DATA_DIR) + "/idiomas.ini");
         pump.onPump = [this] { PlayTheUser(); };
         notifier.onMessage = [this](const RecordingNotifier::Message& m) { NoteEstimate(m); };
     }
-    ~SessionRig() {
+    ~SessionRig() override {
         window.reset();
         serial.Close();
         line.Attach(nullptr);
@@ -60,14 +53,8 @@ class SessionRig {
 
     std::int64_t NowUs() const { return clock.NowUs(); }
 
-    VirtualClock clock;
-    VirtualLine line{clock};
-    VirtualLineSet lines;
+    VirtualLine& line = AddPort(1, kPath);
     std::unique_ptr<sim::Instrument> instrument;
-    VirtualSerialDevice serial{lines};
-    ScriptedEventPump pump{&clock};
-    RecordingNotifier notifier;
-    FixedPortCatalog ports;
     std::unique_ptr<Tventana_brisca> window;
     int panelsAnswered = 0;
     // What the window showed when it asked the time question.

@@ -6,14 +6,14 @@
 #include "platform/controls.h"
 #include "tests/support/line_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 
 // A LineRig with the main window's session fields that the updaters use, under the window's
 // names, and the session context over them. The connection handlers are left empty; a rig that
 // needs one sets it on `session`.
-template <class End>
-struct SessionRig : LineRig<End> {
-    using LineRig<End>::LineRig;
+template <class Device>
+struct UpdaterRig : LineRig<Device> {
+    using LineRig<Device>::LineRig;
 
     int resultCode = 0;
     int overallPosition = 0;
@@ -25,4 +25,4 @@ struct SessionRig : LineRig<End> {
     SessionContext session = SessionOver(this->link, *this);
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing
