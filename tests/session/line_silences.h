@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 

@@ -9,7 +9,7 @@
 
 #include "tests/session/line_silences.h"
 #include "tests/session/session_checks.h"
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 namespace {

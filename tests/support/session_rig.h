@@ -9,19 +9,22 @@
 #include "payloads/payloads.h"
 #include "sim/instrument.h"
 #include "sim/named_scenarios.h"
+#include "tests/support/line_faults.h"
 #include "tests/support/virtual_world.h"
 
 namespace kell::testing {
 
 // The program's main window over the simulated instrument on port 1, on virtual time, with the
-// shipped language file and the embedded payloads: a whole session runs in milliseconds.
+// shipped language file and the embedded payloads: a whole session runs in milliseconds. The
+// line reaches the instrument through LineFaults, which pass every byte until a test places
+// faults. Link kell_app, kell_sim and kell_payloads, and define KELL_DATA_DIR.
 class SessionRig : public VirtualWorld {
   public:
     static constexpr const char* kPath = "/dev/ttyACM0";
 
     explicit SessionRig(sim::Scenario scenario) {
-        instrument = std::make_unique<sim::Instrument>(clock, clock, line, std::move(scenario));
-        line.Attach(instrument.get());
+        ReplaceInstrument(std::move(scenario));
+        line.Attach(&faults);
         ports.SetSystemNames({"COM1"});
         window =
             std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
@@ -33,6 +36,14 @@ class SessionRig : public VirtualWorld {
         window.reset();
         serial.Close();
         line.Attach(nullptr);
+        faults.Attach(nullptr);
+    }
+
+    // Another instrument on the same port, for the next session of the same window.
+    void ReplaceInstrument(sim::Scenario scenario) {
+        faults.Attach(nullptr);
+        instrument = std::make_unique<sim::Instrument>(clock, clock, faults, std::move(scenario));
+        faults.Attach(instrument.get());
     }
 
     // Presses the search button until a search (and the session it starts) has run.
@@ -48,12 +59,17 @@ class SessionRig : public VirtualWorld {
     std::function<int(const std::string& line1)> answerPanel = [](const std::string&) { return 1; };
     // Runs when the window waits for the search button to be pressed again.
     std::function<void()> onRePressWait = [this] { window->Button_buscar_puertoClick(); };
-    // Runs at every pump after the user's part: where a test acts at a chosen point.
+    // Runs at every pump before the user's part, and after it: where a test acts at a chosen
+    // point.
+    std::function<void()> beforeUser;
     std::function<void()> onPump;
+    // Whether the front end's disconnection watch is played.
+    bool tendWatch = true;
 
     std::int64_t NowUs() const { return clock.NowUs(); }
 
     VirtualLine& line = AddPort(1, kPath);
+    LineFaults faults{line};
     std::unique_ptr<sim::Instrument> instrument;
     std::unique_ptr<Tventana_brisca> window;
     int panelsAnswered = 0;
@@ -70,8 +86,11 @@ class SessionRig : public VirtualWorld {
     void PlayTheUser() {
         if (!window)
             return;
-        TendWatch();
+        if (tendWatch)
+            TendWatch();
         NoteStepText();
+        if (beforeUser)
+            beforeUser();
         AnswerTheWindow();
         if (onPump)
             onPump();
