@@ -2,6 +2,7 @@
 
 #include "config/zone_records.h"
 #include "tests/config/config_rig.h"
+#include "tests/config/record_bytes.h"
 
 namespace kell::testing {
 namespace {
@@ -15,10 +16,6 @@ RecordArea PatternRecord() {
         area[i] = static_cast<std::uint8_t>(i * 7 + 3);
     area[0] = 0xA0;
     return area;
-}
-
-Bytes Head(const RecordArea& area, std::size_t count) {
-    return Bytes(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 TEST(GeneralRecordWrites, BothHalvesWithoutTheLastTwoBytes) {

@@ -8,6 +8,7 @@
 #include "payloads/payloads.h"
 #include "sim/instrument.h"
 #include "tests/config/config_rig.h"
+#include "tests/config/record_bytes.h"
 #include "tests/support/simulated_end.h"
 
 namespace kell::testing {
@@ -15,10 +16,6 @@ namespace {
 
 // The updater's channel and session fields over the simulated instrument.
 using SimulatorRig = UpdaterRig<SimulatedEnd>;
-
-Bytes Head(std::span<const std::uint8_t> bytes, std::size_t count) {
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
-}
 
 TEST(AgainstTheSimulator, ZoneStepAndClosingLeaveTheRecordsInTheParameterStore) {
     SimulatorRig s;
