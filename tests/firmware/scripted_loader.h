@@ -11,6 +11,7 @@
 #include "platform/line_device.h"
 #include "platform/virtual/virtual_clock.h"
 #include "tests/support/bytes.h"
+#include "tests/support/voice.h"
 
 namespace kell::testing {
 
@@ -61,7 +62,7 @@ class ScriptedLoader : public LineDevice {
         Bytes data;
     };
 
-    ScriptedLoader(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
+    ScriptedLoader(VirtualClock& clock, DevicePort& port) : voice_(clock, port) {}
 
     // ---- How it answers ----
     bool bootstrapMode = false;  // the processor waits for blocks 1 and 3 (1000 bytes)
@@ -100,10 +101,8 @@ class ScriptedLoader : public LineDevice {
 
     // Sends bytes to the PC after the answer delay, asked or not.
     void Say(const Bytes& reply) {
-        if (reply.empty())
-            return;
-        clock_.After(answerDelayUs,
-                     [this, reply] { port_.SendToHost(reply.data(), reply.size()); });
+        if (!reply.empty())
+            voice_.Say(reply, answerDelayUs);
     }
 
     void OnByteFromHost(std::uint8_t byte) override {
@@ -227,8 +226,7 @@ class ScriptedLoader : public LineDevice {
         Say(commitAnswer);
     }
 
-    VirtualClock& clock_;
-    DevicePort& port_;
+    Voice voice_;
     Bytes frame_;
 };
 

@@ -90,7 +90,7 @@ std::vector<Bytes> TablePayloads(int request) {
 
 void PlanInstrument::OnByteFromHost(std::uint8_t byte) {
     heard.push_back(byte);
-    lastHeardUs = clock_.NowUs();
+    lastHeardUs = voice_.NowUs();
     if (plan_.empty() || plan_.front().say)
         return;
     if (++heardInStep_ < plan_.front().count)
@@ -104,7 +104,7 @@ void PlanInstrument::SayWhatFollows() {
     while (!plan_.empty() && plan_.front().say) {
         const std::uint8_t byte = plan_.front().byte;
         plan_.pop_front();
-        clock_.After(kReplyDelayUs, [this, byte] { port_.SendToHost(&byte, 1); });
+        voice_.Say({byte}, kReplyDelayUs);
     }
 }
 

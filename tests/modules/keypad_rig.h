@@ -13,6 +13,7 @@
 #include "tests/support/bytes.h"
 #include "tests/support/hex_records.h"
 #include "tests/support/updater_rig.h"
+#include "tests/support/voice.h"
 
 // A keypad image, an instrument that plays the keypad procedure as a plan and a session on the
 // virtual line, written from the instrument's side and apart from the programmer on purpose.
@@ -46,7 +47,7 @@ std::vector<Bytes> TablePayloads(int request);
 // records everything it hears. Once the plan is played it stays silent.
 class PlanInstrument : public LineDevice {
   public:
-    PlanInstrument(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
+    PlanInstrument(VirtualClock& clock, DevicePort& port) : voice_(clock, port) {}
 
     void Say(std::uint8_t byte) { plan_.push_back({true, byte, 0}); }
     void Hear(std::size_t count) { plan_.push_back({false, 0, count}); }
@@ -65,8 +66,7 @@ class PlanInstrument : public LineDevice {
     };
     void SayWhatFollows();
 
-    VirtualClock& clock_;
-    DevicePort& port_;
+    Voice voice_;
     std::deque<Step> plan_;
     std::size_t heardInStep_ = 0;
 };

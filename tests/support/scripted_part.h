@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/line_device.h"
-#include "platform/virtual/virtual_clock.h"
 #include "tests/support/bytes.h"
+#include "tests/support/voice.h"
 
 namespace kell::testing {
 
@@ -14,21 +13,6 @@ namespace kell::testing {
 struct ReceivedFrame {
     std::int64_t atUs;
     Bytes bytes;
-};
-
-// How a part of a scripted instrument answers: bytes to the PC after a delay.
-class Voice {
-  public:
-    Voice(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
-
-    void Say(Bytes bytes, std::int64_t delayUs) const {
-        clock_.After(delayUs, [this, bytes] { port_.SendToHost(bytes.data(), bytes.size()); });
-    }
-    std::int64_t NowUs() const { return clock_.NowUs(); }
-
-  private:
-    VirtualClock& clock_;
-    DevicePort& port_;
 };
 
 // One family of frames a scripted instrument speaks: how long its frames are, known by their
