@@ -67,7 +67,9 @@ void ScriptedIdentification::OnFrame(const Bytes& frame) {
         case 0x01:
             OnCommand(frame);
             break;
-        case 0x02:
+        case 0x02:  // selector, word and data; a shorter frame is not a call
+            if (frame.size() < 5)
+                break;
             calls.push_back({frame[2],
                              static_cast<std::uint16_t>(frame[3] | frame[4] << 8),
                              {frame.begin() + 5, frame.end()}});
