@@ -38,6 +38,9 @@ namespace kell {
 class TFParam_defecto;
 struct SequenceRun;
 struct SequenceStep;
+namespace testing {
+struct WindowArrangement;
+}
 
 inline constexpr const char* kApplicationTitle = "Update";
 
@@ -290,7 +293,7 @@ class Tventana_brisca {
 
   private:
     // The tests' way to arrange the window's state directly (tests/support).
-    friend struct WindowArrangement;
+    friend struct testing::WindowArrangement;
 
     SessionState state_;
     ConnectionState connection_;

@@ -26,6 +26,8 @@
 namespace kell::bench {
 namespace {
 
+using testing::PseudoTerminal;
+
 constexpr int kPortCounts[] = {1, 2, 4, 8};
 // The firmware text and the language file play no part in finding the instrument.
 constexpr const char* kNoLanguageFile = "/nonexistent/idiomas.ini";

@@ -4,13 +4,8 @@
 
 #include "tests/app/search_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using testing::InstrumentFacts;
-using testing::ScriptedInstrument;
-using testing::SearchRig;
-namespace scenarios = testing::scenarios;
 
 // The window connected to an instrument on port 1 with the connect toggle alone, as the
 // updaters of a session do it.
@@ -18,7 +13,7 @@ struct Connection : ::testing::Test {
     SearchRig rig;
     ScriptedInstrument* instrument = nullptr;
 
-    Tventana_brisca& Connect(InstrumentFacts facts = scenarios::UpToDate()) {
+    Tventana_brisca& Connect(IdentityFacts facts = scenarios::UpToDate()) {
         instrument = &rig.AddInstrument(1, std::move(facts));
         Tventana_brisca& w = rig.Window();
         w.Boton_ConectarClick();  // on port 1, the window's port from construction
@@ -32,20 +27,20 @@ TEST_F(Connection, AListeningInstrumentIsConnectedIdentifiedAndWatched) {
     EXPECT_TRUE(w.monitorPSerie.IsOpen());
     EXPECT_TRUE(w.controls.Timer_desconexion.enabled);
     EXPECT_FALSE(w.Connection().bootstrapReply || w.Connection().busyReply);
-    EXPECT_EQ(instrument->probes, 1);
+    EXPECT_EQ(instrument->identification.probes, 1);
     EXPECT_EQ(instrument->rtsPulses, 16);
-    EXPECT_EQ(instrument->endsOfLink, 0);
+    EXPECT_EQ(instrument->identification.endsOfLink, 0);
     EXPECT_TRUE(w.Identification().modelKnown);  // the identification ran
     EXPECT_EQ(instrument->received.front(), 0x00);
 }
 
 TEST_F(Connection, AnInstrumentThatWakesLateIsFoundOnALaterAttempt) {
-    InstrumentFacts late;
+    IdentityFacts late;
     late.unansweredProbes = 3;
     Tventana_brisca& w = Connect(late);
     EXPECT_TRUE(w.Connection().connected);
-    EXPECT_EQ(instrument->probes, 4);
-    EXPECT_EQ(instrument->endsOfLink, 3);
+    EXPECT_EQ(instrument->identification.probes, 4);
+    EXPECT_EQ(instrument->identification.endsOfLink, 3);
 }
 
 TEST_F(Connection, TheBootstrapModeStartsTheLoaderBeforeTheLinkCountsAsUp) {
@@ -55,8 +50,8 @@ TEST_F(Connection, TheBootstrapModeStartsTheLoaderBeforeTheLinkCountsAsUp) {
         EXPECT_TRUE(rig.Window().Connection().bootstrapReply);
         ++started;
         // The loader answers from now on, with an FPGA set that would be marked if asked for.
-        instrument->facts.mode = InstrumentFacts::Mode::Running;
-        instrument->Poke(0x30, 0x000A, {3, 3});
+        instrument->identification.facts.mode = IdentityFacts::Mode::Running;
+        instrument->identification.Poke(0x30, 0x000A, {3, 3});
         return true;
     };
     Tventana_brisca& w = Connect(scenarios::Bootstrap());
@@ -94,7 +89,7 @@ TEST_F(Connection, ClosingTheWindowDuringTheProbeReturnsAtOnce) {
     w.Boton_ConectarClick();
     EXPECT_FALSE(w.Connection().connected);
     EXPECT_TRUE(w.monitorPSerie.IsOpen());  // left as it was
-    EXPECT_EQ(instrument->probes, 0);
+    EXPECT_EQ(instrument->identification.probes, 0);
     EXPECT_EQ(instrument->rtsPulses, 0);
 }
 
@@ -108,7 +103,7 @@ TEST_F(Connection, TheWatchEndsTheLinkOnTheInstruments0x0AAndDropsOtherBytes) {
     EXPECT_TRUE(w.Connection().connected && w.controls.Timer_desconexion.enabled);
     EXPECT_EQ(w.monitorPSerie.Drain(), 0u);  // the 0x41 was taken and dropped
 
-    instrument->LeaveLink();
+    instrument->identification.LeaveLink();
     rig.clock.AdvanceBy(1000);
     w.Mira_desconexion();
     EXPECT_FALSE(w.Connection().connected);
@@ -122,7 +117,8 @@ TEST_F(Connection, TheWatchEndsTheLinkOnTheInstruments0x0AAndDropsOtherBytes) {
 TEST_F(Connection, ReconnectBringsTheLinkUpWithTheProbeAlone) {
     Tventana_brisca& w = Connect();
     const std::size_t before = instrument->received.size();
-    instrument->facts.unansweredProbes = instrument->probes + 2;  // restarting
+    instrument->identification.facts.unansweredProbes =
+        instrument->identification.probes + 2;  // restarting
     w.Reconnect();
     EXPECT_TRUE(w.Connection().connected);
     EXPECT_FALSE(w.controls.Timer_desconexion.enabled);
@@ -141,13 +137,13 @@ TEST_F(Connection, ReconnectCountsOnlyTheListeningAnswer) {
 
 TEST_F(Connection, AFailedReconnectBeepsAndSaysUsbError) {
     Tventana_brisca& w = Connect();
-    instrument->facts.mode = InstrumentFacts::Mode::Silent;
-    const int probesBefore = instrument->probes;
+    instrument->identification.facts.mode = IdentityFacts::Mode::Silent;
+    const int probesBefore = instrument->identification.probes;
     const std::int64_t start = rig.clock.NowUs();
     w.Reconnect();
     EXPECT_FALSE(w.Connection().connected);
     EXPECT_FALSE(w.monitorPSerie.IsOpen());
-    EXPECT_EQ(instrument->probes - probesBefore, 10);
+    EXPECT_EQ(instrument->identification.probes - probesBefore, 10);
     // Each attempt: 640 ms of pulses, 100 ms, 15 polls of at least 10 ms, 100 ms.
     EXPECT_GT(rig.SecondsSince(start), 10 * 0.99);
     EXPECT_LT(rig.SecondsSince(start), 10 * 1.1);
@@ -206,31 +202,32 @@ TEST_F(LineSpeed, TheInstrumentIsToldItsSpeedCodeByBufferAndCallFrame) {
     Tventana_brisca& w = Connect();
     const std::pair<int, std::uint8_t> speeds[] = {{500000, 1}, {250000, 3}, {115200, 8}};
     for (auto [speed, code] : speeds) {
-        instrument->bufferFrames.clear();
-        instrument->calls.clear();
+        instrument->identification.bufferFrames.clear();
+        instrument->identification.calls.clear();
         const std::int64_t start = rig.clock.NowUs();
         EXPECT_TRUE(w.SetInstrumentBaud(speed));
         EXPECT_GE(rig.SecondsSince(start), 0.5);  // the loader takes the buffer in first
         rig.clock.AdvanceBy(10'000);              // the call frame reaches the instrument
-        ASSERT_EQ(instrument->bufferFrames.size(), 1u);
-        const auto& frame = instrument->bufferFrames[0];
+        ASSERT_EQ(instrument->identification.bufferFrames.size(), 1u);
+        const auto& frame = instrument->identification.bufferFrames[0];
         EXPECT_EQ(frame[4], code);
         EXPECT_TRUE(std::all_of(frame.begin() + 5, frame.end() - 1, [](auto b) { return !b; }));
-        ASSERT_EQ(instrument->calls.size(), 1u);
-        EXPECT_EQ(instrument->calls[0].selector, 0);
-        EXPECT_EQ(instrument->calls[0].word, 0xFEB4);
-        EXPECT_EQ(instrument->calls[0].data, (std::vector<std::uint8_t>{code, 0x00}));
+        ASSERT_EQ(instrument->identification.calls.size(), 1u);
+        EXPECT_EQ(instrument->identification.calls[0].selector, 0);
+        EXPECT_EQ(instrument->identification.calls[0].word, 0xFEB4);
+        EXPECT_EQ(instrument->identification.calls[0].data,
+                  (std::vector<std::uint8_t>{code, 0x00}));
     }
     EXPECT_EQ(w.State().resultCode, 0);
 }
 
 TEST_F(LineSpeed, AnUnansweredBufferFrameRecordsCode8AndSendsNoCall) {
     Tventana_brisca& w = Connect();
-    instrument->facts.mode = InstrumentFacts::Mode::Silent;
+    instrument->identification.facts.mode = IdentityFacts::Mode::Silent;
     rig.LineOf(1)->Attach(nullptr);  // nothing takes the frames any more
     EXPECT_TRUE(w.SetInstrumentBaud(500000));
     EXPECT_EQ(w.State().resultCode, 8);
-    EXPECT_TRUE(instrument->calls.empty());
+    EXPECT_TRUE(instrument->identification.calls.empty());
     // The first failure of a session is the one reported.
     w.Session().resultCode = 20;  // an earlier step failed
     w.SetInstrumentBaud(500000);
@@ -241,8 +238,9 @@ TEST_F(LineSpeed, ASpeedWithoutACodeIsNotSent) {
     Tventana_brisca& w = Connect();
     EXPECT_TRUE(w.SetInstrumentBaud(9600));
     EXPECT_EQ(w.State().resultCode, 8);
-    EXPECT_TRUE(instrument->bufferFrames.empty() && instrument->calls.empty());
+    EXPECT_TRUE(instrument->identification.bufferFrames.empty() &&
+                instrument->identification.calls.empty());
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -5,7 +5,7 @@
 
 #include "app/text_encoding.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // glibc's converter, byte by byte; U+FFFD where it has no character.
@@ -41,4 +41,4 @@ TEST(TextEncoding, Utf8IsWhatRfc3629Allows) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

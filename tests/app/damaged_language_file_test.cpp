@@ -11,11 +11,11 @@
 #include "app/text_encoding.h"
 #include "tests/app/test_support.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 struct DamagedLanguageFileTest : ::testing::Test {
-    testing::TempDir dir;
+    TempDir dir;
 
     Language Load(const std::string& bytes) {
         return LoadLanguageFile(dir.Write(kLanguageFileName, bytes));
@@ -73,7 +73,7 @@ TEST_F(DamagedLanguageFileTest, EmptyOrMissingFileGivesTheDefaults) {
     ExpectDefaults(LoadLanguageFile(dir.Path() + "/no-such-directory/" + kLanguageFileName));
     ExpectDefaults(LoadLanguageFile(""));
     // A directory where the file should be cannot be read either.
-    testing::TempDir other;
+    TempDir other;
     std::filesystem::create_directory(LanguageFilePath(other.Path()));
     ExpectDefaults(LoadLanguageFile(LanguageFilePath(other.Path())));
 }
@@ -187,4 +187,4 @@ TEST_F(DamagedLanguageFileTest, AnOverlongValueIsCutBetweenCharacters) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

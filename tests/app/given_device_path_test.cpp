@@ -3,10 +3,8 @@
 #include "platform/qt/manual_port_catalog.h"
 #include "tests/app/search_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using testing::SearchRig;
 
 TEST(GivenDevicePath, TheSearchAndThePanelReachTheDeviceAsPortOne) {
     SearchRig rig;
@@ -24,4 +22,4 @@ TEST(GivenDevicePath, TheSearchAndThePanelReachTheDeviceAsPortOne) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -4,11 +4,10 @@
 
 #include "tests/app/search_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 using Scenario = sim::Scenario;
-using testing::SearchRig;
 namespace scenarios = sim::scenarios;
 
 // The plan as the seven marks, in the order of the layout's row.
@@ -355,4 +354,4 @@ TEST_F(Identification, TheMarksAreRebuiltAtEveryConnection) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

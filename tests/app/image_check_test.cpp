@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "app/ventana_brisca.h"
 #include "tests/app/test_support.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using testing::Bytes;
-using testing::DataLine;
-using testing::EndOfFileLine;
-using testing::HexLine;
-using testing::SyntheticImage;
-using testing::UpperAddressLine;
 
 // The page layout of the instrument's firmware: 0, 2 to 22, 24 to 28 and 30.
 std::string FirmwareLikeImage(const std::string& release, const std::string& build) {
@@ -22,19 +17,13 @@ std::string FirmwareLikeImage(const std::string& release, const std::string& bui
 }
 
 struct ImageCheckTest : ::testing::Test {
-    testing::VirtualWorld world;
-    testing::TempDir dir;  // no language file in it
+    VirtualWorld world;
+    TempDir dir;  // no language file in it
     std::string image;
 
     std::unique_ptr<Tventana_brisca> Open(std::string text) {
         image = std::move(text);
-        return std::make_unique<Tventana_brisca>(world.seams, dir.Path(), Bytes(image));
-    }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& m : world.notifier.messages)
-            texts.push_back(m.text);
-        return texts;
+        return std::make_unique<Tventana_brisca>(world.seams, dir.Path(), SpanOf(image));
     }
 };
 
@@ -80,7 +69,7 @@ TEST_F(ImageCheckTest, BadLinesAreReportedWithTheirIndexAndDiscardTheReader) {
         world.notifier.messages.clear();
         world.notifier.beeps.clear();
         auto window = Open(c.text);
-        EXPECT_EQ(Messages(), std::vector<std::string>{c.message}) << c.text;
+        EXPECT_EQ(world.MessageTexts(), std::vector<std::string>{c.message}) << c.text;
         EXPECT_EQ(world.notifier.beeps, (std::vector<std::pair<int, int>>{{1000, 500}}));
         EXPECT_EQ(window->hexReader, nullptr);
     }
@@ -143,4 +132,4 @@ TEST_F(ImageCheckTest, RunningTheCheckAgainStartsFromScratch) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

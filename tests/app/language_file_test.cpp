@@ -8,11 +8,11 @@
 #include "app/private_profile.h"
 #include "tests/app/test_support.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 struct LanguageFileTest : ::testing::Test {
-    testing::TempDir dir;
+    TempDir dir;
 
     Language Load(const std::string& bytes) {
         return LoadLanguageFile(dir.Write(kLanguageFileName, bytes));
@@ -112,7 +112,7 @@ TEST_F(LanguageFileTest, BinaryJunkGivesDefaultsAndDoesNotCrash) {
 }
 
 TEST_F(LanguageFileTest, ResolveLooksInTheWorkingDirectoryFirstThenBesideTheProgram) {
-    testing::TempDir program;
+    TempDir program;
     const std::string inWorking = LanguageFilePath(dir.Path());
     EXPECT_EQ(ResolveLanguageFile(dir.Path(), program.Path()), inWorking);
     EXPECT_EQ(ResolveLanguageFile(dir.Path(), ""), inWorking);
@@ -157,4 +157,4 @@ TEST(ShippedLanguageFileTest, EveryLanguageHasEveryKey) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

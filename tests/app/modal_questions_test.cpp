@@ -11,10 +11,8 @@
 #include "tests/app/search_rig.h"
 #include "tests/support/window_arrangement.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using testing::SearchRig;
 
 struct InfoLines {
     std::string line1, line2, line3;
@@ -92,4 +90,4 @@ TEST_F(QuestionsOverTheWindow, AnyMessageBoxAndThePanelOpenOverTheLinesAsLastSet
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -2,12 +2,8 @@
 
 #include "tests/app/search_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using testing::InstrumentFacts;
-using testing::SearchRig;
-namespace scenarios = testing::scenarios;
 
 void ExpectInfoLines(const Tventana_brisca& w, const std::string& l1, const std::string& l2,
                      const std::string& l3) {
@@ -109,27 +105,27 @@ TEST(AutomaticSearch, TheSystemListAddsOnlyComPortsNotTriedYet) {
 // reading, and drained before the next attempt if the search did not wait for it.
 TEST(AutomaticSearch, AnInstrumentBehindASlowAdapterIsFoundAtTheFirstAttempt) {
     SearchRig rig;
-    testing::ScriptedInstrument& port = rig.AddInstrument(1);
+    ScriptedInstrument& port = rig.AddInstrument(1);
     rig.LineOf(1)->SetAdapterLatencyMs(16);
     Tventana_brisca& w = rig.Window();
     rig.Search();
-    EXPECT_EQ(port.probes, 1);
+    EXPECT_EQ(port.identification.probes, 1);
     EXPECT_EQ(w.Connection().portNumber, 1);
     EXPECT_EQ(w.State().failedSearches, 0);
 }
 
 TEST(AutomaticSearch, ASilentPortCostsFourAttemptsOfAboutOneSecond) {
     SearchRig rig;
-    InstrumentFacts silent;
-    silent.mode = InstrumentFacts::Mode::Silent;
-    testing::ScriptedInstrument& port = rig.AddInstrument(1, silent);
+    IdentityFacts silent;
+    silent.mode = IdentityFacts::Mode::Silent;
+    ScriptedInstrument& port = rig.AddInstrument(1, silent);
     Tventana_brisca& w = rig.Window();
     w.Button_buscar_puertoClick();
     const std::int64_t start = rig.clock.NowUs();
     w.Button_buscar_puertoClick();
-    EXPECT_EQ(port.probes, 4);
+    EXPECT_EQ(port.identification.probes, 4);
     EXPECT_EQ(port.rtsPulses, 4 * 16);
-    EXPECT_EQ(port.endsOfLink, 4);
+    EXPECT_EQ(port.identification.endsOfLink, 4);
     // The wake pulses (0.64 s), the pause (0.1 s), the wait for an answer (0.1 s) and the
     // pause after the end of link (0.1 s).
     EXPECT_NEAR(rig.SecondsSince(start), 4 * 0.95, 0.1);
@@ -139,11 +135,11 @@ TEST(AutomaticSearch, ASilentPortCostsFourAttemptsOfAboutOneSecond) {
 
 TEST(AutomaticSearch, ABusyInstrumentIsAskedOnceAndReported) {
     SearchRig rig;
-    testing::ScriptedInstrument& busy = rig.AddInstrument(1, scenarios::Busy());
+    ScriptedInstrument& busy = rig.AddInstrument(1, scenarios::Busy());
     Tventana_brisca& w = rig.Window();
     rig.Search();
-    EXPECT_EQ(busy.probes, 1);
-    EXPECT_EQ(busy.endsOfLink, 1);
+    EXPECT_EQ(busy.identification.probes, 1);
+    EXPECT_EQ(busy.identification.endsOfLink, 1);
     EXPECT_TRUE(w.Connection().busyReply);
     EXPECT_EQ(w.State().failedSearches, 1);
     EXPECT_EQ(w.controls.Image_accion.index, kPictureNotFound);
@@ -155,7 +151,7 @@ TEST(AutomaticSearch, ABusyInstrumentIsAskedOnceAndReported) {
 // must neither write to it nor report that no meter was there.
 TEST(AutomaticSearch, APortHeldByAnotherCopyIsLeftAloneAndReportedAsInUse) {
     SearchRig rig;
-    testing::ScriptedInstrument& meter = rig.AddInstrument(1, scenarios::UpToDate());
+    ScriptedInstrument& meter = rig.AddInstrument(1, scenarios::UpToDate());
     VirtualSerialDevice firstCopy(rig.lines);
     ASSERT_EQ(firstCopy.Open(rig.PathOf(1)), OpenResult::Ok);
     const std::size_t receivedBefore = meter.received.size();
@@ -172,7 +168,7 @@ TEST(AutomaticSearch, APortHeldByAnotherCopyIsLeftAloneAndReportedAsInUse) {
     // Once the first copy lets go, the next search reaches the meter.
     firstCopy.Close();
     rig.Search();
-    EXPECT_GT(meter.probes, 0);
+    EXPECT_GT(meter.identification.probes, 0);
     EXPECT_FALSE(w.Connection().portHeldElsewhere);
     EXPECT_NE(w.controls.Label_info1.caption, w.texts.P6_E9_L1);
 }
@@ -296,4 +292,4 @@ TEST_F(PortPanel, ChoosingCom12FromTheComboSetsPortAndCaption) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -1,6 +1,19 @@
 #include "tests/app/search_rig.h"
 
+#include "tests/support/simulated_end.h"
+
 namespace kell::testing {
+namespace {
+
+// A port nobody answers on; it only notes that the PC opened it.
+struct SilentPort : LineDevice {
+    SilentPort(VirtualClock&, DevicePort&) {}
+    void OnByteFromHost(std::uint8_t) override {}
+    void OnHostOpened() override { onOpened(); }
+    std::function<void()> onOpened;
+};
+
+}  // namespace
 
 SearchRig::SearchRig(const std::string& release, const std::string& build)
     : image_(SyntheticImage({0x0000, 0x0018}, release, build)) {
@@ -19,51 +32,24 @@ SearchRig::~SearchRig() {
     window_.reset();
 }
 
-VirtualLine& SearchRig::NewLine(int n) {
-    auto line = std::make_unique<VirtualLine>(clock);
-    VirtualLine& ref = *line;
-    lines.Add(PathOf(n), &ref);
-    ports.Set(n, PathOf(n));
-    lines_[n] = std::move(line);
-    return ref;
-}
-
 void SearchRig::AddSilentPort(int n) {
-    VirtualLine& line = NewLine(n);
-    auto device = std::make_unique<SilentPort>();
-    device->onOpened = [this, n] { opened.push_back(n); };
-    line.Attach(device.get());
-    silent_[n] = std::move(device);
+    Attach<SilentPort>(n).onOpened = [this, n] { opened.push_back(n); };
 }
 
-ScriptedInstrument& SearchRig::AddInstrument(int n, InstrumentFacts facts) {
-    VirtualLine& line = NewLine(n);
-    auto instrument = std::make_unique<ScriptedInstrument>(clock, line, std::move(facts));
-    instrument->onOpened = [this, n] { opened.push_back(n); };
-    line.Attach(instrument.get());
-    ScriptedInstrument& ref = *instrument;
-    instruments_[n] = std::move(instrument);
-    return ref;
+ScriptedInstrument& SearchRig::AddInstrument(int n, IdentityFacts facts) {
+    ScriptedInstrument& instrument = Attach<ScriptedInstrument>(n, std::move(facts));
+    instrument.onOpened = [this, n] { opened.push_back(n); };
+    return instrument;
 }
 
 sim::Instrument& SearchRig::AddSimulated(int n, sim::Scenario scenario) {
-    VirtualLine& line = NewLine(n);
-    auto instrument = std::make_unique<sim::Instrument>(clock, clock, line, std::move(scenario));
-    line.Attach(instrument.get());
-    sim::Instrument& ref = *instrument;
-    simulated_[n] = std::move(instrument);
-    return ref;
-}
-
-void SearchRig::AddRefusedPort(int n) {
-    lines.Deny(PathOf(n));
-    ports.Set(n, PathOf(n));
+    return Attach<SimulatedEnd>(n, std::move(scenario));
 }
 
 Tventana_brisca& SearchRig::Window() {
     if (!window_) {
-        const Seams seams{clock, serial, pump, notifier, catalog_ ? *catalog_ : ports};
-        window_ = std::make_unique<Tventana_brisca>(seams, dir_.Path(), Bytes(image_),
+        const Seams seen{clock, serial, pump, notifier, catalog_ ? *catalog_ : ports};
+        window_ = std::make_unique<Tventana_brisca>(seen, dir_.Path(), SpanOf(image_),
                                                     std::string(KELL_DATA_DIR) + "/idiomas.ini");
     }
     return *window_;

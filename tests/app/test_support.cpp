@@ -1,6 +1,5 @@
 #include "tests/app/test_support.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -33,35 +32,8 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     return path;
 }
 
-std::string HexLine(std::uint8_t type, std::uint16_t address,
-                    const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> fields = {static_cast<std::uint8_t>(data.size()),
-                                        static_cast<std::uint8_t>(address >> 8),
-                                        static_cast<std::uint8_t>(address & 0xFF), type};
-    fields.insert(fields.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    std::string line = ":";
-    char pair[3];
-    for (std::uint8_t b : fields) {
-        sum += b;
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        line += pair;
-    }
-    std::snprintf(pair, sizeof pair, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-    return line + pair + "\r\n";
-}
-
-std::string UpperAddressLine(std::uint16_t upper) {
-    return HexLine(
-        0x04, 0, {static_cast<std::uint8_t>(upper >> 8), static_cast<std::uint8_t>(upper & 0xFF)});
-}
-
 std::string DataLine(std::uint16_t address, const std::string& ascii) {
     return HexLine(0x00, address, std::vector<std::uint8_t>(ascii.begin(), ascii.end()));
-}
-
-std::string EndOfFileLine() {
-    return ":00000001FF\r\n";
 }
 
 std::string SyntheticImage(std::initializer_list<std::uint16_t> pages, const std::string& release,
@@ -78,12 +50,6 @@ std::string SyntheticImage(std::initializer_list<std::uint16_t> pages, const std
             text += DataLine(offset, std::string(32, static_cast<char>('A' + (page & 0x0F))));
     }
     return text + EndOfFileLine();
-}
-
-VirtualWorld::VirtualWorld() {
-    lines.Add("/dev/ttyV1", &line);
-    line.Attach(&device);
-    ports.Set(1, "/dev/ttyV1");
 }
 
 }  // namespace kell::testing

@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ventana_brisca.h"
-#include "platform/seams.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
+#include "tests/support/hex_records.h"
 
 namespace kell::testing {
 
@@ -31,41 +27,16 @@ class TempDir {
     std::string path_;
 };
 
-// One Intel HEX line with its checksum and CR LF.
-std::string HexLine(std::uint8_t type, std::uint16_t address,
-                    const std::vector<std::uint8_t>& data);
-std::string UpperAddressLine(std::uint16_t upper);
+// A data record of the text's bytes.
 std::string DataLine(std::uint16_t address, const std::string& ascii);
-std::string EndOfFileLine();
 
 // An image laid out like the instrument's firmware: a few data records in each of the pages,
 // with the release and build text at bank 0xC3 (upper address 0x0018).
 std::string SyntheticImage(std::initializer_list<std::uint16_t> pages, const std::string& release,
                            const std::string& build);
 
-inline std::span<const std::uint8_t> Bytes(const std::string& text) {
+inline std::span<const std::uint8_t> SpanOf(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
-
-// The seams on virtual time, with a port 1 whose far end records what it receives.
-struct VirtualWorld {
-    struct Recorder : LineDevice {
-        void OnByteFromHost(std::uint8_t byte) override { received.push_back(byte); }
-        std::vector<std::uint8_t> received;
-    };
-
-    VirtualWorld();
-
-    // Declared first so that it outlives the serial device, which tells it when it closes.
-    Recorder device;
-    VirtualClock clock;
-    VirtualLine line{clock};
-    VirtualLineSet lines;
-    VirtualSerialDevice serial{lines};
-    ScriptedEventPump pump{&clock};
-    RecordingNotifier notifier;
-    FixedPortCatalog ports;
-    Seams seams{clock, serial, pump, notifier, ports};
-};
 
 }  // namespace kell::testing

@@ -3,10 +3,8 @@
 
 #include "tests/app/search_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using testing::SearchRig;
 
 // The reconnection after the plans step fails while the instrument still restarts; the line-speed
 // change then opens the port again. The session fails at its next step, and must not leave the
@@ -96,4 +94,4 @@ TEST(UpdateEnd, AKeypadThatFailsSilentlyIsShownAsTheKeypadsFailure) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -4,11 +4,10 @@
 
 #include "tests/app/search_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 using sim::Scenario;
-using testing::SearchRig;
 namespace scenarios = sim::scenarios;
 
 // A whole search with the simulated instrument on port 1, up to the gate's outcome.
@@ -197,4 +196,4 @@ TEST_F(Gate, TheWatchStaysOffWhileTheGateAsks) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

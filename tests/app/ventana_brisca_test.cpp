@@ -3,20 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/test_support.h"
+#include "tests/support/recording_far_end.h"
+#include "tests/support/virtual_world.h"
 #include "tests/support/window_arrangement.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using testing::Bytes;
-
 struct WindowTest : ::testing::Test {
-    testing::VirtualWorld world;
-    testing::TempDir dir;
-    std::string image = testing::SyntheticImage({0x0000, 0x0018}, "2.04", "00000");
+    VirtualWorld world;
+    RecordingFarEnd& device = world.Attach<RecordingFarEnd>(1);
+    TempDir dir;
+    std::string image = SyntheticImage({0x0000, 0x0018}, "2.04", "00000");
 
     std::unique_ptr<Tventana_brisca> Make() {
-        return std::make_unique<Tventana_brisca>(world.seams, dir.Path(), Bytes(image));
+        return std::make_unique<Tventana_brisca>(world.seams, dir.Path(), SpanOf(image));
     }
     void WriteLanguage(const std::string& body) { dir.Write("idiomas.ini", body); }
 };
@@ -94,9 +95,9 @@ TEST_F(WindowTest, TheLanguageFileCaptionsMenusAndInfoLines) {
 
 TEST_F(WindowTest, AnExplicitLanguageFileIsReadInsteadOfTheWorkingDirectorys) {
     WriteLanguage("[EN]\nPASO1_L1=from the working directory\n");
-    testing::TempDir other;
+    TempDir other;
     const std::string path = other.Write("idiomas.ini", "[EN]\nPASO1_L1=from elsewhere\n");
-    Tventana_brisca w(world.seams, dir.Path(), Bytes(image), path);
+    Tventana_brisca w(world.seams, dir.Path(), SpanOf(image), path);
     EXPECT_EQ(w.controls.Label_info1.caption, "from elsewhere");
 }
 
@@ -208,9 +209,9 @@ TEST_F(WindowTest, DestroyingTheWindowEndsAnOpenLink) {
     ASSERT_TRUE(w->monitorPSerie.Configure(1, w->Connection().PortSettings));
     w->Session().connected = true;  // as an open link
     w.reset();
-    EXPECT_EQ(world.device.received, std::vector<std::uint8_t>{0x0A});
+    EXPECT_EQ(device.received, std::vector<std::uint8_t>{0x0A});
     EXPECT_FALSE(world.serial.IsOpen());
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 TEST(FirmwareUpdateRule, AReleaseProgramComparesTheReleaseOnly) {
@@ -112,4 +112,4 @@ TEST(PortNameRule, TheNumberFollowsComUpToTheFirstNonDigit) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -2,64 +2,25 @@
 
 #include <cstdlib>
 #include <functional>
-#include <memory>
-#include <string>
+#include <utility>
 
-#include "app/ventana_brisca.h"
-#include "payloads/payloads.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
-#include "sim/instrument.h"
-#include "tests/campaign/line_faults.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 
-// The program's main window over the simulated instrument on port 1, on virtual time, with the
-// shipped language file and the embedded payloads. A copy of the session tests' rig with one
-// difference: the line reaches the instrument through LineFaults, so that a test can damage
-// single bytes on their way.
-class CampaignRig {
+// The session tests' rig for the campaign: the user answers every question OK, nothing plays the
+// front end's disconnection watch, and hooks see every pump before the user does.
+class CampaignRig : public SessionRig {
   public:
-    static constexpr const char* kPath = "/dev/ttyACM0";
-
-    explicit CampaignRig(sim::Scenario scenario) {
+    explicit CampaignRig(sim::Scenario scenario) : SessionRig(std::move(scenario)) {
         KeepThePortLockInThisProcess();
-        lines.Add(kPath, &line);
-        instrument = std::make_unique<sim::Instrument>(clock, clock, faults, std::move(scenario));
-        faults.Attach(instrument.get());
-        line.Attach(&faults);
-        ports.Set(1, kPath);
-        ports.SetSystemNames({"COM1"});
-        Seams seams{clock, serial, pump, notifier, ports};
-        window =
-            std::make_unique<Tventana_brisca>(seams, KELL_DATA_DIR, payloads::MainFirmwareHex(),
-                                              std::string(KELL_DATA_DIR) + "/idiomas.ini");
-        pump.onPump = [this] { PlayTheUser(); };
+        tendWatch = false;
+        beforeUser = [this] { WatchTheSession(); };
     }
-    ~CampaignRig() {
-        window.reset();
-        serial.Close();
-        line.Attach(nullptr);
-        faults.Attach(nullptr);
-    }
-    CampaignRig(const CampaignRig&) = delete;
-    CampaignRig& operator=(const CampaignRig&) = delete;
-
-    // Presses the search button until a search (and the session it starts) has run.
-    void Search() {
-        if (window->State().stage == 0)
-            window->Button_buscar_puertoClick();
-        window->Button_buscar_puertoClick();
-    }
-
-    std::int64_t NowUs() const { return clock.NowUs(); }
 
     // Another instrument on the same port, for the next session of the same window.
     void ReplaceInstrument(sim::Scenario scenario) {
-        faults.Attach(nullptr);
-        instrument = std::make_unique<sim::Instrument>(clock, clock, faults, std::move(scenario));
-        faults.Attach(instrument.get());
+        SessionRig::ReplaceInstrument(std::move(scenario));
         sessionStarted = false;
     }
 
@@ -71,18 +32,6 @@ class CampaignRig {
     // Looked at every pump: once it holds, the instrument stops answering for good.
     std::function<bool(const Tventana_brisca&)> silenceWhen;
     std::int64_t silencedAtUs = -1;
-
-    VirtualClock clock;
-    VirtualLine line{clock};
-    LineFaults faults{line};
-    VirtualLineSet lines;
-    std::unique_ptr<sim::Instrument> instrument;
-    VirtualSerialDevice serial{lines};
-    ScriptedEventPump pump{&clock};
-    RecordingNotifier notifier;
-    FixedPortCatalog ports;
-    std::unique_ptr<Tventana_brisca> window;
-    int panelsAnswered = 0;
     bool sessionStarted = false;
 
   private:
@@ -98,10 +47,7 @@ class CampaignRig {
 #endif
     }
 
-    // The user answers every question OK and presses the search button when asked to.
-    void PlayTheUser() {
-        if (!window)
-            return;
+    void WatchTheSession() {
         Tventana_brisca& w = *window;
         if (!w.State().sessionRunning && w.Connection().connected && w.State().stage == 1 &&
             beforeSession)
@@ -114,12 +60,6 @@ class CampaignRig {
             sessionStarted = true;
             if (onSessionStart)
                 onSessionStart(w);
-        }
-        if (w.controls.Panel_atencion.visible) {
-            ++panelsAnswered;
-            w.Button_atencion_okClick();
-        } else if (w.State().stage == 2 && w.controls.Button_buscar_puerto.visible) {
-            w.Button_buscar_puertoClick();
         }
     }
 };

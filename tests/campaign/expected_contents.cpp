@@ -6,12 +6,12 @@
 #include <span>
 
 #include "payloads/payloads.h"
+#include "tests/support/bytes.h"
 #include "tests/support/expected_fpga_set.h"
+#include "tests/support/hex_records.h"
 
 namespace kell::testing {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kSegment = 0x10000;
 constexpr int kPlanPage = 0x1E;
@@ -19,43 +19,18 @@ constexpr int kPlanSpillPage = 0x1F;
 constexpr std::uint32_t kRegionBytes = 16;  // 0x18:0x0000-0x000F is the instrument's own
 constexpr std::uint32_t kSecondPlanSectorOffset = 0xFFFF;
 
-std::uint8_t HexDigit(std::uint8_t c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<std::uint8_t>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<std::uint8_t>(c - 'a' + 10);
-    return static_cast<std::uint8_t>(c - 'A' + 10);
-}
-
-// The records of an Intel HEX text, decoded here on their own so that a fault in the program's
-// reader cannot hide itself.
-struct HexLine {
-    std::uint8_t type;
-    std::uint16_t address;
-    Bytes data;
-};
-std::vector<HexLine> HexLines(std::span<const std::uint8_t> text) {
-    std::vector<HexLine> lines;
-    auto byte = [&](std::size_t at) {
-        return static_cast<std::uint8_t>(HexDigit(text[at]) << 4 | HexDigit(text[at + 1]));
-    };
-    for (std::size_t at = 0; at + 11 <= text.size();) {
-        if (text[at] != ':') {
-            ++at;
+// The records of an Intel HEX text up to its end record.
+std::vector<HexRecord> RecordsOf(std::span<const std::uint8_t> text) {
+    std::vector<HexRecord> records;
+    for (const TextLine& line : SplitLines(text)) {
+        HexRecord record;
+        if (!ReadRecord(line.text, &record))
             continue;
-        }
-        HexLine line;
-        const std::uint8_t count = byte(at + 1);
-        line.address = static_cast<std::uint16_t>(byte(at + 3) << 8 | byte(at + 5));
-        line.type = byte(at + 7);
-        for (std::uint8_t i = 0; i < count; ++i)
-            line.data.push_back(byte(at + 9 + 2 * i));
-        lines.push_back(std::move(line));
-        if (lines.back().type == 1)
+        records.push_back(record);
+        if (record.type == 1)
             break;
-        at += 11 + 2 * count;
     }
-    return lines;
+    return records;
 }
 
 // The embedded main firmware by 64 KiB page: its bytes and which of them the image fills.
@@ -67,7 +42,7 @@ const FirmwarePages& EmbeddedFirmware() {
     static const FirmwarePages pages = [] {
         FirmwarePages p;
         std::uint32_t upper = 0;
-        for (const HexLine& line : HexLines(payloads::MainFirmwareHex())) {
+        for (const HexRecord& line : RecordsOf(payloads::MainFirmwareHex())) {
             if (line.type == 4 && line.data.size() >= 2)
                 upper = static_cast<std::uint32_t>(line.data[0] << 8 | line.data[1]);
             if (line.type != 0)
@@ -100,7 +75,7 @@ const KeypadImage& EmbeddedKeypad() {
     static const KeypadImage image = [] {
         KeypadImage k;
         Bytes* next = nullptr;
-        for (const HexLine& line : HexLines(payloads::KeypadHex())) {
+        for (const HexRecord& line : RecordsOf(payloads::KeypadHex())) {
             if (line.type == 4) {
                 next = line.data == Bytes{0x00, 0x10} ? &k.security : &k.checksum;
             } else if (line.type == 0 && next) {
@@ -114,8 +89,6 @@ const KeypadImage& EmbeddedKeypad() {
     }();
     return image;
 }
-
-using test::ExpectedFpgaSet;
 
 Bytes ToBytes(std::span<const std::uint8_t> s) {
     return {s.begin(), s.end()};

@@ -1,4 +1,4 @@
-#include "tests/campaign/line_faults.h"
+#include "tests/support/line_faults.h"
 
 #include <gtest/gtest.h>
 
@@ -6,32 +6,26 @@
 
 #include "tests/campaign/seeded_draws.h"
 #include "tests/campaign/session_plan.h"
+#include "tests/support/bytes.h"
+#include "tests/support/recording_far_end.h"
+#include "tests/support/virtual_world.h"
 
 namespace kell::testing {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// A far end that keeps what reaches it and answers nothing by itself.
-struct Recorder : LineDevice {
-    void OnByteFromHost(std::uint8_t byte) override { heard.push_back(byte); }
-    Bytes heard;
-};
-
-// The PC's device on a line whose far end is the recorder behind LineFaults.
-struct FaultyLine {
+// The PC's device on a line whose far end is a recorder behind LineFaults.
+struct FaultyLine : VirtualWorld {
     FaultyLine() {
-        lines.Add("/dev/ttyV0", &line);
         faults.Attach(&recorder);
         line.Attach(&faults);
-        host.Open("/dev/ttyV0");
+        serial.Open(PathOf(1));
     }
-    ~FaultyLine() {
-        host.Close();
+    ~FaultyLine() override {
+        serial.Close();
         line.Attach(nullptr);
     }
     void FromHost(const Bytes& bytes) {
-        host.Write(bytes.data(), bytes.size());
+        serial.Write(bytes.data(), bytes.size());
         clock.AdvanceBy(100'000);
     }
     // The instrument's answers, one call each.
@@ -41,16 +35,13 @@ struct FaultyLine {
     }
     Bytes AtHost() {
         std::uint8_t buffer[256];
-        const std::size_t n = host.Read(buffer, sizeof buffer, 0);
+        const std::size_t n = serial.Read(buffer, sizeof buffer, 0);
         return Bytes(buffer, buffer + n);
     }
 
-    VirtualClock clock;
-    VirtualLine line{clock};
-    VirtualLineSet lines;
+    VirtualLine& line = AddPort(1);
     LineFaults faults{line};
-    Recorder recorder;
-    VirtualSerialDevice host{lines};
+    RecordingFarEnd recorder{clock, line};
 };
 
 LineFaults::Fault At(LineFaults::Kind kind, std::uint64_t index, std::uint8_t bit = 0,
@@ -71,7 +62,7 @@ TEST(LineFaults, EachFaultStrikesTheByteItIsPlacedAtAndNoOther) {
     l.faults.Add(At(LineFaults::Kind::StrayToHost, 5, 0, {0xEE, 0xEF}));
 
     l.FromHost({10, 11, 12, 13});
-    EXPECT_EQ(l.recorder.heard, (Bytes{10, 11, 13}));
+    EXPECT_EQ(l.recorder.received, (Bytes{10, 11, 13}));
     l.Answer({20, 21, 22});
     l.Answer({23, 24, 25});
     EXPECT_EQ(l.AtHost(), (Bytes{20, 22, 23 ^ 0x80, 24, 0xEE, 0xEF, 25}));
@@ -102,7 +93,7 @@ TEST(LineFaults, AMissingAnswerIsTheWholeCallThatHoldsTheByteAndSilenceIsForGood
     l.Answer({8, 9});
     l.FromHost({30});
     EXPECT_TRUE(l.AtHost().empty());
-    EXPECT_EQ(l.recorder.heard, Bytes{30});  // the instrument still hears the PC
+    EXPECT_EQ(l.recorder.received, Bytes{30});  // the instrument still hears the PC
 }
 
 // A seed must make the same session on every machine: the engine's output is fixed by the

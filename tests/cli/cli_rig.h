@@ -17,49 +17,40 @@
 #include "cli/question_desk.h"
 #include "cli/session_record.h"
 #include "payloads/payloads.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
+#include "tests/support/recording_far_end.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell::cli::testing {
+namespace kell::testing {
 
 // Answers as --answer and --yes give them: Answers("erase=cancel"), Answers("", true).
-inline AnswerOptions Answers(const std::string& given, bool yes = false) {
-    AnswerOptions answers;
+inline cli::AnswerOptions Answers(const std::string& given, bool yes = false) {
+    cli::AnswerOptions answers;
     answers.yes = yes;
     std::string error;
     if (!given.empty())
-        ParseAnswers(given, answers, &error);
+        cli::ParseAnswers(given, answers, &error);
     return answers;
 }
 
-// The far end of port 1: records what the PC sends.
-struct Recorder : LineDevice {
-    void OnByteFromHost(std::uint8_t byte) override { received.push_back(byte); }
-    std::vector<std::uint8_t> received;
-};
-
-// The console's parts over a main window on virtual seams: what the console prints lands in
-// two string streams, typed answers come through a pipe, interrupts are a counter.
-struct CliRig {
+// The console's parts over a main window on a virtual world, whose pump is the console's inner
+// one: what the console prints lands in two string streams, typed answers come through a pipe,
+// interrupts are a counter. The far end of port 1 records what the PC sends.
+struct CliRig : VirtualWorld {
     static constexpr const char* kPort = "/dev/ttyV0";
 
-    explicit CliRig(AnswerOptions answers = {}, bool canAsk = false,
+    explicit CliRig(cli::AnswerOptions answers = {}, bool canAsk = false,
                     const std::string& languageFile = KELL_LANGUAGE_FILE_FOR_TESTS)
         : desk(answers, canAsk ? &input : nullptr, view, record, [this] { return interrupts > 0; }),
-          pump(inner, clock, view, desk, record, [this] { return interrupts; }),
-          notifier(view, desk, pump, record, false) {
-        lines.Add(kPort, &line);
-        line.Attach(&device);
-        ports.Set(1, kPort);
-        window = std::make_unique<Tventana_brisca>(Seams{clock, serial, pump, notifier, ports},
-                                                   "/nonexistent", payloads::MainFirmwareHex(),
-                                                   languageFile);
+          consolePump(pump, clock, view, desk, record, [this] { return interrupts; }),
+          consoleNotifier(view, desk, consolePump, record, false) {
+        window = std::make_unique<Tventana_brisca>(
+            Seams{clock, serial, consolePump, consoleNotifier, ports}, "/nonexistent",
+            payloads::MainFirmwareHex(), languageFile);
         window->SetSessionEvents(&events);
-        pump.Attach(window.get());
+        consolePump.Attach(window.get());
     }
-    ~CliRig() {
-        pump.Attach(nullptr);
+    ~CliRig() override {
+        consolePump.Attach(nullptr);
         window.reset();
         CloseTyping();
         ::close(typed[0]);
@@ -75,27 +66,21 @@ struct CliRig {
     }
     Tventana_brisca& w() { return *window; }
 
-    // Declared first so that it outlives the serial device, which tells it when it closes.
-    Recorder device;
-    VirtualClock clock;
-    VirtualLine line{clock};
-    VirtualLineSet lines;
-    VirtualSerialDevice serial{lines};
-    ScriptedEventPump inner{&clock};
-    FixedPortCatalog ports;
+    VirtualLine& line = AddPort(1, kPort);
+    RecordingFarEnd& device = Attach<RecordingFarEnd>(1);
     std::ostringstream screen;
     std::ostringstream messages;
     int typed[2] = {-1, -1};
     bool pipeMade = ::pipe(typed) == 0;
-    LineReader input{typed[0]};
+    cli::LineReader input{typed[0]};
     int interrupts = 0;
-    SessionRecord record{clock};
-    ConsoleView view{screen, messages, false, clock};
-    QuestionDesk desk;
-    ConsoleEvents events{desk, record, &view};
-    ConsolePump pump;
-    ConsoleNotifier notifier;
+    cli::SessionRecord record{clock};
+    cli::ConsoleView view{screen, messages, false, clock};
+    cli::QuestionDesk desk;
+    cli::ConsoleEvents events{desk, record, &view};
+    cli::ConsolePump consolePump;
+    cli::ConsoleNotifier consoleNotifier;
     std::unique_ptr<Tventana_brisca> window;
 };
 
-}  // namespace kell::cli::testing
+}  // namespace kell::testing

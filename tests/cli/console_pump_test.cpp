@@ -5,11 +5,9 @@
 #include "tests/cli/cli_rig.h"
 #include "tests/support/window_arrangement.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
-
-using testing::Answers;
-using testing::CliRig;
 
 int AskErase(Tventana_brisca& w) {
     const LocalisedTexts& t = w.texts;
@@ -60,7 +58,7 @@ TEST(ConsolePumpQuestions, TheUserAnswersAtTheTerminal) {
     CliRig rig({}, true);
     rig.Type("1\n");  // typed ahead: must not answer a question asked later
     bool typed = false;
-    rig.inner.onPump = [&] {
+    rig.pump.onPump = [&] {
         if (rig.desk.Pending() && !typed) {
             rig.Type("perhaps\n2\n");
             typed = true;
@@ -76,7 +74,7 @@ TEST(ConsolePumpQuestions, TheUserAnswersAtTheTerminal) {
 
     // The button's own caption answers too.
     typed = false;
-    rig.inner.onPump = [&] {
+    rig.pump.onPump = [&] {
         if (rig.desk.Pending() && !typed) {
             rig.Type("yes\n");
             typed = true;
@@ -104,7 +102,7 @@ TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBoxTheCoreAnnounces) {
     EXPECT_EQ(rig.record.Questions().back().question, "time");
     EXPECT_TRUE(rig.record.Messages().empty()) << "a question, not a message";
     // A plain message box only informs.
-    EXPECT_EQ(rig.notifier.MessageBox("USB error", "Update", MessageButtons::Ok),
+    EXPECT_EQ(rig.consoleNotifier.MessageBox("USB error", "Update", MessageButtons::Ok),
               MessageAnswer::Ok);
     EXPECT_NE(rig.messages.str().find("[Update] USB error"), std::string::npos);
     EXPECT_EQ(rig.record.Messages(), std::vector<std::string>{"USB error"});
@@ -113,7 +111,7 @@ TEST(ConsolePumpQuestions, TheTimeQuestionIsTheOkCancelBoxTheCoreAnnounces) {
 TEST(ConsolePumpRePress, YesPressesTheButton) {
     CliRig rig(Answers("", true));
     WaitForTheButton(rig);
-    rig.pump.PumpOnce();
+    rig.consolePump.PumpOnce();
     EXPECT_TRUE(rig.w().State().rePressed);
     EXPECT_FALSE(rig.w().State().stopSession || rig.w().State().exitRequested);
 }
@@ -121,7 +119,7 @@ TEST(ConsolePumpRePress, YesPressesTheButton) {
 TEST(ConsolePumpRePress, WithNobodyToActOnTheMeterTheSessionStops) {
     CliRig rig;
     WaitForTheButton(rig);
-    rig.pump.PumpOnce();
+    rig.consolePump.PumpOnce();
     // Pressed so that the wait ends, but as a leave: the reconnection gives up at once.
     EXPECT_TRUE(rig.w().State().rePressed);
     EXPECT_TRUE(rig.w().State().stopSession && rig.w().State().exitRequested);
@@ -131,11 +129,11 @@ TEST(ConsolePumpRePress, WithNobodyToActOnTheMeterTheSessionStops) {
 TEST(ConsolePumpRePress, EnterPressesTheButton) {
     CliRig rig({}, true);
     WaitForTheButton(rig);
-    rig.pump.PumpOnce();
+    rig.consolePump.PumpOnce();
     EXPECT_FALSE(rig.w().State().rePressed);
     EXPECT_NE(rig.screen.str().find("Press Enter"), std::string::npos);
     rig.Type("\n");
-    rig.pump.PumpOnce();
+    rig.consolePump.PumpOnce();
     EXPECT_TRUE(rig.w().State().rePressed);
     EXPECT_FALSE(rig.w().State().stopSession);
 }
@@ -144,12 +142,12 @@ TEST(ConsolePumpInterrupt, StopsTheSessionAndKeepsItStopped) {
     CliRig rig;
     WindowArrangement::State(rig.w()).sessionRunning = true;
     rig.interrupts = 1;
-    rig.pump.PumpOnce();
+    rig.consolePump.PumpOnce();
     EXPECT_TRUE(rig.w().State().stopSession);
     EXPECT_FALSE(rig.w().State().exitRequested) << "a running session ends through its own end";
-    EXPECT_TRUE(rig.pump.Interrupted());
+    EXPECT_TRUE(rig.consolePump.Interrupted());
     rig.w().Session().stopSession = false;  // as a step that records a success would
-    rig.pump.PumpOnce();
+    rig.consolePump.PumpOnce();
     EXPECT_TRUE(rig.w().State().stopSession);
     EXPECT_NE(rig.messages.str().find("Ctrl-C again"), std::string::npos);
 }
@@ -171,7 +169,7 @@ TEST(ConsolePumpWatch, TheMeterLeavingTheLinkEndsIt) {
     const std::uint8_t leave = 0x0A;
     rig.line.SendToHost(&leave, 1);
     for (int i = 0; i < 50 && w.Connection().connected; ++i)
-        rig.pump.WaitForEvent(100);
+        rig.consolePump.WaitForEvent(100);
     EXPECT_FALSE(w.Connection().connected);
     ASSERT_FALSE(rig.device.received.empty());
     EXPECT_EQ(rig.device.received.back(), 0x0A);  // answered with the end of the link
@@ -191,4 +189,4 @@ TEST(ConsolePumpRendering, EveryChangeOfTheInfoLinesIsShownAndRecorded) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

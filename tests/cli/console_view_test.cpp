@@ -7,7 +7,8 @@
 
 #include "platform/virtual/virtual_clock.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 ScreenState Updating(int overall, int step) {
@@ -134,9 +135,10 @@ TEST(ConsoleViewPlain, ProgressIsALineAtMostOnceASecond) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 std::string WrittenFile(const std::string& name, const std::string& text) {
@@ -167,4 +169,4 @@ TEST(ConsoleWordsFromTheLanguageFile, TheChosenLanguageSpeaksAndAMissingWordStay
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

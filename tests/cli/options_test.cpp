@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 CommandLine Parse(QStringList arguments) {
@@ -87,4 +88,4 @@ TEST(CommandLineOptions, UsageErrorsSayWhat) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

@@ -10,7 +10,8 @@
 #include "cli/json_report.h"
 #include "tests/cli/cli_rig.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 TEST(SessionOutcome, HowTheCoreSaysItEndedDecidesTheExitStatus) {
@@ -92,7 +93,7 @@ TEST(VersionsAfter, EachComponentIsJudgedByTheIdentificationsRules) {
 }
 
 TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
-    testing::CliRig rig;
+    CliRig rig;
     Tventana_brisca& w = rig.w();
     rig.record.End(Ending::NotFound);
     rig.record.Finish(w);
@@ -119,4 +120,4 @@ TEST(JsonReport, CarriesTheOutcomeTextsAndWhatTheMeterReportsAfterwards) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

@@ -19,7 +19,8 @@
 #include "tests/platform_qt/qt_application.h"
 #include "tests/support/private_runtime_dir.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 struct Finished {
@@ -279,4 +280,4 @@ TEST_F(CliProcess, SeveralMetersAreUpdatedSideBySideEachWithItsOwnOutcome) {
 #endif
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

@@ -4,7 +4,8 @@
 
 #include <sstream>
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 // What a copy's session tells reaches the program that started it, one line per change, and
@@ -56,4 +57,4 @@ TEST(ProgressLines, AnythingElseIsLeftAside) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

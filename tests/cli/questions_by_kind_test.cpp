@@ -13,11 +13,9 @@
 #include "sim/named_scenarios.h"
 #include "tests/cli/cli_rig.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
-
-using testing::Answers;
-using testing::CliRig;
 
 // The shipped language file with every text of its English section, button captions included,
 // set to the same string.
@@ -104,4 +102,4 @@ INSTANTIATE_TEST_SUITE_P(LanguageFiles, QuestionsByKind,
                          ::testing::Values(&EveryTextTheSame, &SectionMissing));
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

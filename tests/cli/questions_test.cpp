@@ -4,13 +4,14 @@
 
 #include "tests/cli/cli_rig.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 TEST(QuestionAnswers, AnswerOptionThenYesThenTheUserThenTheSafeDefault) {
     const AnswerOptions none;
-    const AnswerOptions yes = testing::Answers("", true);
-    const AnswerOptions named = testing::Answers("time=cancel,erase=cancel", true);
+    const AnswerOptions yes = Answers("", true);
+    const AnswerOptions named = Answers("time=cancel,erase=cancel", true);
     struct Case {
         const AnswerOptions* answers;
         Question question;
@@ -53,4 +54,4 @@ TEST(QuestionAnswers, TypedAnswers) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

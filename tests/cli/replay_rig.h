@@ -11,12 +11,12 @@
 #include "tests/cli/cli_rig.h"
 #include "trace/trace_file.h"
 
-namespace kell::cli::testing {
+namespace kell::testing {
 
 // The questions answered as the recording answered them; those it does not name (every one in a
 // trace of the first format, which were recorded with --yes) OK.
-inline AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
-    AnswerOptions answers;
+inline cli::AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
+    cli::AnswerOptions answers;
     answers.yes = true;
     for (const trace::TraceEvent& e : trace.events) {
         if (e.kind != trace::TraceEvent::Kind::Answer)
@@ -25,7 +25,7 @@ inline AnswerOptions RecordedAnswerOptions(const trace::Trace& trace) {
         if (e.question == "repress")
             answers.yes = e.on;
         else
-            ParseAnswers(e.question + (e.on ? "=ok" : "=cancel"), answers, &error);
+            cli::ParseAnswers(e.question + (e.on ? "=ok" : "=cancel"), answers, &error);
     }
     return answers;
 }
@@ -45,12 +45,13 @@ struct ReplayRig {
     }
     ~ReplayRig() { cli.line.Attach(&cli.device); }
 
-    Outcome Run() {
-        Options options;
+    cli::Outcome Run() {
+        cli::Options options;
         options.answers = answers;
         std::ostringstream json;
-        return RunAndJudge({cli.clock, cli.w(), cli.pump, cli.view, cli.desk, cli.record}, options,
-                           CliRig::kPort, json);
+        return cli::RunAndJudge(
+            {cli.clock, cli.w(), cli.consolePump, cli.view, cli.desk, cli.record}, options,
+            CliRig::kPort, json);
     }
 
     // The recording was made by a program that had just started: the loader block carries none
@@ -58,7 +59,7 @@ struct ReplayRig {
     struct PristineLoaderBlocks {
         PristineLoaderBlocks() { TBoot::RestorePristine(); }
     } pristine;
-    AnswerOptions answers;
+    cli::AnswerOptions answers;
     CliRig cli;
     sim::TraceReplayer replayer;
 };
@@ -76,4 +77,4 @@ inline trace::Trace ReadShippedTrace(const std::string& name) {
     return trace::ReadTraceFile(std::string(KELL_TRACES_DIR) + "/" + name);
 }
 
-}  // namespace kell::cli::testing
+}  // namespace kell::testing

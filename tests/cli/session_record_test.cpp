@@ -5,11 +5,12 @@
 #include "tests/cli/cli_rig.h"
 #include "tests/support/window_arrangement.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 TEST(SessionRecording, StepsAreNamedByTheCoreAndTimedFromOneStartToTheNext) {
-    testing::CliRig rig;
+    CliRig rig;
     Tventana_brisca& w = rig.w();
     WindowArrangement::Identification(w).instrumentVersion = "1.89.00000";
     w.controls.Check_firmware.checked = w.controls.Check_fpga.checked =
@@ -50,4 +51,4 @@ TEST(SessionRecording, StepsAreNamedByTheCoreAndTimedFromOneStartToTheNext) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

@@ -9,7 +9,8 @@
 #include "tests/cli/replay_rig.h"
 #include "trace/compact_trace.h"
 
-namespace kell::cli::testing {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 void ExpectSameSession(const std::string& name, double speed = 1.0, bool seesOpens = true) {
@@ -155,4 +156,4 @@ TEST(TraceReplay, OneChangedByteIsCaughtAtThatByte) {
 }
 
 }  // namespace
-}  // namespace kell::cli::testing
+}  // namespace kell::testing

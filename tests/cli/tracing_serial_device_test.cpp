@@ -9,7 +9,8 @@
 #include "platform/virtual/virtual_clock.h"
 #include "trace/trace_file.h"
 
-namespace kell::cli {
+namespace kell::testing {
+using namespace kell::cli;
 namespace {
 
 // A device whose answers the test sets.
@@ -128,4 +129,4 @@ TEST_F(TraceTest, EveryEventReadsBackAsWritten) {
 }
 
 }  // namespace
-}  // namespace kell::cli
+}  // namespace kell::testing

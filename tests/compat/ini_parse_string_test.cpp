@@ -9,7 +9,7 @@
 // The stand-in that the Windows build links as ini_parse_string.
 extern "C" int compat_ini_parse_string(const char* string, ini_handler handler, void* user);
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 using Parser = int (*)(const char*, ini_handler, void*);
@@ -70,4 +70,4 @@ TEST(InihStandIn, AgreesWithInihOnSeededRandomTexts) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

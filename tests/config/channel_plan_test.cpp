@@ -7,33 +7,24 @@
 #include "payloads/payloads.h"
 #include "tests/config/config_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::ConfigRig;
-using Answer = test::ScriptedInstrument::Answer;
-using Programmed = test::ScriptedInstrument::Programmed;
-
-std::uint8_t XorOf(std::span<const std::uint8_t> bytes) {
-    std::uint8_t x = 0;
-    for (std::uint8_t b : bytes)
-        x ^= b;
-    return x;
-}
+using Answer = ScriptedRecordStore::Answer;
+using Programmed = ScriptedRecordStore::Programmed;
 
 // A frame whose answer came late is sent again, and the late answer may then be taken for the
 // next frame's: the instrument can see a frame more than once. These count each once.
-std::set<std::uint32_t> BufferAddresses(const test::ScriptedInstrument& instrument) {
+std::set<std::uint32_t> BufferAddresses(const ScriptedInstrument& instrument) {
     std::set<std::uint32_t> addresses;
     for (const Bytes& f : instrument.FramesOf(0x5A))
         addresses.insert((f[1] << 16) | (f[2] << 8) | f[3]);
     return addresses;
 }
 
-std::vector<Programmed> ProgrammedOnce(const test::ScriptedInstrument& instrument) {
+std::vector<Programmed> ProgrammedOnce(const ScriptedInstrument& instrument) {
     std::vector<Programmed> once;
-    for (const Programmed& p : instrument.programmed)
+    for (const Programmed& p : instrument.records.programmed)
         if (once.empty() || !(once.back() == p))
             once.push_back(p);
     return once;
@@ -57,10 +48,10 @@ TEST(ChannelPlan, TypeZeroFillsBothSectors) {
     const std::set<std::uint32_t> addresses = BufferAddresses(rig.instrument);
     EXPECT_EQ(addresses.size(), 575u);
     EXPECT_EQ(*addresses.rbegin(), 574u * 128);
-    EXPECT_TRUE(std::equal(plan.begin(), plan.end(), rig.instrument.loaderBuffer.begin()));
+    EXPECT_TRUE(std::equal(plan.begin(), plan.end(), rig.instrument.records.loaderBuffer.begin()));
     // The last frame is filled up from the buffer's 0xFF, not from zeros.
-    EXPECT_EQ(rig.instrument.loaderBuffer[73596], 0xFF);
-    EXPECT_EQ(rig.instrument.badFrames, 0);
+    EXPECT_EQ(rig.instrument.records.loaderBuffer[73596], 0xFF);
+    EXPECT_EQ(rig.instrument.records.badFrames, 0);
     // Sector 31 takes what lies from offset 65535 on: 73596 - 65535 = 8061 bytes.
     EXPECT_EQ(ProgrammedOnce(rig.instrument),
               (std::vector<Programmed>{{30, 73596, XorOf(plan)},
@@ -78,13 +69,13 @@ TEST(ChannelPlan, OtherTypesFillSectorThirtyOnly) {
         EXPECT_EQ(
             ProgrammedOnce(rig.instrument),
             (std::vector<Programmed>{{30, static_cast<std::uint32_t>(plan.size()), XorOf(plan)}}));
-        EXPECT_TRUE(rig.instrument.erasedByLoader.empty());
+        EXPECT_TRUE(rig.instrument.records.erasedByLoader.empty());
     }
 }
 
 TEST(ChannelPlan, TransferFailureRecordsEight) {
     PlanRig rig;
-    rig.instrument.answerFor = [](const Bytes& f) -> std::optional<Answer> {
+    rig.instrument.records.answerFor = [](const Bytes& f) -> std::optional<Answer> {
         if (f[0] == 0x5A && f[2] == 0x01)  // the frame at buffer address 0x0100
             return Answer{};
         return std::nullopt;
@@ -96,7 +87,7 @@ TEST(ChannelPlan, TransferFailureRecordsEight) {
 
 TEST(ChannelPlan, ProgrammingFailureOfSectorThirtyRecordsNine) {
     PlanRig rig;
-    rig.instrument.answerFor = [](const Bytes& f) -> std::optional<Answer> {
+    rig.instrument.records.answerFor = [](const Bytes& f) -> std::optional<Answer> {
         if (f[0] == 0x5B)
             return Answer{};
         return std::nullopt;
@@ -111,7 +102,7 @@ TEST(ChannelPlan, ProgrammingFailureOfSectorThirtyOneRecordsNine) {
     PlanRig rig;
     // The first sector frame is answered, every later one is not.
     auto answered = std::make_shared<bool>(false);
-    rig.instrument.answerFor = [answered](const Bytes& f) -> std::optional<Answer> {
+    rig.instrument.records.answerFor = [answered](const Bytes& f) -> std::optional<Answer> {
         if (f[0] != 0x5B)
             return std::nullopt;
         if (*answered)
@@ -146,4 +137,4 @@ TEST(ChannelPlan, ClearAndEraseRule) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

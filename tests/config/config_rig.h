@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "config/param_defecto.h"
-#include "tests/config/scripted_instrument.h"
-#include "tests/support/session_rig.h"
+#include "tests/support/scripted_instrument.h"
+#include "tests/support/updater_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 
 // An instrument of zone 1 that identification has described.
 inline InstrumentFacts IdentifiedFacts() {
@@ -25,8 +25,9 @@ inline InstrumentFacts IdentifiedFacts() {
 // The session on a virtual line to a ScriptedInstrument that the configuration operations use.
 // The connect handler only toggles `connected` and notes how many frames the instrument had
 // received by then.
-struct ConfigRig : SessionRig<InstrumentEnd<ScriptedInstrument>> {
-    explicit ConfigRig(std::int64_t startUs = kMidSecond) : SessionRig(startUs) {
+struct ConfigRig : UpdaterRig<ScriptedInstrument> {
+    explicit ConfigRig(std::int64_t startUs = kMidSecond) : UpdaterRig(startUs) {
+        instrument.Speak(instrument.records);
         session.Boton_ConectarClick = [this] {
             toggles.push_back(instrument.frames.size());
             connected = !connected;
@@ -48,4 +49,4 @@ struct ConfigRig : SessionRig<InstrumentEnd<ScriptedInstrument>> {
     std::vector<std::size_t> bootsSentAtFrame;
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

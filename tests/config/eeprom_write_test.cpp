@@ -5,12 +5,10 @@
 #include "config/eeprom_write.h"
 #include "tests/config/config_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::ConfigRig;
-using Answer = test::ScriptedInstrument::Answer;
+using Answer = ScriptedRecordStore::Answer;
 
 TEST(EepromFrame, HeaderThenDataWithoutCheckByte) {
     const Bytes data = {0x11, 0x22, 0x33};
@@ -24,7 +22,7 @@ TEST(EepromFrame, HeaderThenDataWithoutCheckByte) {
 // Answers the first `late` frames after `delayUs`, the others at once.
 void AnswerLate(ConfigRig& rig, int late, Bytes answer, std::int64_t delayUs) {
     auto count = std::make_shared<int>(0);
-    rig.instrument.answerFor = [=](const Bytes&) -> std::optional<Answer> {
+    rig.instrument.records.answerFor = [=](const Bytes&) -> std::optional<Answer> {
         if ((*count)++ < late)
             return Answer{answer, delayUs};
         return std::nullopt;
@@ -59,7 +57,7 @@ TEST(LongWait, AcknowledgementAfterOtherBytesCounts) {
 
 TEST(LongWait, AcknowledgementCountsUpToThreeWholeSeconds) {
     // Started half a second into a second: 3.4 s later three whole seconds have passed.
-    ConfigRig rig(test::kMidSecond);
+    ConfigRig rig(kMidSecond);
     AnswerLate(rig, 1, {0x20}, 3'400'000);
     EXPECT_TRUE(SendEepromFrame(rig.link, kFrame, AckWait::Long));
     EXPECT_EQ(rig.instrument.frames.size(), 1u);
@@ -67,7 +65,7 @@ TEST(LongWait, AcknowledgementCountsUpToThreeWholeSeconds) {
 
 TEST(LongWait, AcknowledgementAfterMoreThanThreeSecondsIsRetried) {
     // Half a second into a second, 3.7 s later four whole seconds have passed.
-    ConfigRig rig(test::kMidSecond);
+    ConfigRig rig(kMidSecond);
     AnswerLate(rig, 1, {0x20}, 3'700'000);
     EXPECT_TRUE(SendEepromFrame(rig.link, kFrame, AckWait::Long));
     EXPECT_EQ(rig.instrument.frames.size(), 2u);
@@ -75,10 +73,10 @@ TEST(LongWait, AcknowledgementAfterMoreThanThreeSecondsIsRetried) {
 
 TEST(EepromWrite, ClosedChannelFailsWithoutHanging) {
     ConfigRig rig;
-    rig.serial.Close();
+    rig.channel.Close();
     EXPECT_FALSE(SendEepromFrame(rig.link, kFrame, AckWait::Long));
     EXPECT_TRUE(rig.instrument.frames.empty());
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

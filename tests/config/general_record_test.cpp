@@ -5,15 +5,8 @@
 #include "config/zone_records.h"
 #include "tests/config/record_bytes.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using test::Bytes;
-using test::Head;
-using test::Patched;
-using test::Without;
-using test::WordAt;
-using test::XorAll;
 
 // Zone 1, plan type 0, model known, no option flag, stored setting not read.
 // clang-format off
@@ -119,7 +112,7 @@ TEST(GeneralRecord, PlainLayoutByteForByte) {
     ConfigRecordAreas areas;
     BuildGeneralRecord(areas, PlainInputs(), 1);
     EXPECT_EQ(Head(areas.generalRecord, 225), kPlainZone1);
-    EXPECT_EQ(XorAll(kPlainZone1), 0);
+    EXPECT_EQ(XorOf(kPlainZone1), 0);
     for (std::size_t i = 225; i < kRecordAreaSize; ++i)
         EXPECT_EQ(areas.generalRecord[i], 0) << "offset " << i;
 }
@@ -128,7 +121,7 @@ TEST(GeneralRecord, UsaLayoutByteForByte) {
     ConfigRecordAreas areas;
     BuildGeneralRecord(areas, UsaInputs(), 1);
     EXPECT_EQ(Head(areas.generalRecord, 238), kUsaZone1);
-    EXPECT_EQ(XorAll(kUsaZone1), 0);
+    EXPECT_EQ(XorOf(kUsaZone1), 0);
     EXPECT_EQ(areas.generalRecord[238], 0);
 }
 
@@ -144,7 +137,7 @@ TEST(GeneralRecord, WithoutModelFlagThreeBytesShorter) {
     const Bytes expectedUsa = Without(kUsaZone1, 228, 3);
     ASSERT_EQ(expectedUsa.size(), 235u);
     EXPECT_EQ(Build(usa, 1, 235), expectedUsa);
-    EXPECT_EQ(XorAll(expectedUsa), 0);
+    EXPECT_EQ(XorOf(expectedUsa), 0);
 }
 
 TEST(GeneralRecord, ZoneValueUpperBitsOnlyReachByte14) {
@@ -191,7 +184,7 @@ TEST(GeneralRecord, ZoneCodeAAndZoneBytes) {
         EXPECT_EQ(record[34], c.codeA) << "zone " << c.zone;
         EXPECT_EQ(record[66], c.byte66) << "zone " << c.zone;
         EXPECT_EQ(record[70], c.byte70) << "zone " << c.zone;
-        EXPECT_EQ(XorAll(record), 0);
+        EXPECT_EQ(XorOf(record), 0);
         const Bytes usa = Build(UsaInputs(), static_cast<std::uint8_t>(c.zone), 238);
         EXPECT_EQ(usa[34], 0) << "zone " << c.zone;
         EXPECT_EQ(usa[35], 11) << "zone " << c.zone;
@@ -239,7 +232,7 @@ TEST(GeneralRecord, ZoneCodeB) {
         EXPECT_EQ(record[35], c.expected)
             << "zone " << c.zone << " type " << c.planType << " held " << c.held << " carried "
             << c.carried << " box " << c.plansBox;
-        EXPECT_EQ(XorAll(record), 0);
+        EXPECT_EQ(XorOf(record), 0);
     }
 }
 
@@ -304,4 +297,4 @@ TEST(GeneralRecord, EightBandTableByZone) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

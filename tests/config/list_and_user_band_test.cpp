@@ -5,13 +5,8 @@
 #include "config/zone_records.h"
 #include "tests/config/record_bytes.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using test::Bytes;
-using test::Head;
-using test::WordAt;
-using test::XorAll;
 
 // clang-format off
 const Bytes kListRecord = {
@@ -44,7 +39,7 @@ TEST(ListRecord, SameForEveryCall) {
     ConfigRecordAreas areas;
     BuildListRecord(areas);
     EXPECT_EQ(Head(areas.listRecord, 61), kListRecord);
-    EXPECT_EQ(XorAll(kListRecord), 0);
+    EXPECT_EQ(XorOf(kListRecord), 0);
     for (std::size_t i = 61; i < kRecordAreaSize; ++i)
         EXPECT_EQ(areas.listRecord[i], 0) << "offset " << i;
 }
@@ -56,7 +51,7 @@ TEST(UserBandRecord, TableAForEveryZoneBut5) {
         EXPECT_EQ(Head(areas.userBandRecord, 71), kUserBandsA) << "zone " << zone;
         EXPECT_EQ(areas.userBandRecord[71], 0);
     }
-    EXPECT_EQ(XorAll(kUserBandsA), 0);
+    EXPECT_EQ(XorOf(kUserBandsA), 0);
 }
 
 TEST(UserBandRecord, TableBForZone5) {
@@ -74,7 +69,7 @@ TEST(UserBandRecord, TableBForZone5) {
             mhz.push_back(WordAt(record, 5 + 2 * i));
         EXPECT_EQ(mhz, tableB);
         EXPECT_EQ(record[69], 0xFA);
-        EXPECT_EQ(XorAll(record), 0);
+        EXPECT_EQ(XorOf(record), 0);
         // Only entries 5 to 16 (bytes 13-36) and the check byte differ from table A.
         for (std::size_t i = 0; i < 70; ++i) {
             if (i < 13 || i > 36) {
@@ -85,4 +80,4 @@ TEST(UserBandRecord, TableBForZone5) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

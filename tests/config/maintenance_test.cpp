@@ -2,12 +2,10 @@
 
 #include "tests/config/config_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::ConfigRig;
-using Answer = test::ScriptedInstrument::Answer;
+using Answer = ScriptedRecordStore::Answer;
 
 std::vector<Bytes> FrameBytes(const ConfigRig& rig) {
     std::vector<Bytes> all;
@@ -22,21 +20,21 @@ TEST(ClearIncidents, ClearsTheAreaThenSendsItsClosingBytes) {
     EXPECT_TRUE(window->ClearIncidents());
     rig.clock.AdvanceBy(10'000);  // the closing bytes on the wire
     ASSERT_EQ(rig.instrument.frames.size(), 2u);
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0040, 190), Bytes(190, 0xFF));
-    EXPECT_FALSE(rig.instrument.Eeprom('R', 8, 0x0040 + 190));
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0040, 190), Bytes(190, 0xFF));
+    EXPECT_FALSE(rig.instrument.records.Eeprom('R', 8, 0x0040 + 190));
     EXPECT_EQ(rig.instrument.frames[1].bytes, (Bytes{0x0F, 0x00}));
 }
 
 TEST(ClearIncidents, SilenceBeepsAndFailsAfterTenSeconds) {
-    ConfigRig rig(test::kEarlyInSecond);
+    ConfigRig rig(kEarlyInSecond);
     auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{}; };
+    rig.instrument.records.answerFor = [](const Bytes&) { return Answer{}; };
     const std::int64_t start = rig.clock.NowUs();
     EXPECT_FALSE(window->ClearIncidents());
     EXPECT_EQ(rig.instrument.frames.size(), 1u);  // one try, no closing bytes
     EXPECT_EQ(rig.notifier.beeps, (std::vector<std::pair<int, int>>{{1000, 500}}));
-    EXPECT_GT(rig.clock.NowUs() - start, 10 * test::kSecondUs);
-    EXPECT_LT(rig.clock.NowUs() - start, 11 * test::kSecondUs + 100'000);
+    EXPECT_GT(rig.clock.NowUs() - start, 10 * kSecondUs);
+    EXPECT_LT(rig.clock.NowUs() - start, 11 * kSecondUs + 100'000);
 }
 
 TEST(EraseSector, EchoedSectorNumber) {
@@ -50,7 +48,7 @@ TEST(EraseSector, EchoedSectorNumber) {
 TEST(EraseSector, AnswerThatIsNotTheSectorFails) {
     ConfigRig rig;
     auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes& f) {
+    rig.instrument.records.answerFor = [](const Bytes& f) {
         return Answer{{std::uint8_t(f[1] + 1)}, 1000};
     };
     EXPECT_FALSE(window->EraseSector(40));
@@ -61,11 +59,11 @@ TEST(EraseSector, AnswerThatIsNotTheSectorFails) {
 TEST(EraseSector, ClosedChannelFailsAtOnce) {
     ConfigRig rig;
     auto window = rig.Window();
-    rig.serial.Close();
+    rig.channel.Close();
     const std::int64_t start = rig.clock.NowUs();
     EXPECT_FALSE(window->EraseSector(1));
     EXPECT_EQ(window->Panel_accion.caption, "Error al borrar sector");
-    EXPECT_LT(rig.clock.NowUs() - start, test::kSecondUs);
+    EXPECT_LT(rig.clock.NowUs() - start, kSecondUs);
 }
 
 TEST(EraseAreas, SectorsAndTexts) {
@@ -95,7 +93,7 @@ TEST(EraseAreas, SectorsAndTexts) {
 TEST(EraseAreas, LogsStopAtTheFirstFailingSector) {
     ConfigRig rig;
     auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes& f) -> std::optional<Answer> {
+    rig.instrument.records.answerFor = [](const Bytes& f) -> std::optional<Answer> {
         if (f[1] == 44)
             return Answer{{0x00}, 1000};
         return std::nullopt;
@@ -108,7 +106,7 @@ TEST(EraseAreas, LogsStopAtTheFirstFailingSector) {
 TEST(SendBoots, RunsTheLoaderStagesUnlessInLoaderMode) {
     for (const bool loaderMode : {false, true}) {
         ConfigRig rig;
-        InstrumentFacts facts = test::IdentifiedFacts();
+        InstrumentFacts facts = IdentifiedFacts();
         facts.loaderMode = loaderMode;
         auto window = rig.Window(facts);
         EXPECT_TRUE(window->SendBoots());
@@ -119,4 +117,4 @@ TEST(SendBoots, RunsTheLoaderStagesUnlessInLoaderMode) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -3,15 +3,13 @@
 #include "config/zone_records.h"
 #include "tests/config/config_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::ConfigRig;
-using Answer = test::ScriptedInstrument::Answer;
+using Answer = ScriptedRecordStore::Answer;
 
 InstrumentFacts ServiceFacts() {
-    InstrumentFacts facts = test::IdentifiedFacts();
+    InstrumentFacts facts = IdentifiedFacts();
     facts.accessLetter = kServiceAccessLetter;
     return facts;
 }
@@ -30,13 +28,6 @@ std::vector<Bytes> Frames(const ConfigRig& rig) {
     for (const auto& frame : rig.instrument.frames)
         all.push_back(frame.bytes);
     return all;
-}
-
-std::vector<std::string> Messages(const ConfigRig& rig) {
-    std::vector<std::string> texts;
-    for (const auto& message : rig.notifier.messages)
-        texts.push_back(message.text);
-    return texts;
 }
 
 const Bytes kClosing = {0x0F, 0xF0};
@@ -84,7 +75,7 @@ TEST(ParamDefectoOk, NothingTickedWritesNothing) {
     UncheckAll(*w);
     w->Button_okClick(&w->Button_ok);
     EXPECT_TRUE(rig.instrument.frames.empty());
-    EXPECT_EQ(Messages(rig), (std::vector<std::string>{"Parametros cargados"}));
+    EXPECT_EQ(rig.MessageTexts(), (std::vector<std::string>{"Parametros cargados"}));
     EXPECT_EQ(rig.toggles.size(), 1u);  // the final disconnect
     EXPECT_FALSE(rig.connected);
     EXPECT_TRUE(w->closed);
@@ -111,10 +102,10 @@ TEST(ParamDefectoOk, DefaultBoxesWriteTheInstrumentsGeneralRecord) {
     ConfigRecordAreas reference;
     BuildGeneralRecord(reference, ServiceFacts().records, ServiceFacts().records.zoneCode);
     const Bytes expected(reference.generalRecord.begin(), reference.generalRecord.begin() + 254);
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0100, 254), expected);
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0200, 254), expected);
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0100 + 14, 1), Bytes{0x41});
-    EXPECT_EQ(Messages(rig), (std::vector<std::string>{"Parametros cargados"}));
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0100, 254), expected);
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0200, 254), expected);
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0100 + 14, 1), Bytes{0x41});
+    EXPECT_EQ(rig.MessageTexts(), (std::vector<std::string>{"Parametros cargados"}));
 }
 
 TEST(ParamDefectoOk, WithoutIdentificationNothingIsWritten) {
@@ -129,7 +120,8 @@ TEST(ParamDefectoOk, WithoutIdentificationNothingIsWritten) {
     // Only the loader's closing command: no record, no erase.
     EXPECT_EQ(Frames(rig), (std::vector<Bytes>{kClosing}));
     EXPECT_FALSE(w->Panel_estado.caption.empty());
-    EXPECT_EQ(Messages(rig), (std::vector<std::string>{"ERROR al grabar parametros por defecto"}));
+    EXPECT_EQ(rig.MessageTexts(),
+              (std::vector<std::string>{"ERROR al grabar parametros por defecto"}));
     EXPECT_FALSE(rig.connected);
 }
 
@@ -147,7 +139,7 @@ TEST(ParamDefectoOk, LoaderModeSkipsTheParameterStoreAndReconnects) {
     EXPECT_EQ(Frames(rig), (std::vector<Bytes>{{0x0C, 39}, kClosing}));
     EXPECT_TRUE(rig.bootsSentAtFrame.empty());
     EXPECT_EQ(rig.toggles.size(), 1u);  // only the final disconnect
-    EXPECT_EQ(Messages(rig), (std::vector<std::string>{"Parametros cargados"}));
+    EXPECT_EQ(rig.MessageTexts(), (std::vector<std::string>{"Parametros cargados"}));
 }
 
 TEST(ParamDefectoOk, PlansReconnectAfterTheParameterStoreBeforeTheBlankBlock) {
@@ -206,8 +198,8 @@ TEST(ParamDefectoOk, AFailureStopsTheOperationsButNotTheBootsAndTheClosing) {
     ConfigRig rig;
     auto w = rig.Window(ServiceFacts());
     w->check_borrar_memorias.checked = true;
-    rig.instrument.answerFor = [](const Bytes& f) -> std::optional<Answer> {
-        if (test::IsEepromWrite(f))
+    rig.instrument.records.answerFor = [](const Bytes& f) -> std::optional<Answer> {
+        if (IsEepromWrite(f))
             return Answer{};
         return std::nullopt;
     };
@@ -218,7 +210,8 @@ TEST(ParamDefectoOk, AFailureStopsTheOperationsButNotTheBootsAndTheClosing) {
     EXPECT_EQ(frames.back(), kClosing);
     EXPECT_EQ(rig.bootsSentAtFrame, (std::vector<std::size_t>{5}));
     EXPECT_EQ(rig.toggles, (std::vector<std::size_t>{6}));  // no reconnect after the failure
-    EXPECT_EQ(Messages(rig), (std::vector<std::string>{"ERROR al grabar parametros por defecto"}));
+    EXPECT_EQ(rig.MessageTexts(),
+              (std::vector<std::string>{"ERROR al grabar parametros por defecto"}));
 }
 
 TEST(ParamDefectoOk, TheRadioGroupsChangeNothingSent) {
@@ -237,4 +230,4 @@ TEST(ParamDefectoOk, TheRadioGroupsChangeNothingSent) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

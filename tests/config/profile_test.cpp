@@ -6,11 +6,8 @@
 #include "config/zone_records.h"
 #include "tests/config/record_bytes.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using test::SignedWordAt;
-using test::XorAll;
 
 // Profiles 0, 2 and 3.
 const std::vector<int> kPlainValues = {
@@ -72,7 +69,7 @@ TEST(Profile, PlainFrameAndValues) {
         EXPECT_EQ(slot[3], 0x0D);
         EXPECT_EQ(Values(slot, 96), kPlainValues) << "profile " << profile;
         EXPECT_EQ(slot[204], 0xCA);
-        EXPECT_EQ(XorAll(slot.first(206)), 0);
+        EXPECT_EQ(XorOf(slot.first(206)), 0);
         for (std::size_t i = 206; i < 256; ++i)
             EXPECT_EQ(slot[i], 0) << "offset " << i;
     }
@@ -94,7 +91,7 @@ TEST(Profile, UsaFrameAndValues) {
     EXPECT_EQ(slot[1], 194);
     EXPECT_EQ(Values(slot, 90), kUsaValues);
     EXPECT_EQ(slot[192], 0xCA);
-    EXPECT_EQ(XorAll(slot.first(194)), 0);
+    EXPECT_EQ(XorOf(slot.first(194)), 0);
     for (std::size_t i = 194; i < 256; ++i)
         EXPECT_EQ(slot[i], 0) << "offset " << i;
 }
@@ -110,7 +107,7 @@ TEST(Profile, UsaPositions41And42AreNotWritten) {
         EXPECT_EQ(slot[i], 0xEE) << "offset " << i;
     EXPECT_EQ(SignedWordAt(slot, 90), 170);  // value 40
     EXPECT_EQ(SignedWordAt(slot, 96), 190);  // value 43
-    EXPECT_EQ(XorAll(slot.first(194)), 0);   // the check byte covers what the area held
+    EXPECT_EQ(XorOf(slot.first(194)), 0);    // the check byte covers what the area held
 }
 
 TEST(Profile, NamesByZone) {
@@ -152,7 +149,7 @@ TEST(Profile, NamesByZone) {
         BuildProfile(areas, Inputs(false), c.profile, c.zone);
         const auto slot = Slot(areas, c.profile);
         EXPECT_EQ(Name(slot), c.field) << "zone " << c.zone << " profile " << c.profile;
-        EXPECT_EQ(XorAll(slot.first(206)), 0);
+        EXPECT_EQ(XorOf(slot.first(206)), 0);
     }
 }
 
@@ -182,4 +179,4 @@ TEST(Profile, SlotsAreIndependentAndTheAreaTailStaysZero) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -3,12 +3,8 @@
 #include "config/zone_records.h"
 #include "tests/config/record_bytes.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
-
-using test::Bytes;
-using test::Head;
-using test::XorAll;
 
 ZoneRecordInputs Instrument(bool usa, bool modelKnown) {
     ZoneRecordInputs in;
@@ -58,7 +54,7 @@ TEST(RecordAreas, ShorterGeneralRecordLeavesTheLongerOnesTail) {
 
     BuildGeneralRecord(areas, Instrument(false, true), 1);
     EXPECT_EQ(areas.generalRecord[1], 225);
-    EXPECT_EQ(XorAll(Head(areas.generalRecord, 225)), 0);
+    EXPECT_EQ(XorOf(Head(areas.generalRecord, 225)), 0);
     for (std::size_t i = 225; i < kRecordAreaSize; ++i)
         EXPECT_EQ(areas.generalRecord[i], usa[i]) << "offset " << i;
     EXPECT_EQ(areas.generalRecord[236], 0xFA);  // the USA record's terminator is still there
@@ -66,7 +62,7 @@ TEST(RecordAreas, ShorterGeneralRecordLeavesTheLongerOnesTail) {
     const RecordArea plain = areas.generalRecord;
     BuildGeneralRecord(areas, Instrument(false, false), 1);
     EXPECT_EQ(areas.generalRecord[1], 222);
-    EXPECT_EQ(XorAll(Head(areas.generalRecord, 222)), 0);
+    EXPECT_EQ(XorOf(Head(areas.generalRecord, 222)), 0);
     for (std::size_t i = 222; i < kRecordAreaSize; ++i)
         EXPECT_EQ(areas.generalRecord[i], plain[i]) << "offset " << i;
 }
@@ -79,11 +75,11 @@ TEST(RecordAreas, ShorterProfileLeavesTheLongerOnesTail) {
     BuildProfile(areas, Instrument(true, true), 2, 0);
     const auto slot = std::span(areas.profileArea).subspan(512, 256);
     EXPECT_EQ(slot[1], 194);
-    EXPECT_EQ(XorAll(slot.first(194)), 0);
+    EXPECT_EQ(XorOf(slot.first(194)), 0);
     for (std::size_t i = 194; i < 256; ++i)
         EXPECT_EQ(slot[i], plain[i]) << "offset " << i;
     EXPECT_EQ(slot[204], 0xCA);
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -7,20 +7,13 @@
 #include <utility>
 #include <vector>
 
-// Small readers for the tests' expectations; written apart from the builders on purpose.
-namespace kell::test {
+#include "tests/support/bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+// Small readers for the tests' expectations; written apart from the builders on purpose.
+namespace kell::testing {
 
 inline Bytes Head(std::span<const std::uint8_t> area, std::size_t count) {
     return Bytes(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(count));
-}
-
-inline std::uint8_t XorAll(std::span<const std::uint8_t> bytes) {
-    std::uint8_t x = 0;
-    for (std::uint8_t b : bytes)
-        x ^= b;
-    return x;
 }
 
 inline unsigned WordAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
@@ -37,7 +30,7 @@ inline Bytes Patched(Bytes record,
     for (const auto& [offset, value] : patches)
         record.at(offset) = value;
     const std::size_t last = record.size() - 1;
-    record[last] = XorAll(std::span(record.data(), last));
+    record[last] = XorOf(std::span(record.data(), last));
     return record;
 }
 
@@ -49,4 +42,4 @@ inline Bytes Without(Bytes record, std::size_t offset, std::size_t count) {
     return Patched(record, {{1, static_cast<std::uint8_t>(record.size())}});
 }
 
-}  // namespace kell::test
+}  // namespace kell::testing

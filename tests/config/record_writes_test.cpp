@@ -2,15 +2,12 @@
 
 #include "config/zone_records.h"
 #include "tests/config/config_rig.h"
+#include "tests/config/record_bytes.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::ConfigRig;
-using test::EepromWrites;
-using test::EepromWriteSeen;
-using Answer = test::ScriptedInstrument::Answer;
+using Answer = ScriptedRecordStore::Answer;
 
 // An area holding a record whose every byte differs from its neighbours.
 RecordArea PatternRecord() {
@@ -19,10 +16,6 @@ RecordArea PatternRecord() {
         area[i] = static_cast<std::uint8_t>(i * 7 + 3);
     area[0] = 0xA0;
     return area;
-}
-
-Bytes Head(const RecordArea& area, std::size_t count) {
-    return Bytes(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 TEST(GeneralRecordWrites, BothHalvesWithoutTheLastTwoBytes) {
@@ -35,12 +28,12 @@ TEST(GeneralRecordWrites, BothHalvesWithoutTheLastTwoBytes) {
 
         EXPECT_TRUE(factory ? window->WriteFactoryConfiguration()
                             : window->WriteDefaultConfiguration());
-        EXPECT_EQ(EepromWrites(rig.instrument),
+        EXPECT_EQ(EepromWrites(rig.instrument.frames),
                   (std::vector<EepromWriteSeen>{{'R', 8, base, 128}, {'R', 8, base + 0x80, 126}}));
-        EXPECT_EQ(rig.instrument.EepromBytes('R', 8, base, 254),
+        EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, base, 254),
                   Head(window->areas.generalRecord, 254));
-        EXPECT_FALSE(rig.instrument.Eeprom('R', 8, base + 254));
-        EXPECT_FALSE(rig.instrument.Eeprom('R', 8, base + 255));
+        EXPECT_FALSE(rig.instrument.records.Eeprom('R', 8, base + 254));
+        EXPECT_FALSE(rig.instrument.records.Eeprom('R', 8, base + 255));
     }
 }
 
@@ -48,10 +41,11 @@ TEST(GeneralRecordWrites, UnansweredFirstHalfSendsNoSecondHalf) {
     ConfigRig rig;
     auto window = rig.Window();
     window->BuildZoneRecords();
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{}; };
+    rig.instrument.records.answerFor = [](const Bytes&) { return Answer{}; };
     EXPECT_FALSE(window->WriteFactoryConfiguration());
     EXPECT_EQ(rig.instrument.frames.size(), 5u);
-    EXPECT_EQ(EepromWrites(rig.instrument), (std::vector<EepromWriteSeen>{{'R', 8, 0x0100, 128}}));
+    EXPECT_EQ(EepromWrites(rig.instrument.frames),
+              (std::vector<EepromWriteSeen>{{'R', 8, 0x0100, 128}}));
 }
 
 TEST(ListAndUserBandWrites, AddressesAndBlocks) {
@@ -65,14 +59,16 @@ TEST(ListAndUserBandWrites, AddressesAndBlocks) {
     EXPECT_TRUE(window->WriteListSecondary());
     EXPECT_TRUE(window->WriteUserBandsPrimary());
     EXPECT_TRUE(window->WriteUserBandsSecondary());
-    EXPECT_EQ(EepromWrites(rig.instrument), (std::vector<EepromWriteSeen>{{'W', 3, 0x0300, 32},
-                                                                          {'W', 3, 0x0320, 32},
-                                                                          {'W', 3, 0x0380, 32},
-                                                                          {'W', 3, 0x03A0, 32},
-                                                                          {'Q', 9, 0x1000, 128},
-                                                                          {'Q', 9, 0x1200, 128}}));
-    EXPECT_EQ(rig.instrument.EepromBytes('W', 3, 0x0380, 64), Head(window->areas.listRecord, 64));
-    EXPECT_EQ(rig.instrument.EepromBytes('Q', 9, 0x1200, 128),
+    EXPECT_EQ(EepromWrites(rig.instrument.frames),
+              (std::vector<EepromWriteSeen>{{'W', 3, 0x0300, 32},
+                                            {'W', 3, 0x0320, 32},
+                                            {'W', 3, 0x0380, 32},
+                                            {'W', 3, 0x03A0, 32},
+                                            {'Q', 9, 0x1000, 128},
+                                            {'Q', 9, 0x1200, 128}}));
+    EXPECT_EQ(rig.instrument.records.EepromBytes('W', 3, 0x0380, 64),
+              Head(window->areas.listRecord, 64));
+    EXPECT_EQ(rig.instrument.records.EepromBytes('Q', 9, 0x1200, 128),
               Head(window->areas.userBandRecord, 128));
 }
 
@@ -80,15 +76,16 @@ TEST(ListAndUserBandWrites, UnansweredFirstListBlockSendsNoSecond) {
     ConfigRig rig;
     auto window = rig.Window();
     window->BuildZoneRecords();
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{}; };
+    rig.instrument.records.answerFor = [](const Bytes&) { return Answer{}; };
     EXPECT_FALSE(window->WriteListPrimary());
-    EXPECT_EQ(EepromWrites(rig.instrument), (std::vector<EepromWriteSeen>{{'W', 3, 0x0300, 32}}));
+    EXPECT_EQ(EepromWrites(rig.instrument.frames),
+              (std::vector<EepromWriteSeen>{{'W', 3, 0x0300, 32}}));
     EXPECT_FALSE(window->WriteUserBandsPrimary());
 }
 
 TEST(ListAndUserBandWrites, OldFirmwareSendsNothingAndSucceeds) {
     ConfigRig rig;
-    InstrumentFacts facts = test::IdentifiedFacts();
+    InstrumentFacts facts = IdentifiedFacts();
     facts.firmwareBelow189 = true;
     auto window = rig.Window(facts);
     window->BuildZoneRecords();
@@ -107,27 +104,28 @@ TEST(ProfileWrites, EightBlocksOfTheZonesProfiles) {
     std::vector<EepromWriteSeen> expected;
     for (int offset = 0; offset < 1024; offset += 128)
         expected.push_back({'R', 8, 0x0300 + offset, 128});
-    EXPECT_EQ(EepromWrites(rig.instrument), expected);
+    EXPECT_EQ(EepromWrites(rig.instrument.frames), expected);
 
     // Built apart for zone number 1 (the zone value 0x41 without its upper bits).
     ConfigRecordAreas reference;
     for (int profile = 0; profile < 4; ++profile)
-        BuildProfile(reference, test::IdentifiedFacts().records, profile, 1);
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0300, 1024),
+        BuildProfile(reference, IdentifiedFacts().records, profile, 1);
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0300, 1024),
               Bytes(reference.profileArea.begin(), reference.profileArea.begin() + 1024));
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0304, 6), Bytes({'O', 'u', 't', 'l', 'e', 't'}));
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0304, 6),
+              Bytes({'O', 'u', 't', 'l', 'e', 't'}));
 }
 
 TEST(ProfileWrites, AFailingBlockStopsTheRest) {
     ConfigRig rig;
     auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes& f) -> std::optional<Answer> {
-        if (test::EepromAddress(f) == 0x0480)
+    rig.instrument.records.answerFor = [](const Bytes& f) -> std::optional<Answer> {
+        if (EepromAddress(f) == 0x0480)
             return Answer{};
         return std::nullopt;
     };
     EXPECT_FALSE(window->WriteProfiles());
-    const auto writes = EepromWrites(rig.instrument);
+    const auto writes = EepromWrites(rig.instrument.frames);
     ASSERT_EQ(writes.size(), 4u);
     EXPECT_EQ(writes.back().address, 0x0480);
 }
@@ -135,7 +133,7 @@ TEST(ProfileWrites, AFailingBlockStopsTheRest) {
 TEST(ClosingFrame, FixedBytesWithLongWait) {
     ConfigRig rig;
     auto window = rig.Window();
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{{0x00, 0x20}, 1000}; };
+    rig.instrument.records.answerFor = [](const Bytes&) { return Answer{{0x00, 0x20}, 1000}; };
     EXPECT_TRUE(window->SendClosingFrame());
     ASSERT_EQ(rig.instrument.frames.size(), 1u);
     EXPECT_EQ(rig.instrument.frames[0].bytes, (Bytes{0x02, 0x05, 0x50, 0x3F, 0x0C, 0x01, 0x17}));
@@ -150,9 +148,11 @@ TEST(UnbuiltRecords, AreBuiltForTheIdentifiedInstrument) {
 
     ConfigRecordAreas reference;
     BuildUserBandRecord(reference, 0x41);
-    BuildGeneralRecord(reference, test::IdentifiedFacts().records, 0x41);
-    EXPECT_EQ(rig.instrument.EepromBytes('Q', 9, 0x1000, 128), Head(reference.userBandRecord, 128));
-    EXPECT_EQ(rig.instrument.EepromBytes('R', 8, 0x0100, 254), Head(reference.generalRecord, 254));
+    BuildGeneralRecord(reference, IdentifiedFacts().records, 0x41);
+    EXPECT_EQ(rig.instrument.records.EepromBytes('Q', 9, 0x1000, 128),
+              Head(reference.userBandRecord, 128));
+    EXPECT_EQ(rig.instrument.records.EepromBytes('R', 8, 0x0100, 254),
+              Head(reference.generalRecord, 254));
 }
 
 TEST(UnbuiltRecords, AreNotWrittenWithoutIdentification) {
@@ -167,4 +167,4 @@ TEST(UnbuiltRecords, AreNotWrittenWithoutIdentification) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

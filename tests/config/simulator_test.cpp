@@ -8,23 +8,18 @@
 #include "payloads/payloads.h"
 #include "sim/instrument.h"
 #include "tests/config/config_rig.h"
+#include "tests/config/record_bytes.h"
 #include "tests/support/simulated_end.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-
 // The updater's channel and session fields over the simulated instrument.
-using SimulatorRig = test::SessionRig<test::SimulatedEnd>;
-
-Bytes Head(std::span<const std::uint8_t> bytes, std::size_t count) {
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
-}
+using SimulatorRig = UpdaterRig<SimulatedEnd>;
 
 TEST(AgainstTheSimulator, ZoneStepAndClosingLeaveTheRecordsInTheParameterStore) {
     SimulatorRig s;
-    TFParam_defecto holder(s.session, test::IdentifiedFacts());
+    TFParam_defecto holder(s.session, IdentifiedFacts());
     holder.BuildZoneRecords();
     ASSERT_TRUE(holder.WriteZoneConfiguration()) << s.instrument.Report();
     holder.SendClosingFrame();
@@ -48,7 +43,7 @@ TEST(AgainstTheSimulator, ZoneStepAndClosingLeaveTheRecordsInTheParameterStore) 
 // must give it real records, not the zeros of a fresh window.
 TEST(AgainstTheSimulator, DefaultsWindowWritesRecordsTheInstrumentAccepts) {
     SimulatorRig s;
-    InstrumentFacts facts = test::IdentifiedFacts();
+    InstrumentFacts facts = IdentifiedFacts();
     facts.accessLetter = kServiceAccessLetter;
     TFParam_defecto window(s.session, facts);
     window.check_grabar_perfiles.checked = true;
@@ -66,7 +61,7 @@ TEST(AgainstTheSimulator, DefaultsWindowWritesRecordsTheInstrumentAccepts) {
 TEST(AgainstTheSimulator, ServiceWindowStartsTheLoaderBeforeItErases) {
     TBoot::RestorePristine();
     SimulatorRig s;
-    InstrumentFacts facts = test::IdentifiedFacts();
+    InstrumentFacts facts = IdentifiedFacts();
     facts.accessLetter = kServiceAccessLetter;
     TFParam_defecto window(s.session, facts);
     window.check_grabar_conf_fabrica.checked = false;
@@ -121,4 +116,4 @@ TEST(AgainstTheSimulator, SecondSectorTakesTheBytesFromOffset65535) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

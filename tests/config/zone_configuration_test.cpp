@@ -4,14 +4,10 @@
 
 #include "tests/config/config_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::ConfigRig;
-using test::EepromWrites;
-using test::EepromWriteSeen;
-using Answer = test::ScriptedInstrument::Answer;
+using Answer = ScriptedRecordStore::Answer;
 
 std::vector<EepromWriteSeen> FullZoneWrite() {
     std::vector<EepromWriteSeen> writes;
@@ -43,7 +39,7 @@ TEST(ZoneConfiguration, WritesInOrderAndMovesBothBars) {
     };
 
     EXPECT_TRUE(window->WriteZoneConfiguration());
-    EXPECT_EQ(EepromWrites(rig.instrument), FullZoneWrite());
+    EXPECT_EQ(EepromWrites(rig.instrument.frames), FullZoneWrite());
     EXPECT_EQ(rig.Barra_progreso.maximum, 7);
     EXPECT_EQ(bars, (std::vector<std::pair<int, int>>{
                         {0, 0}, {1, 107}, {2, 114}, {3, 121}, {4, 128}, {5, 135}}));
@@ -70,15 +66,15 @@ TEST(ZoneConfiguration, FirstFailureRecordsItsCodeAndStopsTheRest) {
         ConfigRig rig;
         auto window = rig.Window();
         window->BuildZoneRecords();
-        rig.instrument.answerFor = [c](const Bytes& f) -> std::optional<Answer> {
-            if (f[3] == c.letter && test::EepromAddress(f) == c.address)
+        rig.instrument.records.answerFor = [c](const Bytes& f) -> std::optional<Answer> {
+            if (f[3] == c.letter && EepromAddress(f) == c.address)
                 return Answer{};
             return std::nullopt;
         };
 
         EXPECT_FALSE(window->WriteZoneConfiguration());
         EXPECT_EQ(rig.resultCode, c.code);
-        const auto writes = EepromWrites(rig.instrument);
+        const auto writes = EepromWrites(rig.instrument.frames);
         ASSERT_EQ(writes.size(), c.writesSent);
         EXPECT_EQ(writes.back().address, c.address);
         // The bars still reach the end of the step.
@@ -92,10 +88,10 @@ TEST(ZoneConfiguration, EarlierCodeIsKept) {
     auto window = rig.Window();
     window->BuildZoneRecords();
     rig.resultCode = 20;
-    rig.instrument.answerFor = [](const Bytes&) { return Answer{}; };
+    rig.instrument.records.answerFor = [](const Bytes&) { return Answer{}; };
     EXPECT_FALSE(window->WriteZoneConfiguration());
     EXPECT_EQ(rig.resultCode, 20);
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

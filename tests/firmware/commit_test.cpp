@@ -2,7 +2,7 @@
 
 #include "tests/firmware/firmware_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 TEST(CommitFlashTest, NamesTheFlaggedPagesAndFollowsTheProgressToTheClosingPair) {
@@ -72,4 +72,4 @@ TEST(CommitFlashTest, ASilentOrEndlessLoaderFailsTenMinutesAfterTheFrame) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

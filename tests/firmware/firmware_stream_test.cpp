@@ -2,14 +2,14 @@
 
 #include "tests/firmware/firmware_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 using Sizes = std::vector<std::size_t>;
 
 // Segment 2 (bank 0xAD) flagged, with the given records, then the end of the text.
 FirmwareRig StreamRig(const std::string& records) {
-    return FirmwareRig(Segment(0x02) + records + EndOfFile());
+    return FirmwareRig(UpperAddressLine(0x02) + records + EndOfFileLine());
 }
 
 TEST(StreamFirmwareTest, ContiguousRecordsGoOutInRunsOfJustOverTwoHundredBytes) {
@@ -35,8 +35,8 @@ TEST(StreamFirmwareTest, ARecordThatDoesNotContinueTheRunStartsANewOne) {
 }
 
 TEST(StreamFirmwareTest, AnExtendedAddressSendsThePendingRunAtTheOldBankFirst) {
-    FirmwareRig rig(Segment(0x02) + DataRun(0xFFC0, 2) + Segment(0x03) + DataRun(0x0000, 1) +
-                    EndOfFile());
+    FirmwareRig rig(UpperAddressLine(0x02) + DataRun(0xFFC0, 2) + UpperAddressLine(0x03) +
+                    DataRun(0x0000, 1) + EndOfFileLine());
     rig.FlagPages({2, 3});
     EXPECT_TRUE(rig.Make().StreamFirmware());
     ASSERT_EQ(rig.loader.blocks.size(), 2u);
@@ -48,8 +48,9 @@ TEST(StreamFirmwareTest, AnExtendedAddressSendsThePendingRunAtTheOldBankFirst) {
 }
 
 TEST(StreamFirmwareTest, OnlyTheRecordsOfFlaggedPagesAfterTheFirstExtendedAddressAreSent) {
-    FirmwareRig rig(DataRun(0x0000, 2) + Segment(0x00) + DataRun(0x0100, 1) + Segment(0x05) +
-                    DataRun(0x0200, 1) + Segment(0x40) + DataRun(0x0300, 1) + EndOfFile());
+    FirmwareRig rig(DataRun(0x0000, 2) + UpperAddressLine(0x00) + DataRun(0x0100, 1) +
+                    UpperAddressLine(0x05) + DataRun(0x0200, 1) + UpperAddressLine(0x40) +
+                    DataRun(0x0300, 1) + EndOfFileLine());
     rig.FlagPages({0});  // page 0 is also what bank 0 would name without the bank check
     EXPECT_TRUE(rig.Make().StreamFirmware());
     ASSERT_EQ(rig.loader.blocks.size(), 1u);
@@ -78,7 +79,7 @@ TEST(StreamFirmwareTest, ABadRecordBeepsAndEndsTheStream) {
 }
 
 TEST(StreamFirmwareTest, ATextWithoutItsEndRecordFailsWhenItRunsOut) {
-    FirmwareRig rig(Segment(0x02) + DataRun(0x1000, 2));
+    FirmwareRig rig(UpperAddressLine(0x02) + DataRun(0x1000, 2));
     rig.FlagPages({2});
     EXPECT_FALSE(rig.Make().StreamFirmware());
     EXPECT_EQ(rig.notifier.beeps.size(), 1u);
@@ -127,4 +128,4 @@ TEST(StreamFirmwareTest, BothBarsFollowTheRecords) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -9,7 +9,7 @@
 
 // What a firmware text should leave in the instrument's flash, worked out here apart from the
 // updater's reader.
-namespace kell::test {
+namespace kell::testing {
 
 inline std::string EmbeddedText() {
     const auto text = payloads::MainFirmwareHex();
@@ -75,4 +75,4 @@ inline PageFlags FlagsOf(std::uint64_t bits) {
     return flags;
 }
 
-}  // namespace kell::test
+}  // namespace kell::testing

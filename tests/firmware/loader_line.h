@@ -5,19 +5,14 @@
 #include "tests/firmware/scripted_loader.h"
 #include "tests/support/line_rig.h"
 
-namespace kell::test {
-
-// A ScriptedLoader at the far end of the line.
-struct LoaderEnd : VirtualWire {
-    explicit LoaderEnd(std::int64_t startUs) : VirtualWire(startUs) { line.Attach(&loader); }
-
-    ScriptedLoader loader{clock, line};
-};
+namespace kell::testing {
 
 // A channel open on a virtual line whose far end is a ScriptedLoader, and the link context
 // over it with a stop flag of its own.
-struct LoaderLine : LineRig<LoaderEnd> {
+struct LoaderLine : LineRig<ScriptedLoader> {
     explicit LoaderLine(std::uint32_t baud = 115200) : LineRig(kMidSecond, baud) {}
+
+    ScriptedLoader& loader = instrument;
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

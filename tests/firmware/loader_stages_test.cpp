@@ -3,7 +3,7 @@
 #include "modules/loader_patch.h"
 #include "tests/firmware/firmware_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 Bytes Join(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
@@ -147,4 +147,4 @@ TEST(PrepareLoaderTest, PatchesAndRunsBothStagesWithTheTimerOff) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

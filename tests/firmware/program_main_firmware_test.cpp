@@ -4,7 +4,7 @@
 #include "tests/firmware/firmware_rig.h"
 #include "tests/firmware/image_model.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 TEST(ProgramMainFirmwareTest, TheEmbeddedImageLandsInTheFlashByteForByte) {
@@ -32,8 +32,8 @@ TEST(ProgramMainFirmwareTest, TheEmbeddedImageLandsInTheFlashByteForByte) {
 
 // A small firmware: pages 0 and 2, and a record in the first channel-plan page.
 std::string SmallImage() {
-    return Segment(0x00) + DataRun(0x0000, 8) + Segment(0x02) + DataRun(0x4000, 3) + Segment(0x1E) +
-           DataRun(0x0000, 1) + EndOfFile();
+    return UpperAddressLine(0x00) + DataRun(0x0000, 8) + UpperAddressLine(0x02) +
+           DataRun(0x4000, 3) + UpperAddressLine(0x1E) + DataRun(0x0000, 1) + EndOfFileLine();
 }
 
 struct SmallRig : FirmwareRig {
@@ -160,4 +160,4 @@ TEST(ProgramMainFirmwareTest, ASilentCommitFailsAfterTenMinutesWithCode23) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

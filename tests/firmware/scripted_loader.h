@@ -10,10 +10,10 @@
 
 #include "platform/line_device.h"
 #include "platform/virtual/virtual_clock.h"
+#include "tests/support/bytes.h"
+#include "tests/support/voice.h"
 
-namespace kell::test {
-
-using Bytes = std::vector<std::uint8_t>;
+namespace kell::testing {
 
 // 64 KiB banks of a flash, by bank (or segment) number; -1 marks a byte never written.
 class SparseFlash {
@@ -62,7 +62,7 @@ class ScriptedLoader : public LineDevice {
         Bytes data;
     };
 
-    ScriptedLoader(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
+    ScriptedLoader(VirtualClock& clock, DevicePort& port) : voice_(clock, port) {}
 
     // ---- How it answers ----
     bool bootstrapMode = false;  // the processor waits for blocks 1 and 3 (1000 bytes)
@@ -101,10 +101,8 @@ class ScriptedLoader : public LineDevice {
 
     // Sends bytes to the PC after the answer delay, asked or not.
     void Say(const Bytes& reply) {
-        if (reply.empty())
-            return;
-        clock_.After(answerDelayUs,
-                     [this, reply] { port_.SendToHost(reply.data(), reply.size()); });
+        if (!reply.empty())
+            voice_.Say(reply, answerDelayUs);
     }
 
     void OnByteFromHost(std::uint8_t byte) override {
@@ -146,10 +144,7 @@ class ScriptedLoader : public LineDevice {
     }
 
     static std::uint8_t Xor(const Bytes& frame, std::size_t from, std::size_t to) {
-        std::uint8_t x = 0;
-        for (std::size_t i = from; i < to; ++i)
-            x ^= frame[i];
-        return x;
+        return XorOf(std::span(frame).subspan(from, to - from));
     }
 
     void Handle(const Bytes& frame) {
@@ -231,9 +226,8 @@ class ScriptedLoader : public LineDevice {
         Say(commitAnswer);
     }
 
-    VirtualClock& clock_;
-    DevicePort& port_;
+    Voice voice_;
     Bytes frame_;
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -8,7 +8,7 @@
 #include "tests/firmware/firmware_rig.h"
 #include "tests/firmware/image_model.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 // The rig's line, with the simulated instrument at its far end instead of the scripted loader.
@@ -53,7 +53,7 @@ struct SimRig : FirmwareRig {
     // The finish bytes restart the instrument; it is silent for a while.
     void Restart() {
         const std::array<std::uint8_t, 2> finish{0x0F, 0x00};
-        serial.Write(finish.data(), 2);
+        channel.Write(finish.data(), 2);
         clock.SleepMs(5000);
     }
 
@@ -99,10 +99,10 @@ TEST(SimulatedInstrumentTest, AnInstrumentInBootstrapModeIsBroughtUpAndProgramme
     SimRig rig(sim::scenarios::Bootstrap());
     // The connection's probe finds the processor in its bootstrap mode.
     const std::uint8_t probe = 0x00;
-    rig.serial.Write(&probe, 1);
+    rig.channel.Write(&probe, 1);
     std::uint8_t answer = 0;
     rig.clock.SleepMs(10);
-    ASSERT_EQ(rig.serial.Read(&answer, 1), 1u);
+    ASSERT_EQ(rig.channel.Read(&answer, 1), 1u);
     ASSERT_EQ(answer, 0xD5);
 
     EXPECT_TRUE(rig.Make().StartBootstrapLoader());
@@ -121,4 +121,4 @@ TEST(SimulatedInstrumentTest, AnInstrumentInBootstrapModeIsBroughtUpAndProgramme
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -3,7 +3,7 @@
 #include "payloads/payloads.h"
 #include "tests/firmware/firmware_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 TEST(EraseStagingTest, AsksForTheLoaderThenErasesTheStagingArea) {
@@ -75,4 +75,4 @@ TEST(PlanTableTest, ARefusedBlockOrAnUnknownPlanTypeFails) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -6,7 +6,8 @@
 #include "tests/gui/gui_world.h"
 #include "tests/support/window_arrangement.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 class AttentionPanelTest : public GuiTest {
@@ -78,4 +79,4 @@ TEST_F(AttentionPanelTest, TheThirdLineIsBoldAndTheLinesAreCentred) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -4,7 +4,8 @@
 #include "tests/gui/gui_world.h"
 #include "tests/support/window_arrangement.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 using ClosingTest = GuiTest;
@@ -59,4 +60,4 @@ TEST_F(ClosingTest, SalirAndTheExitButtonEndTheProgramBetweenSessions) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

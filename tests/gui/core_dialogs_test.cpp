@@ -13,7 +13,8 @@
 #include "gui/file_filter.h"
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 using CoreDialogsTest = GuiTest;
@@ -112,4 +113,4 @@ TEST(FileFilterTest, TheLayoutsFiltersBecomeQtFilters) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -7,7 +7,8 @@
 #include "payloads/payloads.h"
 #include "sim/scenario_json.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 
 void GuiTest::SetUpTestSuite() {
     static int argc = 1;
@@ -25,11 +26,9 @@ std::string ShippedLanguageFile() {
 }
 
 GuiWorld::GuiWorld(const std::string& languageFile) {
-    lines.Add(kPortPath, &line);
-    ports.Set(1, kPortPath);
-    model = std::make_unique<Tventana_brisca>(seams, workingDirectory.path().toStdString(),
+    model = std::make_unique<Tventana_brisca>(guiSeams, workingDirectory.path().toStdString(),
                                               payloads::MainFirmwareHex(), languageFile);
-    window = std::make_unique<MainWindow>(*model, pump);
+    window = std::make_unique<MainWindow>(*model, guiPump);
     model->hooks.endProcess = [this](int code) {
         ++endProcessCalls;
         endProcessCode = code;
@@ -41,6 +40,7 @@ GuiWorld::GuiWorld(const std::string& languageFile) {
 GuiWorld::~GuiWorld() {
     window.reset();
     model.reset();
+    serial.Close();
     line.Attach(nullptr);
 }
 
@@ -64,4 +64,4 @@ void GuiWorld::Settle(int ms) {
     } while (elapsed.elapsed() < ms);
 }
 
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

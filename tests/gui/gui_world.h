@@ -11,12 +11,10 @@
 #include "gui/gui_event_pump.h"
 #include "gui/main_window.h"
 #include "platform/seams.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
 #include "sim/instrument.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
 
 // A suite whose tests have a QApplication (on the offscreen platform under ctest).
 class GuiTest : public ::testing::Test {
@@ -31,14 +29,14 @@ class GuiTest : public ::testing::Test {
 // The language file of the repository, as the program ships it.
 std::string ShippedLanguageFile();
 
-// The main window as the program shows it, on virtual time and a virtual line: the meter's port
-// is port 1 (kPortPath), with nothing on its far end until a test attaches the simulated meter.
-// Message boxes and beeps are recorded; ending the process is only noted.
-struct GuiWorld {
+// The main window as the program shows it, over a virtual world whose pump is the front end's:
+// the meter's port is port 1 (kPortPath), with nothing on its far end until a test attaches the
+// simulated meter. Message boxes and beeps are recorded; ending the process is only noted.
+struct GuiWorld : VirtualWorld {
     static constexpr const char* kPortPath = "/dev/ttyKELL0";
 
     explicit GuiWorld(const std::string& languageFile = ShippedLanguageFile());
-    ~GuiWorld();
+    ~GuiWorld() override;
 
     // Finds a control of the window by its name.
     template <typename Widget = QWidget>
@@ -50,21 +48,15 @@ struct GuiWorld {
     // Puts the simulated meter of the scenario file (a name of sim/scenarios) on the port.
     sim::Instrument& AttachMeter(const std::string& scenarioName);
 
-    VirtualClock clock;
-    VirtualLine line{clock};
-    // Declared before the serial device so that it outlives it (the device says when it closes).
+    VirtualLine& line = AddPort(1, kPortPath);
     std::unique_ptr<sim::Instrument> meter;
-    VirtualLineSet lines;
-    VirtualSerialDevice serial{lines};
-    RecordingNotifier notifier;
-    FixedPortCatalog ports;
-    GuiEventPump pump;
-    Seams seams{clock, serial, pump, notifier, ports};
+    gui::GuiEventPump guiPump;
+    Seams guiSeams{clock, serial, guiPump, notifier, ports};
     QTemporaryDir workingDirectory;
     std::unique_ptr<Tventana_brisca> model;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<gui::MainWindow> window;
     int endProcessCalls = 0;
     int endProcessCode = -1;
 };
 
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -7,7 +7,8 @@
 #include "gui/about_dialog.h"
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 using HandlersTest = GuiTest;
@@ -41,13 +42,13 @@ TEST_F(HandlersTest, TheWatchTimerRunsOnlyWhileTheModelEnablesIt) {
     auto* timer = world.Find<QObject>("Timer_desconexion");
     EXPECT_FALSE(timer->property("active").toBool());
     world.model->controls.Timer_desconexion.enabled = true;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     EXPECT_TRUE(timer->property("active").toBool());
     EXPECT_EQ(timer->property("interval").toInt(), 100);
     world.model->controls.Timer_desconexion.enabled = false;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     EXPECT_FALSE(timer->property("active").toBool());
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -6,7 +6,8 @@
 
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 using LayoutTest = GuiTest;
@@ -106,7 +107,7 @@ TEST_F(LayoutTest, WidgetsFollowTheirModelsOnThePump) {
     model.controls.ProgressBar_general.SetPosition(30);
     model.controls.MenuArchivo.enabled = false;
     model.controls.Button_buscar_puerto.visible = false;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
 
     auto* info = world.Find<QLabel>("Label_info1");
     EXPECT_EQ(info->text(), "<b>not markup</b>");
@@ -122,7 +123,7 @@ TEST_F(LayoutTest, WidgetsFollowTheirModelsOnThePump) {
     const QImage before = world.Find<QLabel>("Image_accion")->pixmap().toImage();
     model.SetActionPicture(kPictureFailed, true);
     EXPECT_NE(world.Find<QLabel>("Image_accion")->pixmap().toImage(), before);
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     EXPECT_TRUE(world.Find("Label_n2")->isVisible());
 }
 
@@ -146,4 +147,4 @@ TEST_F(LayoutTest, TheMenusCarryTheirItemsAndTheHelpMenuIsHidden) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

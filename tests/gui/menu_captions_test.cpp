@@ -6,7 +6,8 @@
 
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 using MenuCaptionsTest = GuiTest;
@@ -57,4 +58,4 @@ TEST_F(MenuCaptionsTest, WithoutALanguageFileTheBuiltInCaptionsShow) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -6,14 +6,15 @@
 
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 class PortPanelTest : public GuiTest {
   protected:
     void Open() {
         world.model->controls.PConfigurarPuerto.visible = true;
-        world.pump.PumpOnce();
+        world.guiPump.PumpOnce();
     }
     QRadioButton* Radio(int item) const {
         return world.Find<QRadioButton>(QStringLiteral("COM_%1").arg(item).toLatin1().constData());
@@ -42,10 +43,10 @@ TEST_F(PortPanelTest, TheRadioGroupOffersSixPortsInTwoColumns) {
 TEST_F(PortPanelTest, TheModelCanLeaveTheGroupWithoutASelection) {
     Open();
     world.model->controls.COM.itemIndex = 4;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     EXPECT_TRUE(Radio(4)->isChecked());
     world.model->controls.COM.itemIndex = -1;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     for (int i = 0; i < 6; ++i)
         EXPECT_FALSE(Radio(i)->isChecked()) << i;
 }
@@ -54,7 +55,7 @@ TEST_F(PortPanelTest, TheListShowsTheModelsEntriesAndChoice) {
     Open();
     world.model->controls.Com_extended.items = {"COM1 (ttyKELL0)", "COM3 (ttyACM0)", "COM40"};
     world.model->controls.Com_extended.itemIndex = 1;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     QComboBox* combo = Combo();
     ASSERT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->itemText(1), "COM3 (ttyACM0)");
@@ -64,7 +65,7 @@ TEST_F(PortPanelTest, TheListShowsTheModelsEntriesAndChoice) {
     world.model->controls.Com_extended.items.pop_back();
     world.model->controls.Com_extended.itemIndex = -1;
     world.model->controls.Com_extended.text = "COM7";
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentIndex(), -1);
     EXPECT_EQ(combo->placeholderText(), "COM7") << "a text without a chosen entry still shows";
@@ -113,4 +114,4 @@ TEST_F(PortPanelTest, ManualOpensThePanelAutoAndOkCloseIt) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -3,7 +3,8 @@
 #include "gui/program_options.h"
 #include "gui/update_program.h"
 
-namespace kell::gui {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 ParsedOptions Parse(QStringList arguments) {
@@ -58,4 +59,4 @@ TEST(ProgramOptionsTest, TheLanguageDirectoryWinsOverTheWorkingDirectory) {
 }
 
 }  // namespace
-}  // namespace kell::gui
+}  // namespace kell::testing

@@ -11,7 +11,8 @@
 #include "gui/update_notice_dialog.h"
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 class ScreenshotsTest : public GuiTest {
@@ -19,7 +20,7 @@ class ScreenshotsTest : public GuiTest {
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(KELL_SCREENSHOT_DIR)); }
 
     QImage Shoot(QWidget* widget, const char* name) {
-        world.pump.PumpOnce();
+        world.guiPump.PumpOnce();
         const QImage image = widget->grab().toImage();
         EXPECT_TRUE(image.save(QStringLiteral("%1/%2.png").arg(KELL_SCREENSHOT_DIR, name))) << name;
         return image;
@@ -134,4 +135,4 @@ TEST_F(ScreenshotsTest, TheSmallWindows) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -11,7 +11,8 @@
 
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 class SessionTest : public GuiTest {
@@ -167,7 +168,7 @@ TEST_F(SessionTest, TheWatchEndsTheLinkWhenTheMeterLeaves) {
     ASSERT_TRUE(model.monitorPSerie.Configure(1, model.Connection().PortSettings));
     model.Session().connected = true;
     model.controls.Timer_desconexion.enabled = true;
-    world.pump.PumpOnce();
+    world.guiPump.PumpOnce();
     const std::uint8_t stray = 0x41;
     world.line.SendToHost(&stray, 1);
     world.clock.SleepMs(5);
@@ -183,4 +184,4 @@ TEST_F(SessionTest, TheWatchEndsTheLinkWhenTheMeterLeaves) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

@@ -9,7 +9,8 @@
 #include "platform/qt/simulator_process.h"
 #include "tests/gui/gui_world.h"
 
-namespace kell::gui::testing {
+namespace kell::testing {
+using namespace kell::gui;
 namespace {
 
 using UpdateProgramTest = GuiTest;
@@ -92,9 +93,9 @@ TEST_F(UpdateProgramTest, TheDefaultsWindowOpensFromTheServiceMenuWithItsBoxesEn
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing
 
-namespace kell::gui::testing {
+namespace kell::testing {
 namespace {
 
 // The program as it runs for a person, in real time: the simulator on a pseudo-terminal, the
@@ -120,4 +121,4 @@ TEST_F(UpdateProgramTest, TheRealProgramFindsTheSimulatorOnItsPseudoTerminal) {
 }
 
 }  // namespace
-}  // namespace kell::gui::testing
+}  // namespace kell::testing

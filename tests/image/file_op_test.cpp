@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 TEST(FileOpTest, HandsOutLinesWithTheirLineFeedThenReportsTheEnd) {
@@ -75,4 +75,4 @@ TEST(FileOpTest, EmptyTextIsExhaustedAtOnce) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 struct Read {
@@ -129,4 +129,4 @@ TEST(ReadRecordTest, SeekToZeroReadsTheTextAgain) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

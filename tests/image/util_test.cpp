@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 TEST(UtilTest, HexDigitsAreUpperCaseOnly) {
@@ -43,4 +43,4 @@ TEST(UtilTest, XorOfTheFrameBytes) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // A query whose successive replies are given in turn.
@@ -57,4 +57,4 @@ TEST(ReadUntilTwoAgree, AReadingWithoutAReplyEndsItWithThatReading) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

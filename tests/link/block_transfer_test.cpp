@@ -6,7 +6,7 @@
 #include "link/block_transfer.h"
 #include "tests/link/link_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 const Bytes kData = {0x11, 0x22, 0x33};
@@ -176,4 +176,4 @@ TEST(SendBlockTest, BanksBelow0x80AreSkippedByTheModuleAndGraphicsSendersOnly) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -3,7 +3,7 @@
 #include "link/byte_wait.h"
 #include "tests/link/link_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 // How long a silent wait with a one-second limit lasts depends on where in the second it
@@ -46,4 +46,4 @@ TEST(WaitForByteTest, AChatteringLineDoesNotStretchTheWait) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

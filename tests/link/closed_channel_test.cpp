@@ -9,13 +9,13 @@
 #include "link/module_versions.h"
 #include "tests/link/link_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 // On a closed channel every read gives nothing and every write does nothing: each routine must
 // run its waits to their limits and fail, and none may hang.
 struct ClosedChannelTest : ::testing::Test {
-    void SetUp() override { rig.serial.Close(); }
+    void SetUp() override { rig.channel.Close(); }
 
     // Runs `routine` and returns how long it took, in virtual seconds.
     template <typename Routine>
@@ -70,4 +70,4 @@ TEST_F(ClosedChannelTest, LoaderFramesFailByTimeOutButTheCallSucceeds) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

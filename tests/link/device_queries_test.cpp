@@ -6,7 +6,7 @@
 #include "link/device_queries.h"
 #include "tests/link/link_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 const Bytes kAck = {0x10, 0x00};
@@ -248,4 +248,4 @@ TEST(ReadLevelAverageTest, TruncatesTheMeanOfTheLowBytes) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

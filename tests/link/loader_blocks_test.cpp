@@ -6,7 +6,7 @@
 #include "link/loader_blocks.h"
 #include "payloads/payloads.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // Each test starts from known blocks and leaves the embedded ones behind.
@@ -80,4 +80,4 @@ TEST_F(LoaderBlocksTest, RestoringGivesBackTheEmbeddedBlocksWithoutThePatch) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

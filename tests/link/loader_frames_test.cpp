@@ -5,7 +5,7 @@
 #include "link/loader_frames.h"
 #include "tests/link/link_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 // A buffer frame as the loader expects it, built here byte by byte.
@@ -13,10 +13,7 @@ Bytes BufferFrame(std::uint32_t address, const Bytes& data128) {
     Bytes frame = {0x5A, static_cast<std::uint8_t>(address >> 16),
                    static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
     frame.insert(frame.end(), data128.begin(), data128.end());
-    std::uint8_t check = 0;
-    for (std::size_t i = 1; i < frame.size(); ++i)
-        check ^= frame[i];
-    frame.push_back(check);
+    frame.push_back(XorOf(std::span(frame).subspan(1)));
     return frame;
 }
 
@@ -221,10 +218,7 @@ TEST(ProgramFlashSectorTest, CarriesTheLengthAndTheXorOfTheData) {
     const std::vector<std::uint8_t> data = {0x01, 0x02, 0x04, 0x08, 0xF0};
     // length 0x010004 most significant byte first; check of the first 4 data bytes is 0x0F.
     Bytes frame = {0x5B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x04, 0x1E, 0x11, 0x22, 0x0F};
-    std::uint8_t check = 0;
-    for (std::size_t i = 1; i < frame.size(); ++i)
-        check ^= frame[i];
-    frame.push_back(check);
+    frame.push_back(XorOf(std::span(frame).subspan(1)));
     rig.farEnd.On(frame, {}, 0, 2).On(frame, {0xB5});
     // Only 4 bytes exist for the check: the rest of the length lies in the loader's buffer.
     const std::vector<std::uint8_t> firstFour(data.begin(), data.begin() + 4);
@@ -240,4 +234,4 @@ TEST(ProgramFlashSectorTest, GivesUpAfterTenTries) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

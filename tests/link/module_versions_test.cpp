@@ -3,7 +3,7 @@
 #include "link/module_versions.h"
 #include "tests/link/link_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 const Bytes kVersionReply = {0xFB, 0x5A, 0x01, 0x02, 0x00, 0x10, 0x03, 0x04};
@@ -66,4 +66,4 @@ TEST(ReadModuleVersionsTest, ConnectsFirstAndStopsWhenThatFails) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -11,11 +11,9 @@
 
 #include "link/machine_lock.h"
 #include "link/serial_channel.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // Whether another holder of the file, as another process is, can take the lock right now.
@@ -69,19 +67,11 @@ void UseATestRuntimeDirectory() {
 }
 
 // Channels as two copies of the program have them, each on its own device and port catalog.
-struct CopyOnPort {
-    explicit CopyOnPort(const std::string& path) {
-        lines.Add(path, &line);
-        ports.Set(1, path);
-    }
+struct CopyOnPort : VirtualWorld {
+    explicit CopyOnPort(const std::string& path) { AddPort(1, path); }
     bool Connect() { return channel.Configure(1, PortSettings{}); }
 
-    VirtualClock clock;
-    VirtualLine line{clock};
-    VirtualLineSet lines;
-    VirtualSerialDevice device{lines};
-    FixedPortCatalog ports;
-    TMonitorPSerie channel{device, ports, clock};
+    TMonitorPSerie channel{serial, ports, clock};
 };
 
 // Copies on two devices hold their locks at once (their operations overlap); a copy on the
@@ -121,4 +111,4 @@ TEST(PortLock, WorksWithinTheProcessWhenTheFileCannotBeOpened) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

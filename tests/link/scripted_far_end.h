@@ -4,14 +4,15 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "platform/line_device.h"
 #include "platform/virtual/virtual_clock.h"
+#include "tests/support/bytes.h"
+#include "tests/support/voice.h"
 
-namespace kell::test {
-
-using Bytes = std::vector<std::uint8_t>;
+namespace kell::testing {
 
 // A far end for protocol tests, written from the instrument's side and sharing nothing with the
 // updater: it answers given byte patterns with given replies after given delays and records
@@ -22,7 +23,7 @@ class ScriptedFarEnd : public LineDevice {
   public:
     static constexpr int kAlways = -1;
 
-    ScriptedFarEnd(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
+    ScriptedFarEnd(VirtualClock& clock, DevicePort& port) : voice_(clock, port) {}
 
     ScriptedFarEnd& On(Bytes pattern, Bytes reply, std::int64_t delayUs = 1000,
                        int times = kAlways) {
@@ -36,13 +37,11 @@ class ScriptedFarEnd : public LineDevice {
     }
 
     // Sends bytes to the PC after a delay, unasked.
-    void Say(Bytes reply, std::int64_t delayUs = 0) {
-        clock_.After(delayUs, [this, reply] { port_.SendToHost(reply.data(), reply.size()); });
-    }
+    void Say(Bytes reply, std::int64_t delayUs = 0) { voice_.Say(std::move(reply), delayUs); }
 
     void OnByteFromHost(std::uint8_t byte) override {
         received.push_back(byte);
-        receivedAtUs.push_back(clock_.NowUs());
+        receivedAtUs.push_back(voice_.NowUs());
         pending_.push_back(byte);
         for (Rule& rule : rules_) {
             if (rule.usesLeft == 0 || !EndsWith(pending_, rule.pattern))
@@ -84,8 +83,7 @@ class ScriptedFarEnd : public LineDevice {
                std::equal(tail.begin(), tail.end(), bytes.end() - tail.size());
     }
 
-    VirtualClock& clock_;
-    DevicePort& port_;
+    Voice voice_;
     std::vector<Rule> rules_;
     Bytes pending_;
 };
@@ -98,4 +96,4 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "link/serial_channel.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_line.h"
+#include "tests/support/recording_far_end.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // Passes every call through to the device under it and writes down what the channel asked.
@@ -119,13 +119,6 @@ class ArrivedInputDevice : public SerialDevice {
     bool open_ = false;
 };
 
-// Takes every byte from the PC and can answer with bytes of its own.
-class SinkDevice : public LineDevice {
-  public:
-    void OnByteFromHost(std::uint8_t byte) override { received.push_back(byte); }
-    std::vector<std::uint8_t> received;
-};
-
 std::vector<std::uint8_t> Counting(std::size_t n) {
     std::vector<std::uint8_t> v(n);
     for (std::size_t i = 0; i < n; ++i)
@@ -140,21 +133,12 @@ std::shared_ptr<PortLock> TestLock() {
 constexpr std::int64_t kMs = 1000;
 
 // A channel on a virtual line at port 1, with the calls it makes on its device in view.
-struct ChannelOnLine : ::testing::Test {
-    VirtualClock clock;
-    VirtualLine line{clock};
-    VirtualLineSet lines;
-    VirtualSerialDevice device{lines};
-    SpyDevice spy{device};
-    FixedPortCatalog ports;
-    SinkDevice instrument;
+struct ChannelOnLine : ::testing::Test, VirtualWorld {
+    VirtualLine& line = AddPort(1);
+    RecordingFarEnd& instrument = Attach<RecordingFarEnd>(1);
+    SpyDevice spy{serial};
     TMonitorPSerie channel{spy, ports, clock, TestLock()};
 
-    void SetUp() override {
-        lines.Add("/dev/ttyV1", &line);
-        ports.Set(1, "/dev/ttyV1");
-        line.Attach(&instrument);
-    }
     bool Connect(std::uint32_t baud = 115200) {
         PortSettings settings;
         settings.BaudRate = baud;
@@ -563,4 +547,4 @@ TEST_F(ChannelOnLine, PurgeAndRtsReachTheOpenDevice) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -4,7 +4,7 @@
 #include "modules/fpga_dialog.h"
 #include "tests/modules/module_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 struct EditorRig : ModuleRig {
@@ -91,10 +91,10 @@ TEST(FpgaEditorTest, TheDescriptionsFirstFourCharactersGoIntoTheDirectory) {
     rig.dialog.But_siguienteClick();
     rig.Describe("ECOS_DVBT2");
     ASSERT_TRUE(rig.dialog.RunWrite());
-    const auto entry = rig.instrument.Memory(0xDB0000 + 2 + 16, 16);
+    const auto entry = rig.instrument.modules.Memory(0xDB0000 + 2 + 16, 16);
     // Its first four characters; the first entry's description is empty.
     EXPECT_EQ(Bytes(entry.begin() + 10, entry.end()), (Bytes{'E', 'C', 'O', 'S', 0xFF, 0xFF}));
-    const auto first = rig.instrument.Memory(0xDB0000 + 2, 16);
+    const auto first = rig.instrument.modules.Memory(0xDB0000 + 2, 16);
     EXPECT_EQ(Bytes(first.begin() + 10, first.end()), (Bytes{0, 0, 0, 0, 0xFF, 0xFF}));
 }
 
@@ -110,4 +110,4 @@ TEST(FpgaSetImageTest, MoreConfigurationsThanTheDirectoryHoldsOrThanFitAreRefuse
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -7,10 +7,10 @@
 #include "modules/fpga_dialog.h"
 #include "modules/fpga_staging.h"
 #include "payloads/payloads.h"
-#include "tests/modules/fpga_expected_set.h"
 #include "tests/modules/module_rig.h"
+#include "tests/support/expected_fpga_set.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 constexpr std::uint32_t kStaging = 0xDB0000;
@@ -36,7 +36,7 @@ struct FpgaRig : ModuleRig {
         return written;
     }
     Bytes Staged(std::size_t length) const {
-        const auto bytes = instrument.Memory(kStaging, length);
+        const auto bytes = instrument.modules.Memory(kStaging, length);
         return Bytes(bytes.begin(), bytes.end());
     }
     TCFpga dialog;
@@ -49,12 +49,12 @@ TEST(FpgaSetTest, ThreeConfigurationsAreStagedByteForByteAndCommittedToSectors48
     ASSERT_TRUE(rig.Write());
 
     EXPECT_EQ(rig.resultCode, 0);
-    EXPECT_EQ(rig.instrument.badFrames, 0);
+    EXPECT_EQ(rig.instrument.modules.badFrames, 0);
     EXPECT_TRUE(rig.notifier.beeps.empty());
-    EXPECT_EQ(rig.Staged(kThreeLength), ExpectedSet(3));
-    EXPECT_EQ(rig.instrument.Memory(kStaging + kThreeLength, 1)[0], 0xFF);
+    EXPECT_EQ(rig.Staged(kThreeFpgaSetLength), ExpectedFpgaSet(3));
+    EXPECT_EQ(rig.instrument.modules.Memory(kStaging + kThreeFpgaSetLength, 1)[0], 0xFF);
 
-    const auto& blocks = rig.instrument.blocks;
+    const auto& blocks = rig.instrument.modules.blocks;
     ASSERT_EQ(blocks.size(), 1097u);
     EXPECT_EQ(blocks.back().length, 96u);
     // The block at 65500 runs past its bank's end and is still addressed at its start.
@@ -65,13 +65,13 @@ TEST(FpgaSetTest, ThreeConfigurationsAreStagedByteForByteAndCommittedToSectors48
     EXPECT_EQ(blocks[263].address, 214);
 
     // Erase, commit, closing command, in that order.
-    const auto& commands = rig.instrument.commands;
+    const auto& commands = rig.instrument.modules.commands;
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[0], (Bytes{0x07, 0x03, 0xDB, 0xE0, 0x03 ^ 0xDB ^ 0xE0}));
     EXPECT_EQ(Bytes(commands[1].begin() + 2, commands[1].end() - 1), Flags(48, 52));
     EXPECT_EQ(commands[2], (Bytes{0x0F, 0xF0}));
 
-    EXPECT_EQ(rig.Barra_progreso.maximum, static_cast<int>(kThreeLength));
+    EXPECT_EQ(rig.Barra_progreso.maximum, static_cast<int>(kThreeFpgaSetLength));
     EXPECT_EQ(rig.ProgressBar_general.position, 100 + 274000 * 25 / 274096);
     for (const char* text : {"Borrando mem.", "Enviando : 0 / 274096", "Enviando : 274000 / 274096",
                              "Grabando flash", "Borrando sect.", "Grabando segm."})
@@ -83,8 +83,8 @@ TEST(FpgaSetTest, TwoConfigurationsEndAtBank0xDEAndCommitSectors48To50) {
     FpgaRig rig(2);
     ASSERT_TRUE(rig.Write());
 
-    EXPECT_EQ(rig.Staged(kTwoLength), ExpectedSet(2));
-    const auto& commands = rig.instrument.commands;
+    EXPECT_EQ(rig.Staged(kTwoFpgaSetLength), ExpectedFpgaSet(2));
+    const auto& commands = rig.instrument.modules.commands;
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[0], (Bytes{0x07, 0x03, 0xDB, 0xDE, 0x03 ^ 0xDB ^ 0xDE}));
     EXPECT_EQ(Bytes(commands[1].begin() + 2, commands[1].end() - 1), Flags(48, 50));
@@ -94,9 +94,9 @@ TEST(FpgaSetTest, WithTheMainFirmwareSelectedTheSetStaysStagedForItsCommit) {
     FpgaRig rig(3, /*mainFirmwareSelected=*/true);
     ASSERT_TRUE(rig.Write());
 
-    EXPECT_EQ(rig.Staged(kThreeLength), ExpectedSet(3));
-    EXPECT_TRUE(rig.instrument.Commands(0x09).empty());
-    EXPECT_TRUE(rig.instrument.Commands(0x0F).empty());
+    EXPECT_EQ(rig.Staged(kThreeFpgaSetLength), ExpectedFpgaSet(3));
+    EXPECT_TRUE(rig.instrument.modules.Commands(0x09).empty());
+    EXPECT_TRUE(rig.instrument.modules.Commands(0x0F).empty());
 }
 
 TEST(FpgaStagingTest, AnEraseAnswerAfterMoreThanTwoSecondsIsAFailedTry) {
@@ -104,47 +104,47 @@ TEST(FpgaStagingTest, AnEraseAnswerAfterMoreThanTwoSecondsIsAFailedTry) {
     // moment its third whole second begins, and takes a 'p' that arrives just after it.
     const std::int64_t secondStart = kMidSecond - 500'000;
     ModuleRig rig(kMidSecond + 2'000);
-    rig.instrument.eraseAnswers = {std::nullopt};
+    rig.instrument.modules.eraseAnswers = {std::nullopt};
     rig.clock.At(secondStart + 3 * kSecondUs - 50, [&rig] {
         const std::uint8_t p = 'p';
         rig.line.SendToHost(&p, 1);
     });
     Label status;
-    EXPECT_TRUE(EraseFpgaStaging(rig.session.link, kThreeLength, status));
+    EXPECT_TRUE(EraseFpgaStaging(rig.session.link, kThreeFpgaSetLength, status));
 
-    EXPECT_EQ(rig.instrument.Commands(0x07).size(), 2u);
-    EXPECT_EQ(rig.instrument.refusalBytes, 0);
+    EXPECT_EQ(rig.instrument.modules.Commands(0x07).size(), 2u);
+    EXPECT_EQ(rig.instrument.modules.refusalBytes, 0);
 }
 
 TEST(FpgaStagingTest, AWrongEraseAnswerIsRefusedWith0xAAAndTriedAgain) {
     ModuleRig rig;
-    rig.instrument.eraseAnswers = {ScriptedInstrument::Answer{'x', 10'000}};
+    rig.instrument.modules.eraseAnswers = {ScriptedModule::Answer{'x', 10'000}};
     Label status;
-    EXPECT_TRUE(EraseFpgaStaging(rig.session.link, kThreeLength, status));
+    EXPECT_TRUE(EraseFpgaStaging(rig.session.link, kThreeFpgaSetLength, status));
 
-    EXPECT_EQ(rig.instrument.Commands(0x07).size(), 2u);
-    EXPECT_EQ(rig.instrument.refusalBytes, 1);
+    EXPECT_EQ(rig.instrument.modules.Commands(0x07).size(), 2u);
+    EXPECT_EQ(rig.instrument.modules.refusalBytes, 1);
 }
 
 TEST(FpgaSetTest, FiveFailedErasesRecordCode17AndSendNothingMore) {
     FpgaRig rig;
-    rig.instrument.eraseAnswers.assign(5, std::nullopt);
+    rig.instrument.modules.eraseAnswers.assign(5, std::nullopt);
     EXPECT_FALSE(rig.Write());
 
     EXPECT_EQ(rig.resultCode, 17);
-    EXPECT_EQ(rig.instrument.Commands(0x07).size(), 5u);
-    EXPECT_EQ(rig.instrument.blockFrames, 0u);
-    EXPECT_EQ(rig.instrument.commands.size(), 5u);
+    EXPECT_EQ(rig.instrument.modules.Commands(0x07).size(), 5u);
+    EXPECT_EQ(rig.instrument.modules.blockFrames, 0u);
+    EXPECT_EQ(rig.instrument.modules.commands.size(), 5u);
 }
 
 TEST(FpgaSetTest, ARefusedBlockRecordsCode18AndEndsTheWrite) {
     FpgaRig rig;
-    rig.instrument.refuseFromBlock = 10;
+    rig.instrument.modules.refuseFromBlock = 10;
     EXPECT_FALSE(rig.Write());
 
     EXPECT_EQ(rig.resultCode, 18);
-    EXPECT_EQ(rig.instrument.blocks.size(), 10u);
-    EXPECT_TRUE(rig.instrument.Commands(0x09).empty());
+    EXPECT_EQ(rig.instrument.modules.blocks.size(), 10u);
+    EXPECT_TRUE(rig.instrument.modules.Commands(0x09).empty());
 }
 
 // How the commit's status bytes end it. A silent or endless commit ends after ten minutes
@@ -168,10 +168,10 @@ TEST(FpgaStagingTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrO
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ModuleRig rig;
-        rig.instrument.commitStatus = c.status;
-        rig.instrument.commitGapUs = c.gapUs;
+        rig.instrument.modules.commitStatus = c.status;
+        rig.instrument.modules.commitGapUs = c.gapUs;
         Label status;
-        EXPECT_EQ(CommitFpgaSet(rig.session.link, kThreeLength, status), c.succeeds);
+        EXPECT_EQ(CommitFpgaSet(rig.session.link, kThreeFpgaSetLength, status), c.succeeds);
         EXPECT_EQ(rig.notifier.beeps.size(), c.succeeds ? 0u : 1u);
         EXPECT_GE(rig.SecondsSinceStart(), c.minSeconds);
         EXPECT_LT(rig.SecondsSinceStart(), c.minSeconds + 2);
@@ -182,18 +182,18 @@ TEST(FpgaStagingTest, TheCommitEndsOnTwo0x80AndFailsOnAStrayByteBeforeTheCopyOrO
 // went on and could end reporting a good update.
 TEST(FpgaSetTest, AFailedCommitFailsTheWriteWithCode19AndStillSendsTheClosingCommand) {
     FpgaRig rig;
-    rig.instrument.commitStatus = {0x81};
+    rig.instrument.modules.commitStatus = {0x81};
     EXPECT_FALSE(rig.Write());
     EXPECT_EQ(rig.resultCode, 19);
-    EXPECT_EQ(rig.instrument.commands.back(), (Bytes{0x0F, 0xF0}));
+    EXPECT_EQ(rig.instrument.modules.commands.back(), (Bytes{0x0F, 0xF0}));
     EXPECT_FALSE(rig.dialog.imageBuffer);
 }
 
 TEST(FpgaSetTest, NoConfigurationsSendsNothing) {
     FpgaRig rig(0);
     EXPECT_FALSE(rig.Write());
-    EXPECT_TRUE(rig.instrument.commands.empty());
-    EXPECT_EQ(rig.instrument.blockFrames, 0u);
+    EXPECT_TRUE(rig.instrument.modules.commands.empty());
+    EXPECT_EQ(rig.instrument.modules.blockFrames, 0u);
 }
 
 TEST(FpgaSetTest, CancelSendsTheClosingCommandAndCloses) {
@@ -201,9 +201,9 @@ TEST(FpgaSetTest, CancelSendsTheClosingCommandAndCloses) {
     rig.dialog.visible = true;
     rig.dialog.Button_cancelClick();
     rig.clock.AdvanceBy(kSecondUs);
-    EXPECT_EQ(rig.instrument.commands, (std::vector<Bytes>{{0x0F, 0xF0}}));
+    EXPECT_EQ(rig.instrument.modules.commands, (std::vector<Bytes>{{0x0F, 0xF0}}));
     EXPECT_FALSE(rig.dialog.visible);
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -4,7 +4,7 @@
 #include "payloads/payloads.h"
 #include "tests/firmware/loader_line.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 struct GraphicsRig : LoaderLine {
@@ -144,4 +144,4 @@ TEST(GraphicsTest, TwoFailedBlocksInARowEndThePicture) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -4,7 +4,7 @@
 
 #include "modules/keypad_image.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 std::span<const std::uint8_t> Bytes(const std::string& text) {
@@ -43,4 +43,4 @@ TEST(KeypadHexToBytes, LowerCaseDigitsOnlyOthersCountAsZero) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -8,17 +8,11 @@
 #include "modules/keypad_programmer.h"
 #include "tests/modules/keypad_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::Frames;
-using test::KeypadImage;
-using test::KeypadRig;
-using test::TablePayloads;
-
 const KeypadImage& Image() {
-    static const KeypadImage image = test::MakeKeypadImage();
+    static const KeypadImage image = MakeKeypadImage();
     return image;
 }
 
@@ -116,7 +110,7 @@ TEST(KeypadProgrammer, EndCodesReportAndRecordOnlyTheFirstCode) {
         {19, 8, 8, {"Silicon ID error !\n"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "end code " << int(c.code));
+        SCOPED_TRACE(::testing::Message() << "end code " << int(c.code));
         KeypadRig rig;
         rig.resultCode = c.resultBefore;
         rig.script.Request(3).Request(c.code);
@@ -144,7 +138,7 @@ TEST(KeypadProgrammer, CodesFrom0x17AreIgnored) {
 }
 
 TEST(KeypadProgrammer, UpperCaseDigitCountsAsZeroInItsNibble) {
-    KeypadImage image = test::MakeKeypadImage();
+    KeypadImage image = MakeKeypadImage();
     const std::size_t data = 9;  // first data digit of the first line
     image.text.replace(data, 4, "A5bF");
     image.blocks[0][0] = 0x05;
@@ -176,7 +170,7 @@ TEST(KeypadProgrammer, CorruptDataLineStopsTheBlocksAndTheRequestsGoOn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::size_t line = 3 * 141;
-        KeypadImage image = test::MakeKeypadImage();
+        KeypadImage image = MakeKeypadImage();
         image.text.replace(line + c.offset, std::string(c.replacement).size(), c.replacement);
         if (c.truncateAt)
             image.text.resize(line + c.truncateAt);
@@ -201,8 +195,8 @@ TEST(KeypadProgrammer, CorruptDataLineStopsTheBlocksAndTheRequestsGoOn) {
 TEST(KeypadProgrammer, RecordWalksCheckEveryField) {
     // The walks go on from the text position, so an image of only the lines after the blocks
     // lets them run without the blocks first.
-    constexpr std::size_t kSecurityLine = 0;
-    constexpr std::size_t kChecksumLine = test::kChecksumLine - test::kSecurityLine;
+    constexpr std::size_t kSecurityAt = 0;
+    constexpr std::size_t kChecksumAt = kChecksumLine - kSecurityLine;
     struct Case {
         std::size_t offset;
         const char* replacement;
@@ -211,37 +205,35 @@ TEST(KeypadProgrammer, RecordWalksCheckEveryField) {
         bool securitySent;
     };
     const Case cases[] = {
-        {kSecurityLine, ";", 0, "Hex corrupto !\n", false},
-        {kSecurityLine + 2, "3", 0, "Longitud de 1era linea del \nsecurity record incorrecta \n",
+        {kSecurityAt, ";", 0, "Hex corrupto !\n", false},
+        {kSecurityAt + 2, "3", 0, "Longitud de 1era linea del \nsecurity record incorrecta \n",
          false},
-        {kSecurityLine + 8, "5", 0, "1era linea del security record \nno es de tipo 0x04 !\n",
+        {kSecurityAt + 8, "5", 0, "1era linea del security record \nno es de tipo 0x04 !\n", false},
+        {0, "", kSecurityAt + 11, "1er Record SECURE sin datos suficientes!\n", false},
+        {kSecurityAt + 11, "2", 0, "Error en los datos SECURE!\n", false},
+        {kSecurityAt + 17, ";", 0, "Hex corrupto !\n", false},
+        {kSecurityAt + 19, "1", 0, "Longitud de la 2da linea del \nsecurity record incorrecta \n",
          false},
-        {0, "", kSecurityLine + 11, "1er Record SECURE sin datos suficientes!\n", false},
-        {kSecurityLine + 11, "2", 0, "Error en los datos SECURE!\n", false},
-        {kSecurityLine + 17, ";", 0, "Hex corrupto !\n", false},
-        {kSecurityLine + 19, "1", 0, "Longitud de la 2da linea del \nsecurity record incorrecta \n",
+        {kSecurityAt + 25, "1", 0, "La 2da linea del \nsecurity record no es de tipo 0x00 !\n",
          false},
-        {kSecurityLine + 25, "1", 0, "La 2da linea del \nsecurity record no es de tipo 0x00 !\n",
-         false},
-        {0, "", kSecurityLine + 17 + 9 + 127, "2do Record SECURE sin datos suficientes!\n", false},
-        {kChecksumLine, ";", 0, "Hex corrupto !\n", true},
-        {kChecksumLine + 2, "3", 0, "Longitud de 1era linea del \nChecksum record incorrecta \n",
+        {0, "", kSecurityAt + 17 + 9 + 127, "2do Record SECURE sin datos suficientes!\n", false},
+        {kChecksumAt, ";", 0, "Hex corrupto !\n", true},
+        {kChecksumAt + 2, "3", 0, "Longitud de 1era linea del \nChecksum record incorrecta \n",
          true},
-        {kChecksumLine + 8, "5", 0, "1era linea del checksum record \nno es de tipo 0x04 !\n",
+        {kChecksumAt + 8, "5", 0, "1era linea del checksum record \nno es de tipo 0x04 !\n", true},
+        {0, "", kChecksumAt + 12, "1er Record checksum sin datos suficientes!\n", true},
+        {kChecksumAt + 11, "1", 0, "Error en los datos tipo checksum!\n", true},
+        {kChecksumAt + 17, ";", 0, "Hex corrupto !\n", true},
+        {kChecksumAt + 19, "4", 0, "Longitud de la 2da linea del \nchecksum record incorrecta \n",
          true},
-        {0, "", kChecksumLine + 12, "1er Record checksum sin datos suficientes!\n", true},
-        {kChecksumLine + 11, "1", 0, "Error en los datos tipo checksum!\n", true},
-        {kChecksumLine + 17, ";", 0, "Hex corrupto !\n", true},
-        {kChecksumLine + 19, "4", 0, "Longitud de la 2da linea del \nchecksum record incorrecta \n",
+        {kChecksumAt + 25, "1", 0, "La 2da linea del \nchecksum record no es de tipo 0x00 !\n",
          true},
-        {kChecksumLine + 25, "1", 0, "La 2da linea del \nchecksum record no es de tipo 0x00 !\n",
-         true},
-        {0, "", kChecksumLine + 17 + 9 + 3, "2do Record checksum sin datos suficientes!\n", true},
+        {0, "", kChecksumAt + 17 + 9 + 3, "2do Record checksum sin datos suficientes!\n", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
-        KeypadImage image = test::MakeKeypadImage();
-        image.text.erase(0, test::kSecurityLine);
+        KeypadImage image = MakeKeypadImage();
+        image.text.erase(0, kSecurityLine);
         if (c.truncateAt)
             image.text.resize(c.truncateAt);
         else
@@ -366,7 +358,7 @@ TEST(KeypadProgrammer, ClosedOrVanishedPortDoesNotHang) {
         if (unplug)
             rig.line.Unplug();
         else
-            rig.serial.Close();
+            rig.channel.Close();
         CTeclado keypad(rig.session, Image().Span());
         const std::int64_t start = rig.clock.NowUs();
 
@@ -415,4 +407,4 @@ TEST(KeypadProgrammer, AnInstrumentThatStillAnswersKeepsTheBlocksGoingWithoutIts
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -6,29 +6,11 @@
 #include <cstdlib>
 #include <sstream>
 
-namespace kell::test {
+namespace kell::testing {
 
 namespace {
 
 constexpr std::int64_t kReplyDelayUs = 50;
-
-std::string Hex(std::uint8_t b) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02x", b);
-    return text;
-}
-
-// One Intel HEX line with its checksum, lower case, CR LF.
-std::string Line(std::uint8_t type, std::uint16_t address, const Bytes& data) {
-    std::uint8_t sum = static_cast<std::uint8_t>(data.size() + (address >> 8) + address + type);
-    std::string line = ":" + Hex(static_cast<std::uint8_t>(data.size())) + Hex(address >> 8) +
-                       Hex(address & 0xFF) + Hex(type);
-    for (std::uint8_t b : data) {
-        line += Hex(b);
-        sum = static_cast<std::uint8_t>(sum + b);
-    }
-    return line + Hex(static_cast<std::uint8_t>(-sum)) + "\r\n";
-}
 
 Bytes Pattern(std::size_t count, unsigned seed) {
     Bytes bytes(count);
@@ -43,15 +25,15 @@ KeypadImage MakeKeypadImage(unsigned seed) {
     KeypadImage image;
     for (int i = 0; i < 256; ++i) {
         image.blocks.push_back(Pattern(64, seed * 1000 + static_cast<unsigned>(i)));
-        image.text += Line(0x00, static_cast<std::uint16_t>(i * 64), image.blocks.back());
+        image.text += HexLine(0x00, static_cast<std::uint16_t>(i * 64), image.blocks.back(), true);
     }
     image.security = Pattern(64, seed + 7777);
     image.checksum = {0x5d, 0xa3};
-    image.text += Line(0x04, 0, {0x00, 0x10});
-    image.text += Line(0x00, 0, image.security);
-    image.text += Line(0x04, 0, {0x00, 0x20});
-    image.text += Line(0x00, 0, image.checksum);
-    image.text += Line(0x01, 0, {});
+    image.text += HexLine(0x04, 0, {0x00, 0x10}, true);
+    image.text += HexLine(0x00, 0, image.security, true);
+    image.text += HexLine(0x04, 0, {0x00, 0x20}, true);
+    image.text += HexLine(0x00, 0, image.checksum, true);
+    image.text += HexLine(0x01, 0, {}, true);
     if (image.text.size() != 36301 || image.text.compare(kSecurityLine, 13, ":020000040010") != 0 ||
         image.text.compare(kChecksumLine, 13, ":020000040020") != 0) {
         std::fprintf(stderr, "test keypad image has the wrong layout\n");
@@ -108,7 +90,7 @@ std::vector<Bytes> TablePayloads(int request) {
 
 void PlanInstrument::OnByteFromHost(std::uint8_t byte) {
     heard.push_back(byte);
-    lastHeardUs = clock_.NowUs();
+    lastHeardUs = voice_.NowUs();
     if (plan_.empty() || plan_.front().say)
         return;
     if (++heardInStep_ < plan_.front().count)
@@ -122,7 +104,7 @@ void PlanInstrument::SayWhatFollows() {
     while (!plan_.empty() && plan_.front().say) {
         const std::uint8_t byte = plan_.front().byte;
         plan_.pop_front();
-        clock_.After(kReplyDelayUs, [this, byte] { port_.SendToHost(&byte, 1); });
+        voice_.Say({byte}, kReplyDelayUs);
     }
 }
 
@@ -208,11 +190,4 @@ KeypadRig::KeypadRig() {
     Timer_desconexion.enabled = true;
 }
 
-std::vector<std::string> KeypadRig::MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& message : notifier.messages)
-        texts.push_back(message.text);
-    return texts;
-}
-
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -10,13 +10,14 @@
 
 #include "platform/line_device.h"
 #include "platform/virtual/virtual_clock.h"
-#include "tests/support/session_rig.h"
+#include "tests/support/bytes.h"
+#include "tests/support/hex_records.h"
+#include "tests/support/updater_rig.h"
+#include "tests/support/voice.h"
 
-// A keypad image, a scripted instrument and a session on the virtual line, written from the
-// instrument's side and apart from the programmer on purpose.
-namespace kell::test {
-
-using Bytes = std::vector<std::uint8_t>;
+// A keypad image, an instrument that plays the keypad procedure as a plan and a session on the
+// virtual line, written from the instrument's side and apart from the programmer on purpose.
+namespace kell::testing {
 
 // An image of the exact keypad layout: 256 data lines of 64 bytes, the security address line
 // and data line, the checksum address line and its 2-byte data line, the end record. Digits
@@ -46,7 +47,7 @@ std::vector<Bytes> TablePayloads(int request);
 // records everything it hears. Once the plan is played it stays silent.
 class PlanInstrument : public LineDevice {
   public:
-    PlanInstrument(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
+    PlanInstrument(VirtualClock& clock, DevicePort& port) : voice_(clock, port) {}
 
     void Say(std::uint8_t byte) { plan_.push_back({true, byte, 0}); }
     void Hear(std::size_t count) { plan_.push_back({false, 0, count}); }
@@ -65,8 +66,7 @@ class PlanInstrument : public LineDevice {
     };
     void SayWhatFollows();
 
-    VirtualClock& clock_;
-    DevicePort& port_;
+    Voice voice_;
     std::deque<Step> plan_;
     std::size_t heardInStep_ = 0;
 };
@@ -101,11 +101,10 @@ class KeypadScript {
 std::vector<Bytes> Frames(const Bytes& heard);
 
 // A session on a virtual line with the instrument attached and the channel open.
-struct KeypadRig : SessionRig<InstrumentEnd<PlanInstrument>> {
+struct KeypadRig : UpdaterRig<PlanInstrument> {
     KeypadRig();
-    std::vector<std::string> MessageTexts() const;
 
     KeypadScript script{instrument};
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -3,14 +3,11 @@
 #include "modules/keypad_step.h"
 #include "tests/modules/keypad_rig.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
-using test::Bytes;
-using test::KeypadRig;
-
-const test::KeypadImage& Image() {
-    static const test::KeypadImage image = test::MakeKeypadImage(3);
+const KeypadImage& Image() {
+    static const KeypadImage image = MakeKeypadImage(3);
     return image;
 }
 
@@ -88,4 +85,4 @@ TEST(KeypadStep, SilentInstrumentFailsWithCode1AfterAMinute) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -9,7 +9,7 @@
 #include "payloads/payloads.h"
 #include "tests/modules/module_rig.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
 constexpr std::int64_t kSeconds = kSecondUs;
@@ -21,7 +21,7 @@ Bytes Counting(std::size_t length, std::uint8_t seed) {
 }
 
 Bytes Held(const ScriptedInstrument& instrument, std::uint32_t start, std::size_t length) {
-    const auto bytes = instrument.Memory(start, length);
+    const auto bytes = instrument.modules.Memory(start, length);
     return Bytes(bytes.begin(), bytes.end());
 }
 
@@ -51,7 +51,7 @@ TEST(Mpeg4ModuleTest, TheEmbeddedImagesLandByteForByteAndTheModuleIsStartedWithT
     ASSERT_TRUE(module.Update());
 
     EXPECT_EQ(rig.resultCode, 0);
-    EXPECT_EQ(rig.instrument.badFrames, 0);
+    EXPECT_EQ(rig.instrument.modules.badFrames, 0);
     EXPECT_TRUE(rig.notifier.beeps.empty());
     const auto application = payloads::Mpeg4Application();
     const auto second = payloads::Mpeg4SecondImage();
@@ -59,7 +59,7 @@ TEST(Mpeg4ModuleTest, TheEmbeddedImagesLandByteForByteAndTheModuleIsStartedWithT
               Bytes(application.begin(), application.end()));
     EXPECT_EQ(Held(rig.instrument, 0x810000, second.size()), Bytes(second.begin(), second.end()));
 
-    const auto& blocks = rig.instrument.blocks;
+    const auto& blocks = rig.instrument.modules.blocks;
     ASSERT_EQ(blocks.size(), 22180u + 678u);
     // A block that runs past the end of its bank goes whole to its start.
     EXPECT_EQ(blocks[327].bank, 0xB0);
@@ -72,7 +72,7 @@ TEST(Mpeg4ModuleTest, TheEmbeddedImagesLandByteForByteAndTheModuleIsStartedWithT
     EXPECT_EQ(blocks[22180].length, 32u);
     EXPECT_EQ(blocks.back().length, 12u);
 
-    const auto& commands = rig.instrument.commands;
+    const auto& commands = rig.instrument.modules.commands;
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[0], (Bytes{0x07, 0x03, 0xD0, 0xE8, 0x03 ^ 0xD0 ^ 0xE8}));
     EXPECT_EQ(commands[1], (Bytes{0x0D, 0xD0}));
@@ -83,7 +83,7 @@ TEST(Mpeg4ModuleTest, TheEmbeddedImagesLandByteForByteAndTheModuleIsStartedWithT
 TEST(Mpeg4ModuleTest, AUsaUnitsModuleIsStartedWith0x4C) {
     Mpeg4Rig rig(/*usaUnit=*/true);
     ASSERT_TRUE(rig.Update());
-    EXPECT_EQ(rig.instrument.Commands(0x4C),
+    EXPECT_EQ(rig.instrument.modules.Commands(0x4C),
               (std::vector<Bytes>{{0x4C, 0x00, 0x00, 0x20, 0x00, 0xC2, 0x01, 0x00, 0x00}}));
     EXPECT_EQ(Held(rig.instrument, 0xB00000, 450), rig.application);
     EXPECT_EQ(Held(rig.instrument, 0x810000, 70), rig.second);
@@ -91,7 +91,7 @@ TEST(Mpeg4ModuleTest, AUsaUnitsModuleIsStartedWith0x4C) {
 
 TEST(Mpeg4ModuleTest, AFinishAfterTheNominalTimeStillSucceedsWithTheBarsStoppedThere) {
     Mpeg4Rig rig;
-    rig.instrument.finishDelayUs = 1500 * kSeconds;
+    rig.instrument.modules.finishDelayUs = 1500 * kSeconds;
     ASSERT_TRUE(rig.Update());
     EXPECT_EQ(rig.Barra_progreso.maximum, 950);
     EXPECT_EQ(rig.Barra_progreso.position, 949);
@@ -107,7 +107,7 @@ TEST(Mpeg4ModuleTest, TheLineReturnsToTheLowSpeedAfterTheStartFrameUnlessUnder64
         rig.session.IsWow64 = [wow64] { return wow64; };
         rig.session.SetPortBaud = [&](int baud) {
             bauds.push_back(baud);
-            commandsThen = rig.instrument.commands.size();
+            commandsThen = rig.instrument.modules.commands.size();
             return true;
         };
         ASSERT_TRUE(rig.Update());
@@ -131,31 +131,31 @@ TEST(Mpeg4ModuleTest, FailuresRecordTheirStagesCodes) {
     const Case cases[] = {
         {"the staging area is not cleared in three tries",
          [](Mpeg4Rig& rig) {
-             rig.instrument.eraseAnswers = {ScriptedInstrument::Answer{'x', 1000}, std::nullopt,
-                                            ScriptedInstrument::Answer{'f', 1000}};
+             rig.instrument.modules.eraseAnswers = {ScriptedModule::Answer{'x', 1000}, std::nullopt,
+                                                    ScriptedModule::Answer{'f', 1000}};
          },
          12, 3, 3, 9},
         {"an application block is refused",
-         [](Mpeg4Rig& rig) { rig.instrument.refuseFromBlock = 1; }, 12, 1, 1, 0},
+         [](Mpeg4Rig& rig) { rig.instrument.modules.refuseFromBlock = 1; }, 12, 1, 1, 0},
         {"stop during the application",
          [](Mpeg4Rig& rig) {
-             rig.pump.onPump = [&rig] { rig.stopSession = !rig.instrument.blocks.empty(); };
+             rig.pump.onPump = [&rig] { rig.stopSession = !rig.instrument.modules.blocks.empty(); };
          },
          12, 1, 0, 0},
         {"a block of the second image is refused",
-         [](Mpeg4Rig& rig) { rig.instrument.refuseFromBlock = 3; }, 13, 1, 1, 0},
+         [](Mpeg4Rig& rig) { rig.instrument.modules.refuseFromBlock = 3; }, 13, 1, 1, 0},
         {"stop during the second image",
          [](Mpeg4Rig& rig) {
              rig.pump.onPump = [&rig] {
-                 rig.stopSession =
-                     !rig.instrument.blocks.empty() && rig.instrument.blocks.back().bank == 0x81;
+                 rig.stopSession = !rig.instrument.modules.blocks.empty() &&
+                                   rig.instrument.modules.blocks.back().bank == 0x81;
              };
          },
          13, 1, 0, 0},
         {"no answer to the start command within 60 s",
-         [](Mpeg4Rig& rig) { rig.instrument.startAnswerDelayUs.reset(); }, 15, 2, 0, 59},
-        {"no 0xBB within 1900 s", [](Mpeg4Rig& rig) { rig.instrument.finishDelayUs.reset(); }, 15,
-         3, 0, 1899},
+         [](Mpeg4Rig& rig) { rig.instrument.modules.startAnswerDelayUs.reset(); }, 15, 2, 0, 59},
+        {"no 0xBB within 1900 s",
+         [](Mpeg4Rig& rig) { rig.instrument.modules.finishDelayUs.reset(); }, 15, 3, 0, 1899},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,7 +163,7 @@ TEST(Mpeg4ModuleTest, FailuresRecordTheirStagesCodes) {
         c.arrange(rig);
         EXPECT_FALSE(rig.Update());
         EXPECT_EQ(rig.resultCode, c.code);
-        EXPECT_EQ(rig.instrument.commands.size(), c.commands);
+        EXPECT_EQ(rig.instrument.modules.commands.size(), c.commands);
         EXPECT_EQ(rig.notifier.beeps.size(), c.beeps);
         EXPECT_GE(rig.SecondsSinceStart(), c.minSeconds);
         EXPECT_LT(rig.SecondsSinceStart(), c.minSeconds + 30);
@@ -176,7 +176,7 @@ TEST(Mpeg4ModuleTest, PicturesShowAroundTheImagesAndAStopAfterTheSecondImageReco
     rig.graficos.firstBank = 0x90;
     std::size_t secondImageEnd = 0;
     rig.pump.onPump = [&] {
-        const auto& blocks = rig.instrument.blocks;
+        const auto& blocks = rig.instrument.modules.blocks;
         if (!secondImageEnd && !blocks.empty() && blocks.back().bank == 0x81 &&
             rig.module.bytesSent == 70)
             secondImageEnd = blocks.size();
@@ -186,15 +186,16 @@ TEST(Mpeg4ModuleTest, PicturesShowAroundTheImagesAndAStopAfterTheSecondImageReco
     EXPECT_FALSE(rig.Update());
     EXPECT_EQ(rig.resultCode, 14);
 
-    const auto& blocks = rig.instrument.blocks;
+    const auto& blocks = rig.instrument.modules.blocks;
     // The raster cleared, picture 3 (150 blocks), the images, the start of picture 4.
-    EXPECT_EQ(rig.instrument.commands[1], (Bytes{0x07, 0x03, 0x90, 0x92, 0x03 ^ 0x90 ^ 0x92}));
+    EXPECT_EQ(rig.instrument.modules.commands[1],
+              (Bytes{0x07, 0x03, 0x90, 0x92, 0x03 ^ 0x90 ^ 0x92}));
     ASSERT_GT(blocks.size(), 150u + 3 + 3);
     EXPECT_GE(blocks[149].bank, 0x90);
     EXPECT_EQ(blocks[150].bank, 0xB0);
     EXPECT_EQ(blocks[153].bank, 0x81);
     EXPECT_GE(blocks[156].bank, 0x90);
-    EXPECT_TRUE(rig.instrument.Commands(0x0D).empty());
+    EXPECT_TRUE(rig.instrument.modules.Commands(0x0D).empty());
 }
 
 TEST(Mpeg4ModuleTest, PatchLoaderBlockSetsBytes249To251OfTheThirdBlock) {
@@ -215,4 +216,4 @@ TEST(Mpeg4ModuleTest, PatchLoaderBlockSetsBytes249To251OfTheThirdBlock) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -7,14 +7,14 @@
 #include "modules/fpga_dialog.h"
 #include "modules/mpeg4_module.h"
 #include "sim/instrument.h"
-#include "tests/modules/fpga_expected_set.h"
 #include "tests/modules/module_rig.h"
+#include "tests/support/expected_fpga_set.h"
 #include "tests/support/simulated_end.h"
 
-namespace kell::test {
+namespace kell::testing {
 namespace {
 
-struct SimRig : SessionRig<SimulatedEnd> {
+struct SimRig : UpdaterRig<SimulatedEnd> {
     SimRig() { ProgressBar_general.SetRange(0, 2000); }
 
     Bytes Exchange(Bytes request, std::size_t answerLength) {
@@ -61,7 +61,7 @@ TEST(ModulesOnTheSimulatorTest, TheFpgaSetEndsUpInFlashFromSector48) {
     rig.clock.AdvanceBy(100'000);
 
     EXPECT_EQ(rig.resultCode, 0);
-    EXPECT_EQ(rig.instrument.Flash(0x300000, kThreeLength), ExpectedSet(3));
+    EXPECT_EQ(rig.instrument.Flash(0x300000, kThreeFpgaSetLength), ExpectedFpgaSet(3));
     EXPECT_FALSE(rig.instrument.LoaderRunning());  // ended by the closing command
     rig.ExpectNoViolations();
 }
@@ -88,4 +88,4 @@ TEST(ModulesOnTheSimulatorTest, TheModuleTakesBothImagesAndFinishes) {
 }
 
 }  // namespace
-}  // namespace kell::test
+}  // namespace kell::testing

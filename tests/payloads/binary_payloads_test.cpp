@@ -10,7 +10,8 @@
 #include "payloads/payload_files.h"
 #include "payloads/payloads.h"
 
-namespace kell::payloads {
+namespace kell::testing {
+using namespace kell::payloads;
 namespace {
 
 bool AllOneValue(std::span<const std::uint8_t> bytes) {
@@ -199,4 +200,4 @@ TEST(AllPayloadsTest, NamesEveryFileOnceWithItsBytesAndNoTwoAreAlike) {
 }
 
 }  // namespace
-}  // namespace kell::payloads
+}  // namespace kell::testing

@@ -4,9 +4,10 @@
 #include <cstdio>
 
 #include "payloads/payloads.h"
-#include "tests/payloads/hex_text.h"
+#include "tests/support/hex_records.h"
 
-namespace kell::payloads {
+namespace kell::testing {
+using namespace kell::payloads;
 namespace {
 
 bool LowerCaseHex(std::string_view digits) {
@@ -23,7 +24,7 @@ std::string Hex4(int value) {
 TEST(KeypadHexTest, FollowsTheFixedLineLayoutInLowerCaseWithRightChecksums) {
     const auto text = KeypadHex();
     ASSERT_EQ(text.size(), kKeypadHexLength);
-    const std::vector<test::Line> lines = test::SplitLines(text);
+    const std::vector<TextLine> lines = SplitLines(text);
     ASSERT_EQ(lines.size(), 261u);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i].text;
@@ -31,8 +32,8 @@ TEST(KeypadHexTest, FollowsTheFixedLineLayoutInLowerCaseWithRightChecksums) {
         ASSERT_TRUE(lines[i].crLf);
         ASSERT_EQ(line[0], ':');
         EXPECT_TRUE(LowerCaseHex(line.substr(1)));
-        test::Record r;
-        ASSERT_TRUE(test::ReadRecord(line, &r));
+        HexRecord r;
+        ASSERT_TRUE(ReadRecord(line, &r));
         EXPECT_TRUE(r.checksumRight);
     }
     for (int i = 0; i < 256; ++i) {
@@ -61,4 +62,4 @@ TEST(KeypadHexTest, ProgramIsNotOneRepeatedValue) {
 }
 
 }  // namespace
-}  // namespace kell::payloads
+}  // namespace kell::testing

@@ -4,29 +4,27 @@
 #include <map>
 
 #include "payloads/payloads.h"
-#include "tests/payloads/hex_text.h"
+#include "tests/support/hex_records.h"
 
-namespace kell::payloads {
+namespace kell::testing {
+using namespace kell::payloads;
 namespace {
-
-using test::Line;
-using test::Record;
 
 struct Placed {
     int segment;
-    Record record;
+    HexRecord record;
 };
 
 // The embedded text read once for all the tests below.
 class MainFirmwareHexTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        lines_ = new std::vector<Line>(test::SplitLines(MainFirmwareHex()));
+        lines_ = new std::vector<TextLine>(SplitLines(MainFirmwareHex()));
         records_ = new std::vector<Placed>;
         int segment = -1;
-        for (const Line& line : *lines_) {
-            Record r;
-            ASSERT_TRUE(test::ReadRecord(line.text, &r)) << line.text;
+        for (const TextLine& line : *lines_) {
+            HexRecord r;
+            ASSERT_TRUE(ReadRecord(line.text, &r)) << line.text;
             if (r.type == 4) {
                 segment = r.data[0] * 256 + r.data[1];
             }
@@ -37,11 +35,11 @@ class MainFirmwareHexTest : public ::testing::Test {
         delete lines_;
         delete records_;
     }
-    static std::vector<Line>* lines_;
+    static std::vector<TextLine>* lines_;
     static std::vector<Placed>* records_;
 };
 
-std::vector<Line>* MainFirmwareHexTest::lines_ = nullptr;
+std::vector<TextLine>* MainFirmwareHexTest::lines_ = nullptr;
 std::vector<Placed>* MainFirmwareHexTest::records_ = nullptr;
 
 TEST_F(MainFirmwareHexTest, TextEndsWithTheEndOfFileRecordFollowedByBytesThatAreNoRecord) {
@@ -57,12 +55,12 @@ TEST_F(MainFirmwareHexTest, TextEndsWithTheEndOfFileRecordFollowedByBytesThatAre
 
 TEST_F(MainFirmwareHexTest, EveryLineIsAnUpperCaseRecordWithItsChecksumAndCrLf) {
     for (std::size_t i = 0; i < lines_->size(); ++i) {
-        const Line& line = (*lines_)[i];
+        const TextLine& line = (*lines_)[i];
         ASSERT_TRUE(line.crLf) << "line " << i;
         ASSERT_LE(line.text.size(), 75u) << "line " << i;
         ASSERT_EQ(line.text.find_first_not_of("0123456789ABCDEF", 1), std::string_view::npos)
             << line.text;
-        const Record& r = (*records_)[i].record;
+        const HexRecord& r = (*records_)[i].record;
         ASSERT_TRUE(r.checksumRight) << line.text;
         ASSERT_TRUE(r.type == 0 || r.type == 1 || r.type == 4) << line.text;
         ASSERT_EQ(r.type == 1, i + 1 == lines_->size()) << "line " << i;
@@ -117,7 +115,7 @@ TEST_F(MainFirmwareHexTest, VersionReadsTheSameAtStartUpAndFromAnInstrumentThatS
     std::string release, build;
     std::map<int, std::uint8_t> stored;  // offsets 0x00-0x1F of segment 0x18
     for (const Placed& p : *records_) {
-        const Record& r = p.record;
+        const HexRecord& r = p.record;
         if (p.segment != 0x18 || r.type != 0) {
             continue;
         }
@@ -171,4 +169,4 @@ TEST_F(MainFirmwareHexTest, DataRunsRestartAtGapsInsideSegments) {
 }
 
 }  // namespace
-}  // namespace kell::payloads
+}  // namespace kell::testing

@@ -11,13 +11,12 @@
 #include "payloads/check/payload_check.h"
 #include "payloads/export/payload_export.h"
 #include "payloads/payloads.h"
-#include "tests/payloads/hex_text.h"
+#include "tests/support/hex_records.h"
 
-namespace kell::payloads {
+namespace kell::testing {
+using namespace kell::payloads;
 namespace {
 
-using test::Bytes;
-using test::RecordLine;
 using ::testing::HasSubstr;
 
 const PayloadFile& FileOf(PayloadKind kind, int index = 0) {
@@ -34,13 +33,13 @@ std::vector<std::uint8_t> Copy(std::span<const std::uint8_t> bytes) {
 }
 
 std::string Ela(int segment) {
-    return RecordLine(4, 0, {0, static_cast<std::uint8_t>(segment)});
+    return HexLine(4, 0, {0, static_cast<std::uint8_t>(segment)});
 }
 const std::string kEof = ":00000001FF\r\n";
 
 std::string ScanError(const std::string& text) {
     FirmwareHexSummary summary;
-    return ScanMainFirmwareHex(Bytes(text), &summary);
+    return ScanMainFirmwareHex(BytesOf(text), &summary);
 }
 
 TEST(PayloadCheckTest, AcceptsEveryEmbeddedPayload) {
@@ -87,19 +86,18 @@ TEST(PayloadCheckTest, RefusesAFirmwareTextWithABadLineNamingTheLine) {
 
 TEST(PayloadCheckTest, RefusesFirmwareRecordsTheUpdaterCannotStream) {
     const std::vector<std::uint8_t> bytes33(33, 0x11);
-    EXPECT_EQ(ScanError(RecordLine(0, 0, {1, 2}) + Ela(2) + kEof),
+    EXPECT_EQ(ScanError(HexLine(0, 0, {1, 2}) + Ela(2) + kEof),
               "line 1: a data record before any extended-linear-address record");
-    EXPECT_EQ(ScanError(Ela(2) + RecordLine(0, 0, bytes33) + kEof),
+    EXPECT_EQ(ScanError(Ela(2) + HexLine(0, 0, bytes33) + kEof),
               "line 2: a data record of 33 bytes; at most 32 are allowed");
-    EXPECT_EQ(ScanError(Ela(2) + RecordLine(5, 0, {1, 2, 3, 4}) + kEof),
+    EXPECT_EQ(ScanError(Ela(2) + HexLine(5, 0, {1, 2, 3, 4}) + kEof),
               "line 2: record type 0x05 is not one of 00, 04, 01");
     EXPECT_EQ(ScanError(Ela(0x40) + kEof),
               "line 1: segment 0x0040 is beyond the 64 segments of the instrument's flash");
-    EXPECT_EQ(ScanError(Ela(2) + RecordLine(0, 0xFFF0, std::vector<std::uint8_t>(32, 1)) + kEof),
+    EXPECT_EQ(ScanError(Ela(2) + HexLine(0, 0xFFF0, std::vector<std::uint8_t>(32, 1)) + kEof),
               "line 2: the data run past the end of segment 0x02");
-    EXPECT_EQ(
-        ScanError(Ela(2) + RecordLine(0, 0x10, {1, 2, 3, 4}) + RecordLine(0, 0x12, {5}) + kEof),
-        "line 3: the data overlap data written before in segment 0x02");
+    EXPECT_EQ(ScanError(Ela(2) + HexLine(0, 0x10, {1, 2, 3, 4}) + HexLine(0, 0x12, {5}) + kEof),
+              "line 3: the data overlap data written before in segment 0x02");
     EXPECT_EQ(ScanError(Ela(2) + kEof + Ela(3)),
               "line 2: the text goes on after the end-of-file record");
     EXPECT_EQ(ScanError(Ela(2)), "the text ends without an end-of-file record");
@@ -107,37 +105,37 @@ TEST(PayloadCheckTest, RefusesFirmwareRecordsTheUpdaterCannotStream) {
 }
 
 TEST(PayloadCheckTest, ChecksTheVersionAsTheStartUpCheckAndTheInstrumentReadIt) {
-    const std::string release = RecordLine(0, 0x10, Bytes(std::string("2.04\0\0", 6)));
-    const std::string build = RecordLine(0, 0x16, Bytes(std::string("00000\0", 6)));
+    const std::string release = HexLine(0, 0x10, BytesOf(std::string("2.04\0\0", 6)));
+    const std::string build = HexLine(0, 0x16, BytesOf(std::string("00000\0", 6)));
     FirmwareHexSummary s;
-    ASSERT_EQ(ScanMainFirmwareHex(Bytes(Ela(0x18) + release + build + kEof), &s), "");
+    ASSERT_EQ(ScanMainFirmwareHex(BytesOf(Ela(0x18) + release + build + kEof), &s), "");
     EXPECT_EQ(s.version, "2.04.00000");
     EXPECT_EQ(CheckFirmwareSummary(s), "fills segments 24; the updater expects 0, 2-22, 24-28, 30");
     s.pages = kMainFirmwarePages;
     EXPECT_EQ(CheckFirmwareSummary(s), "");
 
     // One record over both texts: the start-up check finds no record at 0x0016.
-    const std::string joined = RecordLine(0, 0x10,
-                                          Bytes(std::string("2.04\0\0"
-                                                            "00000\0",
-                                                            12)));
-    ASSERT_EQ(ScanMainFirmwareHex(Bytes(Ela(0x18) + joined + kEof), &s), "");
+    const std::string joined = HexLine(0, 0x10,
+                                       BytesOf(std::string("2.04\0\0"
+                                                           "00000\0",
+                                                           12)));
+    ASSERT_EQ(ScanMainFirmwareHex(BytesOf(Ela(0x18) + joined + kEof), &s), "");
     s.pages = kMainFirmwarePages;
     EXPECT_EQ(CheckFirmwareSummary(s),
               "has no version records at segment 0x18, offsets 0x0010 and 0x0016");
 
     // A release without its zero byte reads on into the build on the instrument.
-    const std::string unterminated = RecordLine(0, 0x10, Bytes("2.040-"));
-    ASSERT_EQ(ScanMainFirmwareHex(Bytes(Ela(0x18) + unterminated + build + kEof), &s), "");
+    const std::string unterminated = HexLine(0, 0x10, BytesOf("2.040-"));
+    ASSERT_EQ(ScanMainFirmwareHex(BytesOf(Ela(0x18) + unterminated + build + kEof), &s), "");
     s.pages = kMainFirmwarePages;
     EXPECT_THAT(CheckFirmwareSummary(s), HasSubstr("would read the version \"2.040-.00000\""));
 
-    const std::string other = RecordLine(0, 0x16, Bytes(std::string("00012\0", 6)));
-    ASSERT_EQ(ScanMainFirmwareHex(Bytes(Ela(0x18) + release + other + kEof), &s), "");
+    const std::string other = HexLine(0, 0x16, BytesOf(std::string("00012\0", 6)));
+    ASSERT_EQ(ScanMainFirmwareHex(BytesOf(Ela(0x18) + release + other + kEof), &s), "");
     s.pages = kMainFirmwarePages;
     EXPECT_EQ(CheckFirmwareSummary(s), "carries version \"2.04.00012\"; expected \"2.04.00000\"");
 
-    EXPECT_EQ(ScanError(Ela(0x18) + RecordLine(0, 0x0C, {'U', 'S', 'A', 0}) + kEof),
+    EXPECT_EQ(ScanError(Ela(0x18) + HexLine(0, 0x0C, {'U', 'S', 'A', 0}) + kEof),
               "segment 0x18 carries data at 0x0000-0x000F, where the instrument keeps its region "
               "text");
 }
@@ -269,4 +267,4 @@ TEST_F(PayloadFolderTest, TheCheckerToolFailsOnABadFolderAndPrintsTheProblems) {
 }
 
 }  // namespace
-}  // namespace kell::payloads
+}  // namespace kell::testing

@@ -13,7 +13,8 @@
 #include "payloads/payload_files.h"
 #include "payloads/payloads.h"
 
-namespace kell::payloads {
+namespace kell::testing {
+using namespace kell::payloads;
 namespace {
 
 std::string ReadFile(const std::string& path) {
@@ -64,4 +65,4 @@ TEST(PayloadExportTest, ReportsAFolderThatCannotBeMade) {
 }
 
 }  // namespace
-}  // namespace kell::payloads
+}  // namespace kell::testing

@@ -6,7 +6,7 @@
 
 #include "platform/virtual/virtual_line.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 constexpr std::int64_t kMs = 1000;
@@ -118,4 +118,4 @@ TEST_F(AdapterLine, LineErrorsAreReportedAsTheyHappenAndHeldBytesGoWithTheClose)
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -4,7 +4,7 @@
 
 #include "platform/virtual/virtual_line.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // Echoes every byte it receives after a fixed delay.
@@ -147,4 +147,4 @@ TEST(VirtualClock, EventsRunInTimeOrderAndTiesInScheduleOrder) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

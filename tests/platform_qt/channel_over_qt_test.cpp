@@ -14,7 +14,7 @@
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // The serial channel on the real device stack, with a pseudo-terminal given as the manual port.
@@ -130,4 +130,4 @@ TEST_F(ChannelOnPty, OtherPortsAreHiddenBehindTheManualOne) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

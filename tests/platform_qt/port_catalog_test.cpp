@@ -12,7 +12,7 @@
 #include "platform/qt/uart_presence.h"
 #include "platform/virtual/test_doubles.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 SerialPortEntry Port(const std::string& name, bool usb = false, bool noHardware = false) {
@@ -173,4 +173,4 @@ TEST(ManualPortCatalog, WithoutAPathTheMachinesPortsShowThrough) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace kell {
+namespace kell::testing {
 
 // A pseudo-terminal whose far end (the master) the test holds, playing the instrument; the
 // device under test opens the near end by its path.
@@ -64,4 +64,4 @@ class PseudoTerminal {
     std::string path_;
 };
 
-}  // namespace kell
+}  // namespace kell::testing

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <memory>
 
-namespace kell {
+namespace kell::testing {
 
 // A suite whose tests run with a QCoreApplication, as the front ends do. Tests of other suites
 // run without one.
@@ -23,4 +23,4 @@ class WithQtApplication : public ::testing::Test {
     static inline std::unique_ptr<QCoreApplication> app_;
 };
 
-}  // namespace kell
+}  // namespace kell::testing

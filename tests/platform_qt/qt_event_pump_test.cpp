@@ -6,7 +6,7 @@
 #include "platform/qt/system_clock.h"
 #include "tests/platform_qt/qt_application.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 using Steady = std::chrono::steady_clock;
@@ -71,4 +71,4 @@ TEST(SystemClock, TickAndMonotonicTimeFollowASleep) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

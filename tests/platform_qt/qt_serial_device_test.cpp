@@ -12,7 +12,7 @@
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 using Steady = std::chrono::steady_clock;
@@ -305,4 +305,4 @@ TEST(QtDeviceWithoutApplication, WorksSynchronously) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

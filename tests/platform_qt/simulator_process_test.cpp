@@ -5,7 +5,7 @@
 
 #include "platform/qt/simulator_process.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 // A stand-in for kell-sim: a shell script with the given body.
@@ -67,4 +67,4 @@ TEST(SimulatorProcessTest, TheSimulatorIsFoundBesideTheProgramOrThroughKellSim) 
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -16,7 +16,7 @@
 #include "platform/virtual/test_doubles.h"
 #include "tests/platform_qt/pseudo_terminal.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 namespace fs = std::filesystem;
@@ -160,4 +160,4 @@ TEST_F(LinkFolder, AUsbDeviceIsPlacedByItsInterfaceInSysfs) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 
 // What a pause may grow by: the reconnection's pulses and settling, and a few exchanges.
-inline constexpr std::int64_t kSlack = kSecond;
+inline constexpr std::int64_t kSlack = kSecondUs;
 
 // A time without any byte on the line, and where the session stood at its two ends.
 struct Silence {
@@ -77,7 +77,7 @@ class SilenceLog {
 };
 
 inline std::string Seconds(std::int64_t us) {
-    return std::to_string(static_cast<double>(us) / kSecond) + " s";
+    return std::to_string(static_cast<double>(us) / kSecondUs) + " s";
 }
 
 // The bytes written just before a pause are still on the wire during it: a silence on the line

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/session/session_checks.h"
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 namespace {
@@ -98,7 +98,7 @@ TEST_F(RestartingInstrument, TheCheckAfterTheSessionWaitsAsTheClosingDoes) {
     const std::int64_t start = rig.NowUs();
     EXPECT_TRUE(rig.window->ReconnectAfterFinish());
     EXPECT_TRUE(rig.window->Connection().connected);
-    EXPECT_GE(rig.NowUs() - start, 17 * kSecond);
+    EXPECT_GE(rig.NowUs() - start, 17 * kSecondUs);
     EXPECT_TRUE(rig.notifier.beeps.empty());
     EXPECT_FALSE(UsbErrorShown(rig.notifier));
     EXPECT_EQ(rig.serial.Line(), &rig.line);
@@ -114,8 +114,8 @@ TEST_F(RestartingInstrument, AnInstrumentThatStaysAwayIsReportedQuietlyWithinThe
     EXPECT_FALSE(rig.window->Connection().connected);
     EXPECT_FALSE(rig.serial.IsOpen());
     // The pause, then ten attempts of about a second each.
-    EXPECT_GE(waited, 19 * kSecond);
-    EXPECT_LE(waited, 22 * kSecond);
+    EXPECT_GE(waited, 19 * kSecondUs);
+    EXPECT_LE(waited, 22 * kSecondUs);
     EXPECT_TRUE(rig.notifier.beeps.empty());
     EXPECT_TRUE(rig.notifier.messages.empty());
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/session/session_checks.h"
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 namespace {
@@ -63,7 +63,7 @@ void RestartByHandAndPress(SessionRig& rig, RePress& seen) {
             seen.stage = w.State().stage;
             rig.instrument->Restart();
         }
-        if (!seen.pressed && rig.NowUs() - seen.firstWaitUs >= 20 * kSecond) {
+        if (!seen.pressed && rig.NowUs() - seen.firstWaitUs >= 20 * kSecondUs) {
             seen.pressed = true;
             w.Button_buscar_puertoClick();
         }
@@ -182,7 +182,7 @@ TEST(LeavingTheLink, ALeaveBetweenTwoStepsIsDrainedAndTheSessionGoesOn) {
         if (left || rig.line.HostBaud() != 500000)
             return;
         rig.clock.Cancel(leave);
-        leave = rig.clock.After(3 * kSecond, [&] {
+        leave = rig.clock.After(3 * kSecondUs, [&] {
             left = true;
             stepWhenLeft = w.State().stepIndex;
             rig.instrument->LeaveLink();

@@ -9,7 +9,7 @@
 
 #include "tests/session/line_silences.h"
 #include "tests/session/session_checks.h"
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 namespace {
@@ -51,18 +51,18 @@ TEST_P(FirmwarePlan, EstimateStepsLineSpeedAndPausesFollowTheKindOfWindows) {
     if (!c.wow64) {
         const Silence speed = log.AfterSpeedChange(500000);
         EXPECT_EQ(speed.stepAfter, 1);  // the zone step follows it
-        ExpectPause(speed.Length(), 1 * kSecond, "after the speed change");
+        ExpectPause(speed.Length(), 1 * kSecondUs, "after the speed change");
     }
     // The zone's last write keeps its own pause, as long as the one after the write before it;
     // the 5 s before the FPGA set follow.
     const Silence beforeFpga = log.Longest(1, 1);
     const Silence zoneOwn = log.Longest(1, 1, 0, beforeFpga.fromUs);
-    ExpectPause(beforeFpga.Length() - zoneOwn.Length(), 5 * kSecond, "before the FPGA set");
+    ExpectPause(beforeFpga.Length() - zoneOwn.Length(), 5 * kSecondUs, "before the FPGA set");
     // The main firmware follows the FPGA set without a reconnection.
-    EXPECT_LT(log.Longest(2, 2).Length(), kSecond);
-    EXPECT_LT(log.Longest(2, 3).Length(), kSecond);
+    EXPECT_LT(log.Longest(2, 2).Length(), kSecondUs);
+    EXPECT_LT(log.Longest(2, 3).Length(), kSecondUs);
     // The module is the last step: no 17 s, no reconnection; the closing's pauses follow.
-    ExpectPause(log.Longest(4, 4).Length(), 10 * kSecond + 500'000, "finish bytes and closing");
+    ExpectPause(log.Longest(4, 4).Length(), 10 * kSecondUs + 500'000, "finish bytes and closing");
     ExpectPause(log.silences.back().Length(), 500'000, "finish bytes at the end");
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report(40);
 }
@@ -95,15 +95,15 @@ TEST(SessionPauses, AfterTheKeypadThePlansTheSpeedChangeAndBeforeTheClosing) {
     ASSERT_EQ(w.State().stepTotal, 3);
     EXPECT_EQ(rig.instrument->Keypad().endCode, 18);
 
-    ExpectPause(log.Longest(1, 1).Length(), 9 * kSecond, "after the keypad, to the reconnection");
+    ExpectPause(log.Longest(1, 1).Length(), 9 * kSecondUs, "after the keypad, to the reconnection");
     const Silence speed = log.AfterSpeedChange(500000);
-    ExpectPause(log.Longest(2, 2, 0, speed.fromUs).Length(), 5 * kSecond,
+    ExpectPause(log.Longest(2, 2, 0, speed.fromUs).Length(), 5 * kSecondUs,
                 "after the plans, to the reconnection");
     // Without a zone step the 1 s after the speed change runs into the 5 s before the FPGA.
-    ExpectPause(speed.Length(), 6 * kSecond, "after the speed change and before the FPGA set");
+    ExpectPause(speed.Length(), 6 * kSecondUs, "after the speed change and before the FPGA set");
     // The FPGA set is the last step: no reconnection after it. The finish bytes' 0.5 s and the
     // 10 s come before the closing.
-    ExpectPause(log.Longest(3, 3).Length(), 10 * kSecond + 500'000, "finish bytes and closing");
+    ExpectPause(log.Longest(3, 3).Length(), 10 * kSecondUs + 500'000, "finish bytes and closing");
     // The end sends the finish bytes again and waits 0.5 s before it ends the link.
     ASSERT_FALSE(log.silences.empty());
     ExpectPause(log.silences.back().Length(), 500'000, "finish bytes at the end");

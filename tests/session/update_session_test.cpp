@@ -7,7 +7,7 @@
 
 #include "payloads/payloads.h"
 #include "tests/session/session_checks.h"
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/session/session_rig.h"
+#include "tests/support/session_rig.h"
 
 namespace kell::testing {
 namespace {
@@ -173,7 +173,7 @@ TEST(VersionCheckAfterUpdate, ClosingTheWindowDuringTheWaitEndsItWithoutAVerdict
     rig.Search();
 
     ASSERT_GE(closedUs, 0);
-    EXPECT_LT(rig.NowUs() - closedUs, 11 * kSecond);
+    EXPECT_LT(rig.NowUs() - closedUs, 11 * kSecondUs);
     EXPECT_EQ(events.told, (std::vector<std::string>{"updated", "check started"}));
     EXPECT_FALSE(w.versionCheck);
     EXPECT_NE(w.controls.Label_info3.caption, w.texts.PASO5_NO_VERIFICADO);

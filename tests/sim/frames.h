@@ -4,16 +4,13 @@
 #include <string>
 #include <vector>
 
-// Frames as the PC sends them, built by hand from the protocol for the simulator's tests.
-namespace kell::sim::test {
+#include "tests/support/bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+// Frames as the PC sends them, built by hand from the protocol for the simulator's tests.
+namespace kell::testing {
 
 inline std::uint8_t Xor(const Bytes& b, std::size_t first, std::size_t end) {
-    std::uint8_t x = 0;
-    for (std::size_t i = first; i < end; ++i)
-        x ^= b[i];
-    return x;
+    return XorOf(std::span(b).subspan(first, end - first));
 }
 
 // Appends byte by byte (GCC 12 warns falsely about vector::insert of small vectors).
@@ -103,4 +100,4 @@ inline Bytes Text(const std::string& s) {
     return Bytes(s.begin(), s.end());
 }
 
-}  // namespace kell::sim::test
+}  // namespace kell::testing

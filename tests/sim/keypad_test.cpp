@@ -4,10 +4,9 @@
 #include "sim/virtual_rig.h"
 #include "tests/sim/frames.h"
 
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
-
-using test::Bytes;
 
 // The PC's side of the keypad procedure, as the updater serves it: answer each request code
 // with the frames it asks for, reading the acknowledgements where the updater reads them.
@@ -44,7 +43,7 @@ class KeypadServer {
                     if (i == stopAfterBlocks)
                         return -1;
                     Bytes frame = {0xBC, 0x40};
-                    test::Append(frame, Bytes(image[i].begin(), image[i].end()));
+                    testing::Append(frame, Bytes(image[i].begin(), image[i].end()));
                     rig_.Send(frame);
                     if (!shortSequence) {
                         acks += static_cast<int>(rig_.Receive(1, 2000).size());
@@ -61,7 +60,7 @@ class KeypadServer {
                 }
             } else if (c == 16) {
                 Bytes frame = {0xBC, 0x40};
-                test::Append(frame, security);
+                testing::Append(frame, security);
                 rig_.Send(frame);
             } else if (c == 17) {
                 rig_.Send({0xBC, 0x02, checksum[0], checksum[1]});
@@ -159,4 +158,4 @@ TEST(SimKeypad, WrongWordAndSilentPcAreReported) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

@@ -4,10 +4,9 @@
 #include "sim/virtual_rig.h"
 #include "tests/sim/frames.h"
 
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
-
-using test::Bytes;
 
 TEST(SimLink, ProbeAnswerTellsTheMode) {
     VirtualRig running;
@@ -41,39 +40,39 @@ TEST(SimQueries, ReadWordsServesIdentificationFromMemory) {
     s.region = "USA";
     VirtualRig rig(s);
     // Acknowledgement, one ignored byte, then the data.
-    Bytes hw = rig.Exchange(test::ReadWords(0x00, 0x6030, 16), 18);
+    Bytes hw = rig.Exchange(testing::ReadWords(0x00, 0x6030, 16), 18);
     ASSERT_EQ(hw.size(), 18u);
     EXPECT_EQ(hw[0], 0x10);
     EXPECT_EQ(hw[2], 0x00);
     EXPECT_EQ(hw[3], 0x03);
 
-    Bytes region = rig.Exchange(test::ReadWords(0x18, 0x0000, 16), 18);
-    EXPECT_EQ(Bytes(region.begin() + 14, region.begin() + 17), test::Text("USA"));
+    Bytes region = rig.Exchange(testing::ReadWords(0x18, 0x0000, 16), 18);
+    EXPECT_EQ(Bytes(region.begin() + 14, region.begin() + 17), testing::Text("USA"));
 
-    Bytes release = rig.Exchange(test::ReadWords(0x18, 0x0010, 6), 8);
+    Bytes release = rig.Exchange(testing::ReadWords(0x18, 0x0010, 6), 8);
     EXPECT_EQ(Bytes(release.begin() + 2, release.end()), (Bytes{'1', '.', '8', '9', 0, 0}));
-    Bytes build = rig.Exchange(test::ReadWords(0x18, 0x0016, 6), 8);
+    Bytes build = rig.Exchange(testing::ReadWords(0x18, 0x0016, 6), 8);
     EXPECT_EQ(Bytes(build.begin() + 2, build.end()), (Bytes{'0', '0', '0', '0', '0', 0}));
 
-    Bytes plan = rig.Exchange(test::ReadWords(0x1E, 0x0000, 6), 8);
+    Bytes plan = rig.Exchange(testing::ReadWords(0x1E, 0x0000, 6), 8);
     EXPECT_EQ(plan[2 + 2] << 8 | plan[2 + 3], 102);
     EXPECT_EQ(plan[2 + 4], 1);
 
-    Bytes fpga = rig.Exchange(test::ReadWords(0x30, 0x0000, 16), 18);
+    Bytes fpga = rig.Exchange(testing::ReadWords(0x30, 0x0000, 16), 18);
     EXPECT_EQ(fpga[2 + 11], 3);
     EXPECT_EQ(fpga[2 + 10], 3);
 
-    Bytes level = rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 4);
+    Bytes level = rig.Exchange(testing::ReadWords(0x00, 0xFEA0, 2), 4);
     EXPECT_EQ(level[2], s.level);
 
-    Bytes options = rig.Exchange(test::ReadWords(0x00, 0x6010, 32), 34);
+    Bytes options = rig.Exchange(testing::ReadWords(0x00, 0x6010, 32), 34);
     EXPECT_EQ(options[2 + 26] & 0x20, 0);  // three FPGA configurations
 
-    Bytes identity = rig.Exchange(test::ReadWords(0x00, 0x6000, 16), 18);
+    Bytes identity = rig.Exchange(testing::ReadWords(0x00, 0x6000, 16), 18);
     EXPECT_EQ(Bytes(identity.begin() + 2, identity.begin() + 9), s.identity);
 
     // An odd length sends exactly that many bytes.
-    EXPECT_EQ(rig.Exchange(test::ReadWords(0x18, 0x0010, 3), 10, 50).size(), 5u);
+    EXPECT_EQ(rig.Exchange(testing::ReadWords(0x18, 0x0010, 3), 10, 50).size(), 5u);
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report();
 }
 
@@ -85,12 +84,12 @@ TEST(SimQueries, ParametersSitInTheReplyBytesThePcTakes) {
     VirtualRig rig(s);
     // Reply byte 0 is the acknowledgement; 526 is taken from byte 4, 562 from byte 5, 571 from
     // bytes 5 (high) and 4 (low).
-    Bytes zone = rig.Exchange(test::ReadParameter(526), 6);
+    Bytes zone = rig.Exchange(testing::ReadParameter(526), 6);
     ASSERT_EQ(zone.size(), 6u);
     EXPECT_EQ(zone[0], 0x10);
     EXPECT_EQ(zone[4], 0x45);
-    EXPECT_EQ(rig.Exchange(test::ReadParameter(562), 6)[5], 7);
-    Bytes word = rig.Exchange(test::ReadParameter(571), 6);
+    EXPECT_EQ(rig.Exchange(testing::ReadParameter(562), 6)[5], 7);
+    Bytes word = rig.Exchange(testing::ReadParameter(571), 6);
     EXPECT_EQ(word[5] << 8 | word[4], 0x1234);
     EXPECT_TRUE(rig.instrument->Violations().Empty());
 }
@@ -130,7 +129,7 @@ TEST(SimParser, StrayBytesAreSkippedAndAHalfFrameTimesOut) {
     rig.Send({0x01, 0x00, 0x30});
     rig.Wait(150);
     EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::FrameTimeout), 1u);
-    Bytes reply = rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 4);
+    Bytes reply = rig.Exchange(testing::ReadWords(0x00, 0xFEA0, 2), 4);
     EXPECT_EQ(reply.size(), 4u);
 
     // Frames whose length bytes are impossible are refused without reading past them.
@@ -141,7 +140,7 @@ TEST(SimParser, StrayBytesAreSkippedAndAHalfFrameTimesOut) {
         << rig.instrument->Report();
 
     // A function the instrument does not serve is reported and not answered.
-    EXPECT_TRUE(rig.Exchange(test::ReadWords(0x22, 0x0000, 2), 1, 200).empty());
+    EXPECT_TRUE(rig.Exchange(testing::ReadWords(0x22, 0x0000, 2), 1, 200).empty());
     EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::BadAddress), 1u);
 }
 
@@ -168,4 +167,4 @@ TEST(SimParser, NoiseNeverCrashesOrWedgesIt) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

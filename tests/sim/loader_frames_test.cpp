@@ -3,17 +3,16 @@
 #include "sim/virtual_rig.h"
 #include "tests/sim/frames.h"
 
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
-
-using test::Bytes;
 
 // The plan bytes as the PC sends them: 0x5A frames of 128 bytes from buffer address 0.
 void FillBuffer(VirtualRig& rig, const Bytes& image) {
     for (std::size_t offset = 0; offset < image.size(); offset += 128) {
         Bytes chunk(image.begin() + offset, image.begin() + std::min(offset + 128, image.size()));
         chunk.resize(128, 0xFF);
-        ASSERT_EQ(rig.Exchange(test::Buffer(static_cast<std::uint32_t>(offset), chunk), 1),
+        ASSERT_EQ(rig.Exchange(testing::Buffer(static_cast<std::uint32_t>(offset), chunk), 1),
                   Bytes{0xA5});
     }
 }
@@ -33,16 +32,16 @@ Bytes PlanImage(std::size_t length, std::uint8_t type, std::uint8_t version) {
 TEST(SimLoaderFrames, BufferFramesFillTheRamBuffer) {
     VirtualRig rig;
     // The blank frame: 128 bytes 0xFF, check byte 0x00.
-    Bytes blank = test::Buffer(0, Bytes(128, 0xFF));
+    Bytes blank = testing::Buffer(0, Bytes(128, 0xFF));
     EXPECT_EQ(blank.back(), 0x00);
     EXPECT_EQ(rig.Exchange(blank, 1), Bytes{0xA5});
-    EXPECT_EQ(rig.Exchange(test::Buffer(0x80, Bytes(128, 0x3C)), 1), Bytes{0xA5});
+    EXPECT_EQ(rig.Exchange(testing::Buffer(0x80, Bytes(128, 0x3C)), 1), Bytes{0xA5});
     EXPECT_EQ(rig.instrument->RamBuffer(0x7F, 3), (Bytes{0xFF, 0x3C, 0x3C}));
 
-    Bytes bad = test::Buffer(0, Bytes(128, 1));
+    Bytes bad = testing::Buffer(0, Bytes(128, 1));
     bad.back() ^= 0x40;
     EXPECT_EQ(rig.Exchange(bad, 1), Bytes{'?'});
-    EXPECT_EQ(rig.Exchange(test::Buffer(0x20000, Bytes(128, 1)), 1), Bytes{'?'});
+    EXPECT_EQ(rig.Exchange(testing::Buffer(0x20000, Bytes(128, 1)), 1), Bytes{'?'});
     EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::BadChecksum), 1u);
     EXPECT_EQ(rig.instrument->Violations().Count(ViolationKind::BadAddress), 1u);
 }
@@ -51,7 +50,7 @@ TEST(SimLoaderFrames, SectorEraseAndMaintenanceErase) {
     VirtualRig rig;
     rig.instrument->AddFault({Event::SectorErase, Action::Refuse, 2, 1, {}, 0});
     // EraseFlashSector(0x20): 5B 00 00 00 00 00 00 20 00 00 00 20.
-    Bytes erase = test::Sector(0, 0x20, 0);
+    Bytes erase = testing::Sector(0, 0x20, 0);
     EXPECT_EQ(erase, (Bytes{0x5B, 0, 0, 0, 0, 0, 0, 0x20, 0, 0, 0, 0x20}));
     EXPECT_EQ(rig.Exchange(erase, 1, 10'000), Bytes{0xB5});
     EXPECT_EQ(rig.Exchange({0x0C, 39}, 1, 10'000), Bytes{39});
@@ -66,14 +65,15 @@ TEST(SimLoaderFrames, PlanProgrammedIntoSectorThirtyIsReadBackAfterTheRestart) {
     VirtualRig rig;
     Bytes plan = PlanImage(22692, 1, 103);
     FillBuffer(rig, plan);
-    EXPECT_EQ(rig.Exchange(test::Sector(22692, 30, test::Xor(plan, 0, plan.size())), 1, 10'000),
-              Bytes{0xB5});
+    EXPECT_EQ(
+        rig.Exchange(testing::Sector(22692, 30, testing::Xor(plan, 0, plan.size())), 1, 10'000),
+        Bytes{0xB5});
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, plan.size()), plan);
     // The instrument restarts to take its new plans and answers again within the PC's 5 s.
     rig.Wait(4000);
     EXPECT_EQ(rig.instrument->Restarts(), 1);
     EXPECT_EQ(rig.Exchange({0x00}, 1), Bytes{0x5D});
-    Bytes header = rig.Exchange(test::ReadWords(0x1E, 0, 6), 8);
+    Bytes header = rig.Exchange(testing::ReadWords(0x1E, 0, 6), 8);
     EXPECT_EQ(Bytes(header.begin() + 2, header.end()), Bytes(plan.begin(), plan.begin() + 6));
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report();
 }
@@ -82,14 +82,16 @@ TEST(SimLoaderFrames, LongPlanRunsIntoSectorThirtyOne) {
     VirtualRig rig;
     Bytes plan = PlanImage(73596, 0, 112);
     FillBuffer(rig, plan);
-    EXPECT_EQ(rig.Exchange(test::Sector(73596, 30, test::Xor(plan, 0, plan.size())), 1, 10'000),
-              Bytes{0xB5});
+    EXPECT_EQ(
+        rig.Exchange(testing::Sector(73596, 30, testing::Xor(plan, 0, plan.size())), 1, 10'000),
+        Bytes{0xB5});
     EXPECT_EQ(rig.instrument->Restarts(), 0);
     EXPECT_EQ(rig.instrument->Flash(0x1E0000, plan.size()), plan);
     // Sector 31 is then programmed again from the buffer's bytes from 65535 on, as the PC names
     // them: 8061 bytes.
-    EXPECT_EQ(rig.Exchange(test::Sector(8061, 31, test::Xor(plan, 65535, 65535 + 8061)), 1, 10'000),
-              Bytes{0xB5});
+    EXPECT_EQ(
+        rig.Exchange(testing::Sector(8061, 31, testing::Xor(plan, 65535, 65535 + 8061)), 1, 10'000),
+        Bytes{0xB5});
     EXPECT_EQ(rig.instrument->Flash(0x1F0000, 8061), Bytes(plan.begin() + 65535, plan.end()));
     EXPECT_TRUE(rig.instrument->Violations().Empty()) << rig.instrument->Report();
 
@@ -97,9 +99,9 @@ TEST(SimLoaderFrames, LongPlanRunsIntoSectorThirtyOne) {
     VirtualRig other;
     FillBuffer(other, plan);
     ASSERT_NE(plan[65535], plan[65536]);
-    EXPECT_EQ(
-        other.Exchange(test::Sector(8060, 31, test::Xor(plan, 0x10000, plan.size())), 1, 10'000),
-        Bytes{'?'});
+    EXPECT_EQ(other.Exchange(testing::Sector(8060, 31, testing::Xor(plan, 0x10000, plan.size())), 1,
+                             10'000),
+              Bytes{'?'});
     EXPECT_EQ(other.instrument->Violations().Count(ViolationKind::BadChecksum), 1u);
 }
 
@@ -108,9 +110,9 @@ TEST(SimLoaderFrames, LineSpeedCallChangesTheInstrumentsSpeed) {
     Bytes code = {0x01, 0x00};
     Bytes buffer = code;
     buffer.resize(128, 0x00);
-    EXPECT_EQ(rig.Exchange(test::Buffer(0, buffer), 1), Bytes{0xA5});
+    EXPECT_EQ(rig.Exchange(testing::Buffer(0, buffer), 1), Bytes{0xA5});
     rig.Wait(500);
-    rig.Send(test::Call(0x00, 0xFEB4, code));  // 02 05 00 B4 FE 01 00, no answer
+    rig.Send(testing::Call(0x00, 0xFEB4, code));  // 02 05 00 B4 FE 01 00, no answer
     rig.Wait(50);
     EXPECT_EQ(rig.instrument->LineSpeed(), 500000u);
     ASSERT_EQ(rig.instrument->Calls().size(), 1u);
@@ -127,4 +129,4 @@ TEST(SimLoaderFrames, LineSpeedCallChangesTheInstrumentsSpeed) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

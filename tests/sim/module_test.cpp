@@ -4,10 +4,9 @@
 #include "sim/virtual_rig.h"
 #include "tests/sim/frames.h"
 
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
-
-using test::Bytes;
 
 void StartLoader(VirtualRig& rig) {
     Bytes stage1 = {0x04, 0x90, 0x00};
@@ -32,16 +31,16 @@ Bytes LengthFrame(std::uint8_t first, std::uint32_t length) {
 
 // Stages a small application at 0xB00000 and a second image at 0x810000, as blocks.
 void StageImages(VirtualRig& rig, const Bytes& application, const Bytes& second) {
-    ASSERT_EQ(rig.Exchange(test::StagingErase(0xD0, 0xE8), 1, 10'000), Bytes{'p'});
+    ASSERT_EQ(rig.Exchange(testing::StagingErase(0xD0, 0xE8), 1, 10'000), Bytes{'p'});
     for (std::size_t x = 0; x < application.size(); x += 200) {
         Bytes part(application.begin() + x,
                    application.begin() + std::min(x + 200, application.size()));
         const std::uint32_t at = 0xB00000 + static_cast<std::uint32_t>(x);
-        ASSERT_EQ(rig.Exchange(test::Block(at >> 16, at & 0xFFFF, part), 1), Bytes{'0'});
+        ASSERT_EQ(rig.Exchange(testing::Block(at >> 16, at & 0xFFFF, part), 1), Bytes{'0'});
     }
     for (std::size_t x = 0; x < second.size(); x += 32) {
         Bytes part(second.begin() + x, second.begin() + std::min(x + 32, second.size()));
-        ASSERT_EQ(rig.Exchange(test::Block(0x81, static_cast<std::uint16_t>(x), part), 1),
+        ASSERT_EQ(rig.Exchange(testing::Block(0x81, static_cast<std::uint16_t>(x), part), 1),
                   Bytes{'0'});
     }
 }
@@ -81,8 +80,8 @@ TEST(SimModule, LineReturnsToNormalSpeedWhileTheModuleWorks) {
     StartLoader(rig);
     Bytes code = {0x01, 0x00};
     code.resize(128, 0);
-    rig.Exchange(test::Buffer(0, code), 1);
-    rig.Send(test::Call(0, 0xFEB4, {0x01, 0x00}));
+    rig.Exchange(testing::Buffer(0, code), 1);
+    rig.Send(testing::Call(0, 0xFEB4, {0x01, 0x00}));
     rig.Wait(20);
     rig.SetHostBaud(500000);
     StageImages(rig, Bytes(400, 0x01), Bytes(64, 0x00));
@@ -117,4 +116,4 @@ TEST(SimModule, ModuleThatNeverFinishes) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

@@ -3,10 +3,9 @@
 #include "sim/virtual_rig.h"
 #include "tests/sim/frames.h"
 
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
-
-using test::Bytes;
 
 TEST(SimRestart, FinishBytesMakeItSilentForTheRestartTime) {
     Scenario s;
@@ -20,7 +19,7 @@ TEST(SimRestart, FinishBytesMakeItSilentForTheRestartTime) {
     EXPECT_TRUE(rig.Exchange({0x00}, 1, 2500).empty());
     rig.Wait(600);
     EXPECT_EQ(rig.Exchange({0x00}, 1), Bytes{0x5D});
-    Bytes identity = rig.Exchange(test::ReadWords(0x00, 0x6000, 16), 18);
+    Bytes identity = rig.Exchange(testing::ReadWords(0x00, 0x6000, 16), 18);
     EXPECT_EQ(Bytes(identity.begin() + 2, identity.begin() + 9), *s.identityAfterRestart);
     // The closing bytes end the loader but do not restart.
     rig.Send({0x0F, 0xF0});
@@ -50,10 +49,10 @@ TEST(SimFaults, NoAnswerStrayBytesAndWrongAnswer) {
     EXPECT_TRUE(rig.Exchange({0x00}, 1, 200).empty());
     EXPECT_TRUE(rig.Exchange({0x00}, 1, 200).empty());
     EXPECT_EQ(rig.Exchange({0x00}, 1), Bytes{0x5D});  // the third probe is answered
-    Bytes reply = rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 6);
+    Bytes reply = rig.Exchange(testing::ReadWords(0x00, 0xFEA0, 2), 6);
     EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 3), (Bytes{0x41, 0x42, 0x10}));
-    EXPECT_EQ(rig.Exchange(test::ReadParameter(526), 6, 200), Bytes{0x99});
-    EXPECT_EQ(rig.Exchange(test::ReadParameter(562), 6, 200), Bytes{0x99});
+    EXPECT_EQ(rig.Exchange(testing::ReadParameter(526), 6, 200), Bytes{0x99});
+    EXPECT_EQ(rig.Exchange(testing::ReadParameter(562), 6, 200), Bytes{0x99});
     const std::int64_t before = rig.clock.NowUs();
     EXPECT_EQ(rig.Exchange({0xAA}, 1, 5000), Bytes{'f'});
     EXPECT_GE(rig.clock.NowUs() - before, 2'500'000);
@@ -64,9 +63,9 @@ TEST(SimFaults, LeavingTheLinkAndUnplugging) {
     s.faults.push_back({Event::ReadWords, Action::LeaveLink, 2, 1, {}, 0});
     s.faults.push_back({Event::EepromWrite, Action::Unplug, 1, 1, {}, 0});
     VirtualRig rig(s);
-    EXPECT_EQ(rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 4).size(), 4u);
-    EXPECT_EQ(rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 4, 200), Bytes{0x0A});
-    rig.Send(test::Eeprom('Q', 9, 0x1000, Bytes(128, 0)));
+    EXPECT_EQ(rig.Exchange(testing::ReadWords(0x00, 0xFEA0, 2), 4).size(), 4u);
+    EXPECT_EQ(rig.Exchange(testing::ReadWords(0x00, 0xFEA0, 2), 4, 200), Bytes{0x0A});
+    rig.Send(testing::Eeprom('Q', 9, 0x1000, Bytes(128, 0)));
     rig.Wait(50);
     EXPECT_TRUE(rig.instrument->Unplugged());
     EXPECT_TRUE(rig.line.Unplugged());
@@ -106,7 +105,7 @@ TEST(SimTranscript, KeepsBothDirectionsWithTimesAndPrintsThem) {
     VirtualRig rig;
     rig.Exchange({0x00}, 1);
     rig.Wait(100);
-    rig.Exchange(test::ReadWords(0x00, 0xFEA0, 2), 4);
+    rig.Exchange(testing::ReadWords(0x00, 0xFEA0, 2), 4);
     const Transcript& t = rig.instrument->GetTranscript();
     EXPECT_EQ(t.Bytes(Transcript::Direction::FromHost),
               (Bytes{0x00, 0x01, 0x00, 0xA0, 0xFE, 0x02}));
@@ -127,4 +126,4 @@ TEST(SimTranscript, KeepsBothDirectionsWithTimesAndPrintsThem) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

@@ -3,7 +3,8 @@
 #include "sim/named_scenarios.h"
 #include "sim/scenario_json.h"
 
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
 
 TEST(SimScenarioFiles, EachShippedFileIsItsNamedScenario) {
@@ -68,4 +69,4 @@ TEST(SimScenarioFiles, BadTextIsRefusedWithTheFieldNamed) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

@@ -8,10 +8,9 @@
 // steps, twice in a row: the simulator's staging, commit and restart rules must let a session
 // that follows the protocol through without a single violation, and leave the instrument
 // reporting what it received.
-namespace kell::sim {
+namespace kell::testing {
+using namespace kell::sim;
 namespace {
-
-using test::Bytes;
 
 class PcWalk {
   public:
@@ -22,8 +21,8 @@ class PcWalk {
             << rig_.instrument->Report(30);
     }
     void Block(std::uint32_t linear, const Bytes& data) {
-        Expect(test::Block(static_cast<std::uint8_t>(linear >> 16),
-                           static_cast<std::uint16_t>(linear), data),
+        Expect(testing::Block(static_cast<std::uint8_t>(linear >> 16),
+                              static_cast<std::uint16_t>(linear), data),
                {'0'});
     }
     void StartLoader() {
@@ -53,7 +52,7 @@ class PcWalk {
 };
 
 Bytes Text(const std::string& s, std::size_t room) {
-    Bytes b = test::Text(s);
+    Bytes b = testing::Text(s);
     b.resize(room, 0x00);
     return b;
 }
@@ -61,20 +60,20 @@ Bytes Text(const std::string& s, std::size_t room) {
 void RunUpdate(VirtualRig& rig, const Bytes& plan) {
     PcWalk pc(rig);
     pc.Expect({0x00}, {0x5D});
-    EXPECT_EQ(rig.Exchange(test::ReadWords(0x1E, 0, 6), 8).size(), 8u);
+    EXPECT_EQ(rig.Exchange(testing::ReadWords(0x1E, 0, 6), 8).size(), 8u);
 
     // Erase step: a blank buffer frame, then the sectors.
-    pc.Expect(test::Buffer(0, Bytes(128, 0xFF)), {0xA5});
+    pc.Expect(testing::Buffer(0, Bytes(128, 0xFF)), {0xA5});
     for (int sector : {1, 32, 33, 36, 37, 38, 39, 40, 41, 42, 43, 44}) {
-        pc.Expect(test::Sector(0, static_cast<std::uint8_t>(sector), 0), {0xB5}, 10'000);
+        pc.Expect(testing::Sector(0, static_cast<std::uint8_t>(sector), 0), {0xB5}, 10'000);
     }
 
     // Line speed 500000.
     Bytes code = {0x01, 0x00};
     code.resize(128, 0x00);
-    pc.Expect(test::Buffer(0, code), {0xA5});
+    pc.Expect(testing::Buffer(0, code), {0xA5});
     rig.Wait(500);
-    rig.Send(test::Call(0x00, 0xFEB4, {0x01, 0x00}));
+    rig.Send(testing::Call(0x00, 0xFEB4, {0x01, 0x00}));
     rig.Wait(10);
     rig.SetHostBaud(500000);
     rig.Wait(1000);
@@ -85,15 +84,15 @@ void RunUpdate(VirtualRig& rig, const Bytes& plan) {
     band[1] = 71;
     band[3] = 0x54;
     band[69] = 0xFA;
-    band[70] = test::Xor(band, 0, 70);
-    pc.Expect(test::Eeprom('Q', 9, 0x1000, band), {0x20});
+    band[70] = testing::Xor(band, 0, 70);
+    pc.Expect(testing::Eeprom('Q', 9, 0x1000, band), {0x20});
     rig.Wait(5000);
 
     // FPGA step: loader, picture 1, staging erase, the set (one block per bank).
     pc.StartLoader();
-    pc.Expect(test::StagingErase(0x98, 0x9A), {'p'}, 30'000);
+    pc.Expect(testing::StagingErase(0x98, 0x9A), {'p'}, 30'000);
     pc.Picture(82);
-    pc.Expect(test::StagingErase(0xDB, 0xE0), {'p'}, 3000);
+    pc.Expect(testing::StagingErase(0xDB, 0xE0), {'p'}, 3000);
     Bytes directory(250, 0xFF);
     directory[0] = 3;
     directory[1] = 0;
@@ -108,7 +107,7 @@ void RunUpdate(VirtualRig& rig, const Bytes& plan) {
 
     // Main firmware step: picture 1, the stream (one block per page, the version texts, the
     // firmware's own plan page), the plan table over it, picture 2, the commit, the erase.
-    pc.Expect(test::StagingErase(0x98, 0x9A), {'p'}, 30'000);
+    pc.Expect(testing::StagingErase(0x98, 0x9A), {'p'}, 30'000);
     pc.Picture(82);
     std::vector<int> pages = {0};
     for (int p = 2; p <= 22; ++p)
@@ -129,16 +128,16 @@ void RunUpdate(VirtualRig& rig, const Bytes& plan) {
     pages.push_back(31);
     for (int p = 48; p <= 52; ++p)
         pages.push_back(p);
-    Bytes progress = rig.Exchange(test::Commit(pages), 4 + 2 * pages.size() + 2, 60'000);
+    Bytes progress = rig.Exchange(testing::Commit(pages), 4 + 2 * pages.size() + 2, 60'000);
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(Bytes(progress.end() - 2, progress.end()), (Bytes{0x80, 0x80}));
     pc.Expect({0xAA}, {'f'});
-    pc.Expect(test::StagingErase(0xAB, 0xC9), {'p'}, 5000);
+    pc.Expect(testing::StagingErase(0xAB, 0xC9), {'p'}, 5000);
 
     // MPEG4 step: staging, picture 3, the application (one block per bank), the second
     // image, picture 4, start, length, the module's end.
-    pc.Expect(test::StagingErase(0xD0, 0xE8), {'p'}, 10'000);
-    pc.Expect(test::StagingErase(0x98, 0x9A), {'p'}, 30'000);
+    pc.Expect(testing::StagingErase(0xD0, 0xE8), {'p'}, 10'000);
+    pc.Expect(testing::StagingErase(0x98, 0x9A), {'p'}, 30'000);
     pc.Picture(132);
     for (std::uint32_t bank = 0xB0; bank <= 0xF3; ++bank)
         pc.Block(bank << 16, Bytes(200, 0x4D));
@@ -155,9 +154,9 @@ void RunUpdate(VirtualRig& rig, const Bytes& plan) {
     // Closing: finish, pause, reconnect, the closing records, finish, end of link.
     pc.Finish();
     pc.Reconnect(10'000);
-    pc.Expect(test::Eeprom('?', 0x0C, 0x0117, {}), {0x20});
-    pc.Expect(test::Eeprom('Q', 9, 0x1000, band), {0x20});
-    pc.Expect(test::Eeprom('Q', 9, 0x1200, band), {0x20});
+    pc.Expect(testing::Eeprom('?', 0x0C, 0x0117, {}), {0x20});
+    pc.Expect(testing::Eeprom('Q', 9, 0x1000, band), {0x20});
+    pc.Expect(testing::Eeprom('Q', 9, 0x1200, band), {0x20});
     pc.Finish();
     rig.Send({0x0A});
     rig.Wait(10'000);
@@ -191,4 +190,4 @@ TEST(SimSessionWalk, TwoFullUpdatesInARowLeaveNoViolation) {
 }
 
 }  // namespace
-}  // namespace kell::sim
+}  // namespace kell::testing

@@ -82,7 +82,7 @@ struct SimProcess {
 };
 
 TEST(SimStandalone, ServesTheProbeOnItsPseudoTerminal) {
-    const std::string report = testing::TempDir() + "kell-sim-report.txt";
+    const std::string report = ::testing::TempDir() + "kell-sim-report.txt";
     std::remove(report.c_str());
     SimProcess sim({"--report", report, std::string(KELL_SIM_SCENARIO_DIR) + "/full-update.json"});
     ASSERT_GT(sim.pid, 0);

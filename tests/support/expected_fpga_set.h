@@ -6,7 +6,7 @@
 
 #include "payloads/payloads.h"
 
-namespace kell::test {
+namespace kell::testing {
 
 inline constexpr std::size_t kThreeFpgaSetLength = 274096;
 inline constexpr std::size_t kTwoFpgaSetLength = 185397;
@@ -30,4 +30,4 @@ inline std::vector<std::uint8_t> ExpectedFpgaSet(int count) {
     return image;
 }
 
-}  // namespace kell::test
+}  // namespace kell::testing

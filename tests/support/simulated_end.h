@@ -1,18 +1,17 @@
 #pragma once
 
-#include <cstdint>
+#include <utility>
 
 #include "sim/instrument.h"
-#include "tests/support/line_rig.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell::test {
+namespace kell::testing {
 
-// The simulated instrument, in its default scenario, at the far end of the line. Link kell_sim
-// with the tests that use it.
-struct SimulatedEnd : VirtualWire {
-    explicit SimulatedEnd(std::int64_t startUs) : VirtualWire(startUs) { line.Attach(&instrument); }
-
-    sim::Instrument instrument{clock, clock, line, sim::Scenario{}};
+// The simulated instrument (in its default scenario unless given one), built as a world builds
+// its far ends. Link kell_sim with the tests that use it.
+struct SimulatedEnd : sim::Instrument {
+    SimulatedEnd(VirtualClock& clock, DevicePort& port, sim::Scenario scenario = {})
+        : sim::Instrument(clock, clock, port, std::move(scenario)) {}
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace kell::test {
+namespace kell::testing {
 
 // Calendar times for the virtual clock. Whole-second limits run from the start of a second, so
 // a test places its start early, half-way or late inside one: from the middle, a limit of N
@@ -13,4 +13,4 @@ inline constexpr std::int64_t kEarlyInSecond = kBaseUs + 1'000;
 inline constexpr std::int64_t kMidSecond = kBaseUs + 500'000;
 inline constexpr std::int64_t kLateInSecond = kBaseUs + 990'000;
 
-}  // namespace kell::test
+}  // namespace kell::testing

@@ -2,7 +2,7 @@
 
 #include "app/ventana_brisca.h"
 
-namespace kell {
+namespace kell::testing {
 
 // Writes the main window's own state for a test that arranges a case no handler or scripted
 // instrument reaches cheaply: a session running without running one, the re-press stage, what
@@ -15,4 +15,4 @@ struct WindowArrangement {
     }
 };
 
-}  // namespace kell
+}  // namespace kell::testing

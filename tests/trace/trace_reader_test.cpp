@@ -11,7 +11,8 @@
 #include "trace/trace_file.h"
 #include "trace/trace_text.h"
 
-namespace kell::trace {
+namespace kell::testing {
+using namespace kell::trace;
 namespace {
 
 Trace Read(const std::string& text) {
@@ -107,4 +108,4 @@ TEST(TraceReader, AGzipFileReadsAsItsTextEvenCutShort) {
 }
 
 }  // namespace
-}  // namespace kell::trace
+}  // namespace kell::testing

@@ -5,27 +5,19 @@
 
 #include "app/ventana_brisca.h"
 #include "payloads/payloads.h"
-#include "platform/virtual/test_doubles.h"
-#include "platform/virtual/virtual_clock.h"
-#include "platform/virtual/virtual_line.h"
+#include "tests/support/virtual_world.h"
 
-namespace kell {
+namespace kell::testing {
 namespace {
 
 TEST(EmbeddedImageTest, GivesItsVersionAndPages) {
-    VirtualClock clock;
-    VirtualLineSet lines;
-    VirtualSerialDevice serial{lines};
-    ScriptedEventPump pump{&clock};
-    RecordingNotifier notifier;
-    FixedPortCatalog ports;
-    const Seams seams{clock, serial, pump, notifier, ports};
+    VirtualWorld world;
     // A directory without a language file.
     const std::string nowhere = (std::filesystem::temp_directory_path() / "kell-no-texts").string();
 
-    Tventana_brisca window(seams, nowhere, payloads::MainFirmwareHex());
+    Tventana_brisca window(world.seams, nowhere, payloads::MainFirmwareHex());
 
-    EXPECT_TRUE(notifier.messages.empty());
+    EXPECT_TRUE(world.notifier.messages.empty());
     EXPECT_EQ(window.EmbeddedVersion(), "2.04.00000");
     EXPECT_EQ(window.controls.Label1.caption, "Version 2.04");
     for (int page = 0; page < 64; ++page) {
@@ -39,4 +31,4 @@ TEST(EmbeddedImageTest, GivesItsVersionAndPages) {
 }
 
 }  // namespace
-}  // namespace kell
+}  // namespace kell::testing

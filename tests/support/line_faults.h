@@ -63,6 +63,9 @@ class LineFaults : public LineDevice, public DevicePort {
     std::uint32_t DeviceBaud() const override { return line_.DeviceBaud(); }
     void SetAcceptingInput(bool accepting) override { line_.SetAcceptingInput(accepting); }
     void Unplug() override { line_.Unplug(); }
+    void Replug() override { line_.Replug(); }
+    void LeaveBus() override { line_.LeaveBus(); }
+    void JoinBus() override { line_.JoinBus(); }
 
   private:
     void Count(Kind kind) { ++fired_[static_cast<std::size_t>(kind)]; }

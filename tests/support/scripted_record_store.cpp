@@ -1,18 +1,9 @@
-#include "tests/config/scripted_instrument.h"
+#include "tests/support/scripted_record_store.h"
 
-#include <algorithm>
 #include <stdexcept>
 
-namespace kell::test {
-
+namespace kell::testing {
 namespace {
-
-std::uint8_t Xor(Bytes::const_iterator from, Bytes::const_iterator to) {
-    std::uint8_t x = 0;
-    for (auto it = from; it != to; ++it)
-        x ^= *it;
-    return x;
-}
 
 std::uint32_t BigEndian24(const Bytes& f, std::size_t at) {
     return (static_cast<std::uint32_t>(f[at]) << 16) | (f[at + 1] << 8) | f[at + 2];
@@ -20,10 +11,10 @@ std::uint32_t BigEndian24(const Bytes& f, std::size_t at) {
 
 }  // namespace
 
-std::size_t ScriptedInstrument::FrameLength() const {
-    switch (pending_[0]) {
+std::optional<std::size_t> ScriptedRecordStore::FrameLength(const Bytes& start) const {
+    switch (start[0]) {
         case 0x02:
-            return pending_.size() < 2 ? 2 : 2 + pending_[1];
+            return start.size() < 2 ? 0 : 2u + start[1];
         case 0x0C:
         case 0x0F:
             return 2;
@@ -32,33 +23,27 @@ std::size_t ScriptedInstrument::FrameLength() const {
         case 0x5B:
             return 12;
         default:
-            return 1;
+            return std::nullopt;
     }
 }
 
-void ScriptedInstrument::OnByteFromHost(std::uint8_t byte) {
-    pending_.push_back(byte);
-    if (pending_.size() < FrameLength())
-        return;
-    Bytes frame;
-    frame.swap(pending_);
-    frames.push_back({clock_.NowUs(), frame});
-    OnFrame(frame);
-}
-
-void ScriptedInstrument::OnFrame(const Bytes& frame) {
+void ScriptedRecordStore::OnFrame(const Bytes& frame) {
     Answer answer = UsualAnswer(frame);
     if (answerFor) {
         if (std::optional<Answer> other = answerFor(frame))
             answer = *other;
     }
-    if (answer.bytes.empty())
-        return;
-    clock_.After(answer.delayUs,
-                 [this, bytes = answer.bytes] { port_.SendToHost(bytes.data(), bytes.size()); });
+    if (!answer.bytes.empty())
+        voice_.Say(answer.bytes, answer.delayUs);
 }
 
-ScriptedInstrument::Answer ScriptedInstrument::UsualAnswer(const Bytes& f) {
+bool ScriptedRecordStore::CheckByteRight(const Bytes& f) {
+    const std::uint8_t x = XorOf(std::span(f).subspan(1, f.size() - 2));
+    badFrames += x != f.back();
+    return x == f.back();
+}
+
+ScriptedRecordStore::Answer ScriptedRecordStore::UsualAnswer(const Bytes& f) {
     switch (f[0]) {
         case 0x02:
             if (!IsEepromWrite(f))
@@ -70,20 +55,16 @@ ScriptedInstrument::Answer ScriptedInstrument::UsualAnswer(const Bytes& f) {
         case 0x0C:
             return {{f[1]}, answerDelayUs};
         case 0x5A: {
-            if (Xor(f.begin() + 1, f.end() - 1) != f.back()) {
-                ++badFrames;
+            if (!CheckByteRight(f))
                 return {};
-            }
             const std::uint32_t address = BigEndian24(f, 1);
             for (std::size_t i = 0; i < 128 && address + i < loaderBuffer.size(); ++i)
                 loaderBuffer[address + i] = f[4 + i];
             return {{0xA5}, answerDelayUs};
         }
         case 0x5B: {
-            if (Xor(f.begin() + 1, f.end() - 1) != f.back()) {
-                ++badFrames;
+            if (!CheckByteRight(f))
                 return {};
-            }
             const std::uint32_t length = BigEndian24(f, 4);
             if (length == 0)
                 erasedByLoader.push_back(f[7]);
@@ -96,22 +77,14 @@ ScriptedInstrument::Answer ScriptedInstrument::UsualAnswer(const Bytes& f) {
     }
 }
 
-std::vector<Bytes> ScriptedInstrument::FramesOf(std::uint8_t command) const {
-    std::vector<Bytes> found;
-    for (const Frame& frame : frames)
-        if (frame.bytes[0] == command)
-            found.push_back(frame.bytes);
-    return found;
-}
-
-std::optional<std::uint8_t> ScriptedInstrument::Eeprom(char letter, int bank, int address) const {
-    auto it = eeprom.find({letter, bank, address});
+std::optional<std::uint8_t> ScriptedRecordStore::Eeprom(char letter, int bank, int address) const {
+    const auto it = eeprom.find({letter, bank, address});
     if (it == eeprom.end())
         return std::nullopt;
     return it->second;
 }
 
-Bytes ScriptedInstrument::EepromBytes(char letter, int bank, int address, int count) const {
+Bytes ScriptedRecordStore::EepromBytes(char letter, int bank, int address, int count) const {
     Bytes bytes;
     for (int i = 0; i < count; ++i) {
         const std::optional<std::uint8_t> byte = Eeprom(letter, bank, address + i);
@@ -122,4 +95,18 @@ Bytes ScriptedInstrument::EepromBytes(char letter, int bank, int address, int co
     return bytes;
 }
 
-}  // namespace kell::test
+std::vector<EepromWriteSeen> EepromWrites(const std::vector<ReceivedFrame>& frames) {
+    std::vector<EepromWriteSeen> seen;
+    const Bytes* previous = nullptr;
+    for (const ReceivedFrame& frame : frames) {
+        const Bytes& f = frame.bytes;
+        if (!IsEepromWrite(f))
+            continue;
+        if (!previous || *previous != f)
+            seen.push_back({static_cast<char>(f[3]), f[4], EepromAddress(f), f.size() - 7});
+        previous = &f;
+    }
+    return seen;
+}
+
+}  // namespace kell::testing

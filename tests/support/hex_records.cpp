@@ -1,12 +1,38 @@
-#include "tests/payloads/hex_text.h"
+#include "tests/support/hex_records.h"
 
 #include <cstdio>
 
-namespace kell::payloads::test {
+namespace kell::testing {
 
-std::vector<Line> SplitLines(std::span<const std::uint8_t> bytes) {
+std::string HexLine(std::uint8_t type, std::uint16_t address, const Bytes& data, bool lowerCase) {
+    Bytes fields = {static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(address >> 8),
+                    static_cast<std::uint8_t>(address & 0xFF), type};
+    fields.insert(fields.end(), data.begin(), data.end());
+    unsigned sum = 0;
+    std::string line = ":";
+    char pair[3];
+    const char* format = lowerCase ? "%02x" : "%02X";
+    for (std::uint8_t b : fields) {
+        sum += b;
+        std::snprintf(pair, sizeof pair, format, b);
+        line += pair;
+    }
+    std::snprintf(pair, sizeof pair, format, (0x100 - (sum & 0xFF)) & 0xFF);
+    return line + pair + "\r\n";
+}
+
+std::string UpperAddressLine(std::uint16_t upper) {
+    return HexLine(
+        0x04, 0, {static_cast<std::uint8_t>(upper >> 8), static_cast<std::uint8_t>(upper & 0xFF)});
+}
+
+std::string EndOfFileLine() {
+    return HexLine(0x01, 0, {});
+}
+
+std::vector<TextLine> SplitLines(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    std::vector<Line> lines;
+    std::vector<TextLine> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t feed = text.find('\n', start);
@@ -38,7 +64,7 @@ int Nibble(char c) {
 
 }  // namespace
 
-bool ReadRecord(std::string_view line, Record* record) {
+bool ReadRecord(std::string_view line, HexRecord* record) {
     if (line.size() < 11 || line[0] != ':' || line.size() % 2 == 0) {
         return false;
     }
@@ -64,28 +90,8 @@ bool ReadRecord(std::string_view line, Record* record) {
     return true;
 }
 
-std::string RecordLine(int type, int address, const std::vector<std::uint8_t>& data) {
-    std::string line = ":";
-    int sum = 0;
-    auto put = [&](int byte) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", byte & 0xFF);
-        line += pair;
-        sum += byte;
-    };
-    put(static_cast<int>(data.size()));
-    put(address >> 8);
-    put(address & 0xFF);
-    put(type);
-    for (std::uint8_t b : data) {
-        put(b);
-    }
-    put(-sum);
-    return line + "\r\n";
-}
-
-std::vector<std::uint8_t> Bytes(std::string_view text) {
+Bytes BytesOf(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-}  // namespace kell::payloads::test
+}  // namespace kell::testing

@@ -6,17 +6,14 @@
 #include <span>
 #include <vector>
 
-#include "platform/line_device.h"
-#include "platform/virtual/virtual_clock.h"
+#include "tests/support/scripted_part.h"
 
-namespace kell::test {
+namespace kell::testing {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// The instrument's side of the module updaters' commands, written from the frames alone: it
-// checks every frame's XOR, keeps the blocks it accepts in a 24-bit memory and answers as its
-// script says.
-class ScriptedInstrument : public LineDevice {
+// The frames of the module updaters, written from the frames alone: it checks every frame's
+// XOR, keeps the blocks (03) it accepts in a 24-bit memory and answers the staging erase (07),
+// the commit (09) and the module's start and finish (0D, 4C/CC) as its script says.
+class ScriptedModule : public ScriptedPart {
   public:
     struct Block {
         std::uint8_t bank;
@@ -28,13 +25,14 @@ class ScriptedInstrument : public LineDevice {
         std::int64_t delayUs;
     };
 
-    ScriptedInstrument(VirtualClock& clock, DevicePort& port);
+    explicit ScriptedModule(const Voice& voice) : voice_(voice) {}
 
-    void OnByteFromHost(std::uint8_t byte) override;
+    std::optional<std::size_t> FrameLength(const Bytes& start) const override;
+    void OnFrame(const Bytes& frame) override;
 
     // What the blocks wrote, from bank 0 address 0 on; 0xFF where nothing was written.
     std::span<const std::uint8_t> Memory(std::uint32_t start, std::size_t length) const {
-        return std::span(memory_).subspan(start, length);
+        return std::span(Written()).subspan(start, length);
     }
     // The command frames with this first byte, in the order they came.
     std::vector<Bytes> Commands(std::uint8_t first) const;
@@ -60,16 +58,14 @@ class ScriptedInstrument : public LineDevice {
     int refusalBytes = 0;  // 0xAA after a wrong erase answer
 
   private:
-    std::size_t FrameLength() const;
-    void Handle(const Bytes& frame);
-    void HandleBlock(const Bytes& frame);
-    void Say(std::uint8_t byte, std::int64_t delayUs);
+    void OnBlock(const Bytes& frame);
+    void Say(std::uint8_t byte, std::int64_t delayUs) const { voice_.Say({byte}, delayUs); }
+    // The memory, laid out at its first use: 16 MiB that most instruments never need.
+    std::vector<std::uint8_t>& Written() const;
 
-    VirtualClock& clock_;
-    DevicePort& port_;
-    std::vector<std::uint8_t> memory_;
-    Bytes frame_;
+    const Voice& voice_;
+    mutable std::vector<std::uint8_t> memory_;
     bool started_ = false;
 };
 
-}  // namespace kell::test
+}  // namespace kell::testing

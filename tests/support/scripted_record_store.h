@@ -7,29 +7,21 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/line_device.h"
-#include "platform/virtual/virtual_clock.h"
+#include "tests/support/scripted_part.h"
 
-namespace kell::test {
+namespace kell::testing {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// A small stand-in for the instrument, written from its side of the line and sharing nothing
-// with the updater. It cuts what it receives into frames, keeps what the parameter-store
-// writes and the loader's buffer frames carry, and answers as the instrument does:
+// The frames of the configuration: it keeps what the parameter-store writes and the loader's
+// buffer frames carry, and answers as the instrument does:
 //   02 len 'P' ...  parameter-store write      0x20
 //   02 len ...      loader call                nothing
 //   0C n            sector erase               n
 //   5A ...          loader buffer frame        A5
 //   5B ...          loader sector frame        B5
-//   0F x, 0A        closing bytes, link end    nothing
+//   0F x            closing bytes              nothing
 // A test changes an answer through answerFor.
-class ScriptedInstrument : public LineDevice {
+class ScriptedRecordStore : public ScriptedPart {
   public:
-    struct Frame {
-        std::int64_t atUs;
-        Bytes bytes;
-    };
     struct Answer {
         Bytes bytes;  // empty: no answer
         std::int64_t delayUs = 0;
@@ -41,18 +33,15 @@ class ScriptedInstrument : public LineDevice {
         bool operator==(const Programmed&) const = default;
     };
 
-    ScriptedInstrument(VirtualClock& clock, DevicePort& port) : clock_(clock), port_(port) {}
+    explicit ScriptedRecordStore(const Voice& voice) : voice_(voice) {}
 
-    void OnByteFromHost(std::uint8_t byte) override;
+    std::optional<std::size_t> FrameLength(const Bytes& start) const override;
+    void OnFrame(const Bytes& frame) override;
 
     // The answer to a frame instead of the usual one; nullopt keeps the usual one.
     std::function<std::optional<Answer>(const Bytes& frame)> answerFor;
     // How long the usual answers take.
     std::int64_t answerDelayUs = 2000;
-
-    // Every frame received, in order.
-    std::vector<Frame> frames;
-    std::vector<Bytes> FramesOf(std::uint8_t command) const;
 
     // What the parameter-store writes left, by area letter, bank and address.
     std::map<std::tuple<char, int, int>, std::uint8_t> eeprom;
@@ -67,13 +56,10 @@ class ScriptedInstrument : public LineDevice {
     int badFrames = 0;
 
   private:
-    std::size_t FrameLength() const;
-    void OnFrame(const Bytes& frame);
     Answer UsualAnswer(const Bytes& frame);
+    bool CheckByteRight(const Bytes& frame);
 
-    VirtualClock& clock_;
-    DevicePort& port_;
-    Bytes pending_;
+    const Voice& voice_;
 };
 
 // Parameter-store frame fields.
@@ -87,10 +73,6 @@ inline Bytes EepromData(const Bytes& f) {
     return Bytes(f.begin() + 7, f.end());
 }
 
-}  // namespace kell::test
-
-namespace kell::test {
-
 // One parameter-store write as the instrument saw it; retries of the same frame count once.
 struct EepromWriteSeen {
     char letter;
@@ -99,19 +81,6 @@ struct EepromWriteSeen {
     std::size_t size;
     bool operator==(const EepromWriteSeen&) const = default;
 };
+std::vector<EepromWriteSeen> EepromWrites(const std::vector<ReceivedFrame>& frames);
 
-inline std::vector<EepromWriteSeen> EepromWrites(const ScriptedInstrument& instrument) {
-    std::vector<EepromWriteSeen> seen;
-    const Bytes* previous = nullptr;
-    for (const ScriptedInstrument::Frame& frame : instrument.frames) {
-        const Bytes& f = frame.bytes;
-        if (!IsEepromWrite(f))
-            continue;
-        if (!previous || *previous != f)
-            seen.push_back({static_cast<char>(f[3]), f[4], EepromAddress(f), f.size() - 7});
-        previous = &f;
-    }
-    return seen;
-}
-
-}  // namespace kell::test
+}  // namespace kell::testing

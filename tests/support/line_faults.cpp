@@ -1,4 +1,4 @@
-#include "tests/campaign/line_faults.h"
+#include "tests/support/line_faults.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,26 +1,14 @@
-#include "tests/modules/scripted_instrument.h"
+#include "tests/support/scripted_module.h"
 
-namespace kell::test {
+namespace kell::testing {
 
-namespace {
-
-std::uint8_t XorOf(const Bytes& bytes, std::size_t from, std::size_t to) {
-    std::uint8_t x = 0;
-    for (std::size_t i = from; i < to; ++i)
-        x ^= bytes[i];
-    return x;
+std::vector<std::uint8_t>& ScriptedModule::Written() const {
+    if (memory_.empty())
+        memory_.assign(1u << 24, 0xFF);
+    return memory_;
 }
 
-}  // namespace
-
-ScriptedInstrument::ScriptedInstrument(VirtualClock& clock, DevicePort& port)
-    : clock_(clock), port_(port), memory_(1u << 24, 0xFF) {}
-
-void ScriptedInstrument::Say(std::uint8_t byte, std::int64_t delayUs) {
-    clock_.After(delayUs, [this, byte] { port_.SendToHost(&byte, 1); });
-}
-
-std::vector<Bytes> ScriptedInstrument::Commands(std::uint8_t first) const {
+std::vector<Bytes> ScriptedModule::Commands(std::uint8_t first) const {
     std::vector<Bytes> found;
     for (const Bytes& command : commands)
         if (command.front() == first)
@@ -28,10 +16,10 @@ std::vector<Bytes> ScriptedInstrument::Commands(std::uint8_t first) const {
     return found;
 }
 
-std::size_t ScriptedInstrument::FrameLength() const {
-    switch (frame_.front()) {
+std::optional<std::size_t> ScriptedModule::FrameLength(const Bytes& start) const {
+    switch (start.front()) {
         case 0x03:
-            return frame_.size() < 2 ? 2 : frame_[1] + 2u;
+            return start.size() < 2 ? 0 : start[1] + 2u;
         case 0x07:
             return 5;
         case 0x09:
@@ -42,24 +30,18 @@ std::size_t ScriptedInstrument::FrameLength() const {
         case 0x4C:
         case 0xCC:
             return 9;
-        default:
+        case 0xAA:
+        case 0xFF:
             return 1;
+        default:
+            return std::nullopt;
     }
 }
 
-void ScriptedInstrument::OnByteFromHost(std::uint8_t byte) {
-    frame_.push_back(byte);
-    if (frame_.size() < FrameLength())
-        return;
-    Bytes frame;
-    frame.swap(frame_);
-    Handle(frame);
-}
-
-void ScriptedInstrument::Handle(const Bytes& frame) {
+void ScriptedModule::OnFrame(const Bytes& frame) {
     switch (frame.front()) {
         case 0x03:
-            HandleBlock(frame);
+            OnBlock(frame);
             return;
         case 0xFF:  // filler of a resynchronisation: ready for the frame again
             Say('?', 100);
@@ -73,7 +55,7 @@ void ScriptedInstrument::Handle(const Bytes& frame) {
     commands.push_back(frame);
     switch (frame.front()) {
         case 0x07: {
-            if (XorOf(frame, 1, 4) != frame[4])
+            if (XorOf(std::span(frame).subspan(1, 3)) != frame[4])
                 ++badFrames;
             std::optional<Answer> answer = Answer{'p', 10'000};
             if (!eraseAnswers.empty()) {
@@ -85,7 +67,7 @@ void ScriptedInstrument::Handle(const Bytes& frame) {
             return;
         }
         case 0x09:
-            if (XorOf(frame, 1, 66) != frame[66])
+            if (XorOf(std::span(frame).subspan(1, 65)) != frame[66])
                 ++badFrames;
             for (std::size_t i = 0; i < commitStatus.size(); ++i)
                 Say(commitStatus[i], static_cast<std::int64_t>(i + 1) * commitGapUs);
@@ -107,10 +89,11 @@ void ScriptedInstrument::Handle(const Bytes& frame) {
     }
 }
 
-void ScriptedInstrument::HandleBlock(const Bytes& frame) {
+void ScriptedModule::OnBlock(const Bytes& frame) {
     ++blockFrames;
-    const std::size_t n = frame[1] - 4u;
-    if (XorOf(frame, 1, frame.size() - 1) != frame.back()) {
+    // Length, address, bank and XOR come with every block, however short.
+    const std::size_t n = frame.size() < 6 ? 0 : frame[1] - 4u;
+    if (frame.size() < 6 || XorOf(std::span(frame).subspan(1, frame.size() - 2)) != frame.back()) {
         ++badFrames;
         Say('E', 100);
         return;
@@ -122,10 +105,11 @@ void ScriptedInstrument::HandleBlock(const Bytes& frame) {
     const Block block{frame[4], static_cast<std::uint16_t>(frame[2] | frame[3] << 8), n};
     // Bytes past the end of a bank run on into the next one.
     const std::uint32_t start = static_cast<std::uint32_t>(block.bank) << 16 | block.address;
+    std::vector<std::uint8_t>& memory = Written();
     for (std::size_t i = 0; i < n; ++i)
-        memory_[(start + i) & 0xFFFFFF] = frame[5 + i];
+        memory[(start + i) & 0xFFFFFF] = frame[5 + i];
     blocks.push_back(block);
     Say('0', 100);
 }
 
-}  // namespace kell::test
+}  // namespace kell::testing
