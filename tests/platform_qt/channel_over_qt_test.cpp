@@ -1,4 +1,3 @@
-#include <time.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
@@ -13,6 +12,7 @@
 #include "platform/virtual/test_doubles.h"
 #include "tests/platform_qt/pseudo_terminal.h"
 #include "tests/platform_qt/qt_application.h"
+#include "tests/support/process_cpu.h"
 
 namespace kell::testing {
 namespace {
@@ -99,13 +99,6 @@ TEST_F(ChannelOnPty, UnplugFailsWritesAndTheReconnectFindsNoPort) {
     EXPECT_FALSE(channel->Configure(1, PortSettings{}));
     EXPECT_EQ(channel->LastOpenResult(), OpenResult::NotFound);
     channel.reset();  // before the catalog it was made over
-}
-
-// Processor time of the whole process so far, in seconds.
-double ProcessCpuSeconds() {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // The far end never reads: the terminal's buffers fill and the write stalls. It sleeps on the

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <time.h>
-
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <fstream>
@@ -17,14 +15,9 @@
 #include "platform/qt/system_clock.h"
 #include "platform/virtual/test_doubles.h"
 #include "tests/support/private_runtime_dir.h"
+#include "tests/support/process_cpu.h"
 
 namespace kell::testing {
-
-inline double ProcessCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 // The program's main window on the real device stack (QSerialPort, the system clock, the Qt
 // event loop) against kell-sim on a pseudo-terminal, in real time. The user answers every
