@@ -3,19 +3,11 @@
 #include "sim/named_scenarios.h"
 #include "sim/virtual_rig.h"
 #include "tests/sim/frames.h"
+#include "tests/sim/start_loader.h"
 
 namespace kell::testing {
 using namespace kell::sim;
 namespace {
-
-void StartLoader(VirtualRig& rig) {
-    Bytes stage1 = {0x04, 0x90, 0x00};
-    stage1.resize(147, 0x11);
-    rig.Exchange(stage1, 4);
-    Bytes stage2 = {0x04, 0xC8, 0x03};
-    stage2.resize(971, 0x22);
-    rig.Exchange(stage2, 2);
-}
 
 Bytes LengthFrame(std::uint8_t first, std::uint32_t length) {
     return {first,
