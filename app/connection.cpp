@@ -1,7 +1,7 @@
 // Connecting to the instrument: the probe, the reconnection after a restart, and the watch
 // for the instrument leaving the link.
 #include "app/ventana_brisca.h"
-#include "link/deadline.h"
+#include "link/byte_wait.h"
 #include "link/shared_frames.h"
 
 namespace kell {
@@ -141,14 +141,17 @@ ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
                     return ProbeAnswer::Left;
                 seams.clock.SleepMs(rule.readGapMs);
             }
-            std::uint8_t reply = 0;
-            if (!ReadProbeReply(reply, rule.replyWindowMs))
+            // A window of 0 is one read of the channel.
+            LinkContext link = Link();
+            const PolledByte reply = WaitForByte(
+                link, Deadline::Milliseconds(seams.clock, rule.replyWindowMs), Pace::BackToBack());
+            if (!reply.Arrived())
                 continue;
-            if (reply == kListening)
+            if (reply.value == kListening)
                 return ProbeAnswer::Listening;
-            if (reply == kBootstrapMode && rule.takesBootstrap)
+            if (reply.value == kBootstrapMode && rule.takesBootstrap)
                 return ProbeAnswer::Bootstrap;
-            busy = reply == kBusy;
+            busy = reply.value == kBusy;
         }
 
         const std::uint8_t bye = kEndOfLink;
@@ -158,15 +161,6 @@ ProbeAnswer Tventana_brisca::ProbeInstrument(const ProbeRule& rule) {
             return ProbeAnswer::Busy;
     }
     return ProbeAnswer::Silent;
-}
-
-bool Tventana_brisca::ReadProbeReply(std::uint8_t& reply, unsigned windowMs) {
-    const Deadline window = Deadline::Milliseconds(seams.clock, windowMs);
-    do {
-        if (monitorPSerie.Read(&reply, 1) == 1)
-            return true;
-    } while (!window.Expired());
-    return false;
 }
 
 void Tventana_brisca::Reconnect() {

@@ -328,8 +328,6 @@ class Tventana_brisca {
     // Probe attempts as the rule says: wake pulses, the probe byte, the answer read; the link
     // ended (0x0A) after each unanswered attempt.
     ProbeAnswer ProbeInstrument(const ProbeRule& rule);
-    // One byte of the probe's answer, read within windowMs (0: one read of the channel).
-    bool ReadProbeReply(std::uint8_t& reply, unsigned windowMs);
     // The search found no usable link: why, and the window ready for the next press.
     void ShowNoInstrument();
 
